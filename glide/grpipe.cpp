@@ -151,11 +151,12 @@ const SpanKernels *resolvePipeline(Board &b, Pipeline &p) {
   bool unitRuns[kMaxTmus] = {};
   for (int u = units - 1; u >= 0; --u) {
     const int texel = u == 0 ? kTex0R : kTex1R;
-    const int upstream = u + 1 < units ? kTmu1R : -1;
+    // The upstream unit's result (its operands when its combine was elided).
+    const CombineSlots *up = u + 1 < units ? &p.texCombine[u + 1] : nullptr;
     CombineInputs in[4];
     for (int ch = 0; ch < 4; ++ch)
-      in[ch] = {texel + ch, upstream < 0 ? kZero : upstream + ch, texel + 3,
-                upstream < 0 ? kZero : upstream + 3, texel + 3};
+      in[ch] = {texel + ch, up ? up->out[ch] : kZero, texel + 3, up ? up->out[3] : kZero,
+                texel + 3};
     unitRuns[u] = resolveUnit(b.tmus[u].rgb, b.tmus[u].alpha, in, p.texCombine[u],
                               u == 0 ? kTmu0R : kTmu1R);
   }
