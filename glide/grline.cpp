@@ -37,7 +37,11 @@ void drawLine(gr::DrawContext &ctx, const gr::SetupVertex &p0, const gr::SetupVe
 
 extern "C" void FX_CALL grDrawLine(const GrVertex *v1, const GrVertex *v2) {
   gr::DrawContext ctx;
-  if (!v1 || !v2 || !gr::beginDraw(ctx))
+  if (!v1 || !v2)
+    return;
+  const GrVertex *ends[2] = {v1, v2};
+  gr::FlatColor flat;
+  if (!gr::beginDraw(ctx, gr::flatColorOf(ends, 2, flat) ? &flat : nullptr))
     return;
   gr::SetupVertex a, b;
   if (!gr::loadVertex(*ctx.board, *v1, a) || !gr::loadVertex(*ctx.board, *v2, b))
@@ -48,7 +52,8 @@ extern "C" void FX_CALL grDrawLine(const GrVertex *v1, const GrVertex *v2) {
 extern "C" void FX_CALL grDrawPoint(const GrVertex *pt) {
   using namespace gr;
   DrawContext ctx;
-  if (!pt || !beginDraw(ctx))
+  FlatColor flat;
+  if (!pt || !flatColorOf(&pt, 1, flat) || !beginDraw(ctx, &flat))
     return;
   SetupVertex v;
   if (!loadVertex(*ctx.board, *pt, v))
@@ -57,12 +62,12 @@ extern "C" void FX_CALL grDrawPoint(const GrVertex *pt) {
   const int64_t x = v.X >> 4, y = v.Y >> 4; // the pixel containing the point
   if (x < b.clipMinX || x >= b.clipMaxX || y < b.clipMinY || y >= b.clipMaxY)
     return;
-  Planes flat{};
-  flat.x0 = v.x;
-  flat.y0 = v.y;
+  Planes still{};
+  still.x0 = v.x;
+  still.y0 = v.y;
   for (int i = 0; i < kAttrs; ++i)
-    flat.v0[i] = v.attr[i];
-  prepareSamplers(ctx, flat, v.x, v.y);
+    still.v0[i] = v.attr[i];
+  prepareSamplers(ctx, still, v.x, v.y);
   Span span;
   span.y = int(y);
   span.x = int(x);

@@ -63,8 +63,10 @@ void resolveChannel(const CombineUnit &u, const CombineInputs &in, CombineSlots 
 int passThrough(const CombineSlots &c, int ch) {
   if (c.resultXor[ch] != 0 || c.b[ch] != kZero)
     return -1;
-  const bool factorZero = c.factor[ch] == kZero && c.factorXor[ch] == 0;
-  const bool factorOne = c.factor[ch] == kZero && c.factorXor[ch] == 255;
+  const int f = c.factor[ch];
+  const int32_t x = c.factorXor[ch];
+  const bool factorZero = (f == kZero && x == 0) || (f == kFull && x == 255);
+  const bool factorOne = (f == kZero && x == 255) || (f == kFull && x == 0);
   if (c.a[ch] == kZero || factorZero)
     return c.c[ch];
   if (factorOne && c.c[ch] == kZero)
@@ -135,7 +137,7 @@ void addStep(Pipeline &p, StageFn fn, int arg = 0) { p.steps[p.stepCount++] = {f
 
 } // namespace
 
-const SpanKernels *resolvePipeline(Board &b, Pipeline &p) {
+const SpanKernels *resolvePipeline(Board &b, Pipeline &p, const FlatColor *flat) {
   if (!b.open)
     return nullptr;
   const SpanKernels &k = (!b.baselineSpans && avx2Available()) ? avx2Kernels() : baselineKernels();
@@ -145,6 +147,15 @@ const SpanKernels *resolvePipeline(Board &b, Pipeline &p) {
   p.constant[1] = constant.g;
   p.constant[2] = constant.b;
   p.constant[3] = constant.a;
+  // The iterated slot of each channel: constant for a flat primitive.
+  int iter[4] = {kIterR, kIterG, kIterB, kIterA};
+  if (flat) {
+    p.flatIterated = true;
+    for (int ch = 0; ch < 4; ++ch) {
+      p.iterated[ch] = flat->value[ch];
+      iter[ch] = flat->value[ch] == 255 ? kFull : flat->value[ch] == 0 ? kZero : kIterR + ch;
+    }
+  }
 
   // Texture units, upstream first: unit 1 feeds unit 0's "other".
   const int units = b.tmuCount < kMaxTmus ? b.tmuCount : kMaxTmus;
@@ -167,19 +178,19 @@ const SpanKernels *resolvePipeline(Board &b, Pipeline &p) {
   auto colorLocal = [&](int ch) {
     return cc.local == GR_COMBINE_LOCAL_CONSTANT ? kConstR + ch
            : cc.local == GR_COMBINE_LOCAL_DEPTH  ? kDepthA
-                                                 : kIterR + ch;
+                                                 : iter[ch];
   };
   auto colorOther = [&](int ch) {
     return cc.other == GR_COMBINE_OTHER_TEXTURE    ? p.texCombine[0].out[ch]
            : cc.other == GR_COMBINE_OTHER_CONSTANT ? kConstR + ch
-                                                   : kIterR + ch;
+                                                   : iter[ch];
   };
   const int alphaLocal = ac.local == GR_COMBINE_LOCAL_CONSTANT ? kConstA
                          : ac.local == GR_COMBINE_LOCAL_DEPTH  ? kDepthA
-                                                               : kIterA;
+                                                               : iter[3];
   const int alphaOther = ac.other == GR_COMBINE_OTHER_TEXTURE    ? texAlpha
                          : ac.other == GR_COMBINE_OTHER_CONSTANT ? kConstA
-                                                                 : kIterA;
+                                                                 : iter[3];
   CombineInputs in[4];
   for (int ch = 0; ch < 3; ++ch)
     in[ch] = {colorLocal(ch), colorOther(ch), alphaLocal, alphaOther, texAlpha};
@@ -239,7 +250,7 @@ const SpanKernels *resolvePipeline(Board &b, Pipeline &p) {
     needAttr(kOow);
   if (depth && zbuffer)
     needAttr(kOoz);
-  if (iterated)
+  if (iterated && !flat)
     for (int a = kRed; a <= kAlpha; ++a)
       needAttr(a);
   for (int u = 0; u < kMaxTmus; ++u) {
@@ -255,7 +266,7 @@ const SpanKernels *resolvePipeline(Board &b, Pipeline &p) {
   // The stages, in pipeline order.
   if (p.attrCount > 0)
     addStep(p, k.interpolate);
-  if (iterated)
+  if (iterated && !flat)
     addStep(p, k.iterateColor);
   if (depth)
     addStep(p, zbuffer ? (compareBias ? k.depthZBias : k.depthZ)

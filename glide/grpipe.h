@@ -71,8 +71,8 @@ struct CombineSlots {
 };
 
 struct Sampler {
-  const uint32_t *texels = nullptr;
-  int width = 1, height = 1, widthShift = 0;
+  const uint32_t *texels = nullptr; // padded as DecodedLevel
+  int width = 1, height = 1, stride = 2;
   float scale = 256.0f; // long side of the level: texel coordinate * 256 = s * scale
   int sowAttr = kSow0, towAttr = kTow0;
   int outSlot = kTex0R;
@@ -120,6 +120,15 @@ struct Pipeline {
 
   // Constant channel values copied into every block.
   int32_t constant[4] = {0, 0, 0, 0};
+  // For a primitive of one colour: the iterated r, g, b, a, also constant.
+  bool flatIterated = false;
+  int32_t iterated[4] = {0, 0, 0, 0};
+};
+
+// The iterated colour of a primitive whose vertices all carry the same
+// colour and alpha: the value every pixel would get.
+struct FlatColor {
+  int32_t value[4];
 };
 
 // The span stages built for one instruction set.
@@ -149,7 +158,8 @@ const SpanKernels &avx2Kernels();
 bool avx2Available();
 
 // Resolves the board state into pb; returns the kernels to run it with, or
-// null when nothing can be drawn (no window).
-const SpanKernels *resolvePipeline(Board &b, Pipeline &pb);
+// null when nothing can be drawn (no window). With flat, the iterated colour
+// is that constant: no interpolation, and 0 and 255 simplify the combine.
+const SpanKernels *resolvePipeline(Board &b, Pipeline &pb, const FlatColor *flat);
 
 } // namespace gr

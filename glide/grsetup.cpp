@@ -35,16 +35,32 @@ Edge edgeOf(const SetupVertex &p, const SetupVertex &q) {
   return e;
 }
 
-// Pipeline resolved for the board state it was built from.
+// Pipelines resolved for the board state they were built from: one for
+// primitives with varying colour, one for a flat colour.
 struct Resolved {
   uint32_t serial = 0;
+  bool flat = false;
+  FlatColor color{};
   Pipeline pipeline;
   const SpanKernels *kernels = nullptr;
+  Block block;
 };
-Resolved g_resolved;
-Block g_block;
+Resolved g_resolved[2];
 
-const uint32_t kNoTexel = 0; // source of a unit without a usable texture
+bool sameFlat(const FlatColor &a, const FlatColor &b) {
+  return a.value[0] == b.value[0] && a.value[1] == b.value[1] && a.value[2] == b.value[2] &&
+         a.value[3] == b.value[3];
+}
+
+// The iterated value the span stages give a colour attribute.
+int32_t iteratedValue(float x) {
+  x = x > 0.0f ? x : 0.0f;
+  x = x < 255.0f ? x : 255.0f;
+  return int32_t(x + 0.5f);
+}
+
+// Source of a unit without a usable texture: one black texel, padded.
+const uint32_t kNoTexel[4] = {0, 0, 0, 0};
 
 } // namespace
 
@@ -69,23 +85,35 @@ bool loadVertex(const Board &b, const GrVertex &v, SetupVertex &out) {
   return true;
 }
 
-bool beginDraw(DrawContext &ctx) {
+bool flatColorOf(const GrVertex *const *v, int count, FlatColor &out) {
+  for (int i = 1; i < count; ++i)
+    if (v[i]->r != v[0]->r || v[i]->g != v[0]->g || v[i]->b != v[0]->b || v[i]->a != v[0]->a)
+      return false;
+  out = {{iteratedValue(v[0]->r), iteratedValue(v[0]->g), iteratedValue(v[0]->b),
+          iteratedValue(v[0]->a)}};
+  return true;
+}
+
+bool beginDraw(DrawContext &ctx, const FlatColor *flat) {
   Board &b = board();
   if (!b.open)
     return false;
-  if (g_resolved.serial != b.stateSerial || !g_resolved.kernels) {
-    g_resolved.kernels = resolvePipeline(b, g_resolved.pipeline);
-    g_resolved.serial = b.stateSerial;
-    if (g_resolved.kernels)
-      g_resolved.kernels->prepareBlock(g_resolved.pipeline, g_block);
+  Resolved &r = g_resolved[flat ? 1 : 0];
+  if (r.serial != b.stateSerial || !r.kernels || (flat && !sameFlat(r.color, *flat))) {
+    r.kernels = resolvePipeline(b, r.pipeline, flat);
+    r.serial = b.stateSerial;
+    if (flat)
+      r.color = *flat;
+    if (r.kernels)
+      r.kernels->prepareBlock(r.pipeline, r.block);
   }
-  if (!g_resolved.kernels)
+  if (!r.kernels)
     return false;
-  Pipeline &p = g_resolved.pipeline;
+  Pipeline &p = r.pipeline;
   p.color = b.drawBuffer();
   p.aux = b.hasAux ? b.aux.data() : nullptr;
   p.stride = b.stride;
-  ctx = {&b, &p, g_resolved.kernels, &g_block};
+  ctx = {&b, &p, r.kernels, &r.block};
   return true;
 }
 
@@ -115,9 +143,9 @@ void prepareSamplers(DrawContext &ctx, const Planes &pl, double cx, double cy) {
     Sampler &sm = p.sampler[u];
     const DecodedTexture *d = t.texels.lookup(t.source, t.memory, t.palette, t.paletteGeneration);
     if (!d) {
-      sm.texels = &kNoTexel;
+      sm.texels = kNoTexel;
       sm.width = sm.height = 1;
-      sm.widthShift = 0;
+      sm.stride = 2;
       p.steps[p.samplerStep[u]].fn = ctx.kernels->sample[0][0][0];
       continue;
     }
@@ -145,7 +173,7 @@ void prepareSamplers(DrawContext &ctx, const Planes &pl, double cx, double cy) {
     sm.texels = l.texels;
     sm.width = l.width;
     sm.height = l.height;
-    sm.widthShift = l.widthShift;
+    sm.stride = l.stride;
     sm.scale = float(std::max(l.width, l.height));
     p.steps[p.samplerStep[u]].fn =
         ctx.kernels->sample[filter == GR_TEXTUREFILTER_BILINEAR][t.clampS == GR_TEXTURECLAMP_CLAMP]
@@ -208,7 +236,11 @@ void rasterTriangle(DrawContext &ctx, const SetupVertex &a, const SetupVertex &b
 extern "C" void FX_CALL grDrawTriangle(const GrVertex *a, const GrVertex *b, const GrVertex *c) {
   using namespace gr;
   DrawContext ctx;
-  if (!a || !b || !c || !beginDraw(ctx))
+  if (!a || !b || !c)
+    return;
+  const GrVertex *corners[3] = {a, b, c};
+  FlatColor flat;
+  if (!beginDraw(ctx, flatColorOf(corners, 3, flat) ? &flat : nullptr))
     return;
   SetupVertex v[3];
   if (!loadVertex(*ctx.board, *a, v[0]) || !loadVertex(*ctx.board, *b, v[1]) ||

@@ -28,7 +28,11 @@ struct DrawContext {
   const SpanKernels *kernels = nullptr;
   Block *block = nullptr;
 };
-bool beginDraw(DrawContext &ctx);
+// flat: the primitive's one iterated colour, or null when it varies.
+bool beginDraw(DrawContext &ctx, const FlatColor *flat);
+
+// The flat colour of vertices that all carry the same colour and alpha.
+bool flatColorOf(const GrVertex *const *v, int count, FlatColor &out);
 
 // Attribute planes of a triangle: value = v0 + dx (x - x0) + dy (y - y0).
 struct Planes {

@@ -2,6 +2,8 @@
 // register, hardware gathers); chosen at run time where the processor has it.
 #include "grpipe.h"
 
+#include <cstring>
+
 #include <immintrin.h>
 
 namespace gr {

@@ -1,6 +1,8 @@
 // grspan_base.cpp - the span stages for the base instruction set.
 #include "grpipe.h"
 
+#include <cstring>
+
 namespace gr {
 namespace base {
 #include "grspan.inc"

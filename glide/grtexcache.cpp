@@ -4,6 +4,8 @@
 
 #include "grboard.h"
 
+#include <algorithm>
+
 namespace gr {
 
 namespace {
@@ -144,20 +146,24 @@ void decodeLevels(DecodedTexture &d, const TexLayout &layout, const std::vector<
                   const std::array<uint32_t, 256> &palette) {
   size_t total = 0;
   for (int i = 0; i < layout.count; ++i)
-    total += size_t(layout.level[i].width) * size_t(layout.level[i].height);
+    total += size_t(layout.level[i].width + 1) * size_t(layout.level[i].height + 1);
   d.texels.resize(total);
   size_t at = 0;
   d.levelCount = layout.count;
+  const size_t bpt = size_t(texelBytes(d.format));
   for (int i = 0; i < layout.count; ++i) {
     const auto &l = layout.level[i];
-    const size_t n = size_t(l.width) * size_t(l.height);
+    const size_t w = size_t(l.width), h = size_t(l.height), stride = w + 1;
     uint32_t *dst = d.texels.data() + at;
-    decodeLevel(d.format, memory.data() + d.address + l.offset, dst, n, palette);
-    int shift = 0;
-    while ((1 << shift) < l.width)
-      ++shift;
-    d.level[i] = {dst, l.lod, l.width, l.height, shift};
-    at += n;
+    const uint8_t *src = memory.data() + d.address + l.offset;
+    for (size_t y = 0; y < h; ++y) {
+      uint32_t *row = dst + y * stride;
+      decodeLevel(d.format, src + y * w * bpt, row, w, palette);
+      row[w] = row[0];
+    }
+    std::copy(dst, dst + stride, dst + h * stride);
+    d.level[i] = {dst, l.lod, l.width, l.height, int(stride)};
+    at += stride * (h + 1);
   }
 }
 
