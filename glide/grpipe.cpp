@@ -275,7 +275,7 @@ const SpanKernels *resolvePipeline(Board &b, Pipeline &p, const FlatColor *flat)
     if (!unitNeeded[u])
       continue;
     p.samplerStep[u] = p.stepCount; // the filter is chosen per primitive
-    addStep(p, k.sample[0][0][0], u);
+    addStep(p, k.sample[0][0][0][0], u);
     if (unitRuns[u])
       addStep(p, k.combine, u);
   }

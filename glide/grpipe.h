@@ -76,6 +76,7 @@ struct Sampler {
   float scale = 256.0f; // long side of the level: texel coordinate * 256 = s * scale
   int sowAttr = kSow0, towAttr = kTow0;
   int outSlot = kTex0R;
+  float reciprocalW = 1.0f; // 1 / oow of a primitive whose oow does not vary
 };
 
 struct Pipeline {
@@ -136,7 +137,7 @@ struct SpanKernels {
   StageFn interpolate;
   StageFn iterateColor;
   StageFn depthW, depthZ, depthWBias, depthZBias;
-  StageFn sample[2][2][2]; // [bilinear][clampS][clampT], arg = unit
+  StageFn sample[2][2][2][2]; // [bilinear][clampS][clampT][constant 1/w], arg = unit
   StageFn combine;         // arg: 0, 1 unit combines, 2 colour/alpha combine
   StageFn modulate;        // colour combine texture x iterated (arg unused)
   StageFn chromakey;

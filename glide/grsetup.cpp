@@ -146,7 +146,7 @@ void prepareSamplers(DrawContext &ctx, const Planes &pl, double cx, double cy) {
       sm.texels = kNoTexel;
       sm.width = sm.height = 1;
       sm.stride = 2;
-      p.steps[p.samplerStep[u]].fn = ctx.kernels->sample[0][0][0];
+      p.steps[p.samplerStep[u]].fn = ctx.kernels->sample[0][0][0][0];
       continue;
     }
     int levelIndex = 0;
@@ -175,9 +175,12 @@ void prepareSamplers(DrawContext &ctx, const Planes &pl, double cx, double cy) {
     sm.height = l.height;
     sm.stride = l.stride;
     sm.scale = float(std::max(l.width, l.height));
+    // Every pixel of a primitive of one 1/w divides by the same value.
+    const bool constantW = pl.dx[kOow] == 0.0 && pl.dy[kOow] == 0.0;
+    sm.reciprocalW = 1.0f / float(pl.v0[kOow]);
     p.steps[p.samplerStep[u]].fn =
         ctx.kernels->sample[filter == GR_TEXTUREFILTER_BILINEAR][t.clampS == GR_TEXTURECLAMP_CLAMP]
-                           [t.clampT == GR_TEXTURECLAMP_CLAMP];
+                           [t.clampT == GR_TEXTURECLAMP_CLAMP][constantW];
   }
 }
 

@@ -38,8 +38,8 @@
  *   an edge belongs to the triangle only when that edge is a top edge
  *   (horizontal, with the triangle below it) or a left edge.
  * - Iterated r, g, b, a are rounded to the nearest integer and clamped to
- *   0..255. Texture s and t are (s/w) / (1/w) using the vertex oow for
- *   every texture unit.
+ *   0..255. Texture s = (s/w) * (1 / (1/w)) in single precision, likewise
+ *   t, using the vertex oow for every texture unit.
  * - Texel coordinate = s * (long side of the level) / 256 on both axes.
  *   Point sampling takes the texel containing it; bilinear sampling takes
  *   the four texel centres around it with 8-bit weights fx, fy and
