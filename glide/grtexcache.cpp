@@ -147,7 +147,9 @@ void decodeLevels(DecodedTexture &d, const TexLayout &layout, const std::vector<
   size_t total = 0;
   for (int i = 0; i < layout.count; ++i)
     total += size_t(layout.level[i].width + 1) * size_t(layout.level[i].height + 1);
-  d.texels.resize(total);
+  // Slack after the last level: span functions may load a window of eight
+  // texels starting at any texel of a level.
+  d.texels.resize(total + 8);
   size_t at = 0;
   d.levelCount = layout.count;
   const size_t bpt = size_t(texelBytes(d.format));
