@@ -77,6 +77,6 @@ extern "C" void FX_CALL grDrawPoint(const GrVertex *pt) {
     span.step[i] = 0.0f;
   }
   Counters counters;
-  ctx.kernels->drawSpan(*ctx.pipeline, *ctx.block, span, counters);
+  ctx.pipeline->span(*ctx.pipeline, *ctx.block, span, counters);
   ctx.board->counters += counters;
 }

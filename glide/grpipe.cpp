@@ -330,6 +330,49 @@ const SpanKernels *resolvePipeline(Board &b, Pipeline &p, const FlatColor *flat)
                                                      : GR_DITHER_DISABLE;
   const int aux = depth && b.depthWrite ? 1 : (b.auxIsAlpha() && b.alphaWrite ? 2 : 0);
   addStep(p, k.write[dither][b.rgbWrite ? 1 : 0][aux]);
+  p.span = k.drawSpan;
+
+  // The fused textured layer: one unit, wrapping, colour and alpha straight
+  // from the texel or constants, no tests but a plain W-buffer, the plug-in's
+  // colour blends, nothing written to an alpha buffer.
+  FusedLayer &f = p.fused;
+  f.eligible = unitNeeded[0] && !unitNeeded[1] && !unitRuns[0] && !colorRuns && !chroma &&
+               b.alphaTestFunction == GR_CMP_ALWAYS && aux != 2 &&
+               b.tmus[0].clampS == GR_TEXTURECLAMP_WRAP && b.tmus[0].clampT == GR_TEXTURECLAMP_WRAP &&
+               (!depth || (!zbuffer && !compareBias && b.depthBias == 0)) &&
+               dither != GR_DITHER_2x2;
+  for (int ch = 0; ch < 4 && f.eligible; ++ch) {
+    const int s = p.colorCombine.out[ch];
+    if (slotIn(s, kTex0R, kTex0A)) {
+      f.shift[ch] = s == kTex0A ? 24 : 16 - 8 * (s - kTex0R);
+      f.texelMask[ch] = -1;
+      f.constant[ch] = 0;
+    } else if (s == kZero || s == kFull || slotIn(s, kConstR, kConstA) ||
+               (flat && slotIn(s, kIterR, kIterA))) {
+      f.texelMask[ch] = 0;
+      f.constant[ch] = s == kZero ? 0
+                       : s == kFull ? 255
+                       : slotIn(s, kConstR, kConstA) ? p.constant[s - kConstR]
+                                                     : p.iterated[s - kIterR];
+    } else {
+      f.eligible = false;
+    }
+  }
+  const int rs = b.rgbSrcBlend, rd = b.rgbDstBlend;
+  if (!blending || (rs == GR_BLEND_ONE && rd == GR_BLEND_ZERO))
+    f.blend = kFusedReplace;
+  else if (rs == GR_BLEND_ONE && rd == GR_BLEND_ONE)
+    f.blend = kFusedAdd;
+  else if (rs == GR_BLEND_ZERO && rd == GR_BLEND_SRC_ALPHA)
+    f.blend = kFusedDarken;
+  else if (rs == GR_BLEND_SRC_ALPHA && rd == GR_BLEND_ONE_MINUS_SRC_ALPHA)
+    f.blend = kFusedAlpha;
+  else
+    f.eligible = false;
+  f.depth = depth;
+  f.dither = dither == GR_DITHER_4x4;
+  f.rgbWrite = b.rgbWrite ? -1 : 0;
+  f.depthWrite = aux == 1 ? -1 : 0;
   return &k;
 }
 

@@ -60,6 +60,21 @@ struct Span {
 
 struct Pipeline;
 using StageFn = void (*)(Block &, const Pipeline &, int arg);
+using SpanFn = void (*)(const Pipeline &, Block &, const Span &, Counters &);
+
+// The textured layer that one fused span function draws (see drawTexturedSpan):
+// per channel (texel >> shift & 255 & texelMask) | constant.
+enum FusedBlend : int { kFusedReplace, kFusedAdd, kFusedDarken, kFusedAlpha };
+struct FusedLayer {
+  bool eligible = false;
+  int blend = kFusedReplace;
+  bool depth = false;
+  bool dither = false;
+  int32_t shift[4] = {16, 8, 0, 24};
+  int32_t texelMask[4] = {0, 0, 0, 0};
+  int32_t constant[4] = {0, 0, 0, 0};
+  int32_t rgbWrite = -1, depthWrite = 0;
+};
 
 // One combine unit: per channel r, g, b, a, out = clamp(mul(f, A - B) + C)
 // with f = slot[factor] ^ factorXor, then ^ resultXor. Every operand is a
@@ -121,6 +136,11 @@ struct Pipeline {
 
   // Constant channel values copied into every block.
   int32_t constant[4] = {0, 0, 0, 0};
+  FusedLayer fused;
+  // The span function for the current primitive: the stage list run by
+  // drawSpan, or a fused function where the state allows.
+  SpanFn span = nullptr;
+
   // For a primitive of one colour: the iterated r, g, b, a, also constant.
   bool flatIterated = false;
   int32_t iterated[4] = {0, 0, 0, 0};
@@ -149,7 +169,9 @@ struct SpanKernels {
   StageFn blendDarken;     // ZERO, SRC_ALPHA
   StageFn write[3][2][3];  // [dither][rgb write][aux: none, depth, alpha]
   // Runs the pipeline over a span; adds to the counters.
-  void (*drawSpan)(const Pipeline &, Block &, const Span &, Counters &);
+  SpanFn drawSpan;
+  // [bilinear][constant 1/w][depth][FusedBlend][dither]
+  SpanFn texturedSpan[2][2][2][4][2];
   // Fills the constant slots of a block for this pipeline.
   void (*prepareBlock)(const Pipeline &, Block &);
 };

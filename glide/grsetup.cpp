@@ -147,6 +147,7 @@ void prepareSamplers(DrawContext &ctx, const Planes &pl, double cx, double cy) {
       sm.width = sm.height = 1;
       sm.stride = 2;
       p.steps[p.samplerStep[u]].fn = ctx.kernels->sample[0][0][0][0];
+      p.span = ctx.kernels->drawSpan;
       continue;
     }
     int levelIndex = 0;
@@ -178,9 +179,13 @@ void prepareSamplers(DrawContext &ctx, const Planes &pl, double cx, double cy) {
     // Every pixel of a primitive of one 1/w divides by the same value.
     const bool constantW = pl.dx[kOow] == 0.0 && pl.dy[kOow] == 0.0;
     sm.reciprocalW = 1.0f / float(pl.v0[kOow]);
+    const bool bilinear = filter == GR_TEXTUREFILTER_BILINEAR;
     p.steps[p.samplerStep[u]].fn =
-        ctx.kernels->sample[filter == GR_TEXTUREFILTER_BILINEAR][t.clampS == GR_TEXTURECLAMP_CLAMP]
+        ctx.kernels->sample[bilinear][t.clampS == GR_TEXTURECLAMP_CLAMP]
                            [t.clampT == GR_TEXTURECLAMP_CLAMP][constantW];
+    const FusedLayer &f = p.fused;
+    if (u == 0 && f.eligible)
+      p.span = ctx.kernels->texturedSpan[bilinear][constantW][f.depth][f.blend][f.dither];
   }
 }
 
@@ -226,7 +231,7 @@ void rasterTriangle(DrawContext &ctx, const SetupVertex &a, const SetupVertex &b
         span.start[i] = float(pl.v0[i] + pl.dx[i] * px + pl.dy[i] * py);
         span.step[i] = float(pl.dx[i]);
       }
-      ctx.kernels->drawSpan(*ctx.pipeline, *ctx.block, span, counters);
+      ctx.pipeline->span(*ctx.pipeline, *ctx.block, span, counters);
     }
   }
   bd.counters += counters;
