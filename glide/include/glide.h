@@ -477,9 +477,10 @@ typedef struct {
 
 /*---- Board, window and status --------------------------------------------*/
 
-/* Resets every state to its default; keeps texture memory. */
+/* Reads the environment, resets every state to its default and clears the
+ * counters and texture memory. */
 FX_ENTRY void FX_CALL grGlideInit(void);
-/* Closes the window and releases the frame buffer. */
+/* Closes the window and releases the frame buffer and texture memory. */
 FX_ENTRY void FX_CALL grGlideShutdown(void);
 /* Fills one board of type GR_SSTTYPE_SST96 (SST96Config). FXFALSE for a
  * null pointer. */
@@ -589,7 +590,9 @@ FX_ENTRY FxU32 FX_CALL grTexMaxAddress(GrChipID_t tmu);
  * pixels or not finite draw nothing. */
 FX_ENTRY void FX_CALL grDrawTriangle(const GrVertex *a, const GrVertex *b, const GrVertex *c);
 /* A one pixel wide line: on each column (row, for a line steeper than 45
- * degrees) whose centre lies in [start, end) the pixel nearest the line. */
+ * degrees) whose centre lies between the ends, the left (upper) end
+ * included and the other not, the pixel nearest the line. Drawn as two
+ * triangles, so it shares their fill rule and arithmetic. */
 FX_ENTRY void FX_CALL grDrawLine(const GrVertex *v1, const GrVertex *v2);
 /* The pixel containing (x, y). */
 FX_ENTRY void FX_CALL grDrawPoint(const GrVertex *pt);
