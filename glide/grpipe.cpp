@@ -343,9 +343,8 @@ const SpanKernels *resolvePipeline(Board &b, Pipeline &p, const FlatColor *flat)
                dither != GR_DITHER_2x2;
   for (int ch = 0; ch < 4 && f.eligible; ++ch) {
     const int s = p.colorCombine.out[ch];
-    if (slotIn(s, kTex0R, kTex0A)) {
-      f.shift[ch] = s == kTex0A ? 24 : 16 - 8 * (s - kTex0R);
-      f.texelMask[ch] = -1;
+    if (s == kTex0R + ch) {
+      f.texelMask[ch] = 255;
       f.constant[ch] = 0;
     } else if (s == kZero || s == kFull || slotIn(s, kConstR, kConstA) ||
                (flat && slotIn(s, kIterR, kIterA))) {

@@ -63,14 +63,13 @@ using StageFn = void (*)(Block &, const Pipeline &, int arg);
 using SpanFn = void (*)(const Pipeline &, Block &, const Span &, Counters &);
 
 // The textured layer that one fused span function draws (see drawTexturedSpan):
-// per channel (texel >> shift & 255 & texelMask) | constant.
+// per channel (the texel's own channel & texelMask) | constant.
 enum FusedBlend : int { kFusedReplace, kFusedAdd, kFusedDarken, kFusedAlpha };
 struct FusedLayer {
   bool eligible = false;
   int blend = kFusedReplace;
   bool depth = false;
   bool dither = false;
-  int32_t shift[4] = {16, 8, 0, 24};
   int32_t texelMask[4] = {0, 0, 0, 0};
   int32_t constant[4] = {0, 0, 0, 0};
   int32_t rgbWrite = -1, depthWrite = 0;
