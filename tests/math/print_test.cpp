@@ -16,9 +16,10 @@ std::string logged(Write write)
     mwtest::TempDir dir;
     dir.enter();
     mwLogOpen("math");
+    mwLogRuler(); // so that the first entry adds none of its own
     write();
     const std::string text = mwtest::readFile("MARROW.TXT");
-    const std::string header = "math\n\n";
+    const std::string header = "math\n\n" + std::string(78, '-') + "\n";
     return text.compare(0, header.size(), header) == 0 ? text.substr(header.size()) : text;
 }
 
