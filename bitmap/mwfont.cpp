@@ -48,9 +48,9 @@ bool pageSizesAgree(const mwBITMAP &page) {
     const int bits = mwbBitsPerPixel(page.type);
     const bool paletteType = page.type >= MW_IMAGE_PAL_1 && page.type <= MW_IMAGE_PAL_8;
     // A palette type needs every entry its indices can reach.
-    const bool paletteAgrees = paletteType ? page.paletteSize == 3 << bits
-                                           : page.paletteSize >= 0 && page.paletteSize <= MAX_PALETTE_BYTES &&
-                                                 page.paletteSize % 3 == 0;
+    const bool paletteAgrees =
+        paletteType ? page.paletteSize == 3 << bits
+                    : page.paletteSize >= 0 && page.paletteSize <= MAX_PALETTE_BYTES && page.paletteSize % 3 == 0;
     // A size of 0 is left to the allocator, which reports it.
     return paletteAgrees && (page.size == 0 || page.size == mwbImageBytes(page.type, page.width, page.height));
 }

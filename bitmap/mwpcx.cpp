@@ -19,8 +19,7 @@ unsigned le16(const uint8_t *bytes) { return bytes[0] | bytes[1] << 8; }
 // Decodes one plane line of bytesPerLine values and stores the first width
 // of them at out[0], out[step], out[2 * step] ... A run never carries into
 // the next line.
-void decodePlaneLine(mwbFileReader &file, bool runLength, int64_t bytesPerLine, int64_t width, uint8_t *out,
-                     int step) {
+void decodePlaneLine(mwbFileReader &file, bool runLength, int64_t bytesPerLine, int64_t width, uint8_t *out, int step) {
     int64_t produced = 0;
     // Past the end of the file every value is 0, which the zeroed pixels
     // already hold, so stopping there changes nothing.

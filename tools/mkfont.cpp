@@ -141,11 +141,11 @@ std::vector<uint8_t> fontFile() {
 
     for (int code = 0; code < 256; code++) {
         const bool drawn = code >= FIRST && code <= LAST;
-        put32(out, CELL);                                // width
-        put32(out, CELL);                                // height
+        put32(out, CELL);                                  // width
+        put32(out, CELL);                                  // height
         put32(out, drawn ? 0 : static_cast<uint32_t>(-1)); // page
-        put32(out, drawn ? code % COLUMNS * CELL : 0);   // x
-        put32(out, drawn ? code / COLUMNS * CELL : 0);   // y
+        put32(out, drawn ? code % COLUMNS * CELL : 0);     // x
+        put32(out, drawn ? code / COLUMNS * CELL : 0);     // y
         put32(out, 0);
     }
 

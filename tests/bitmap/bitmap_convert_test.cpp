@@ -33,10 +33,7 @@ Bytes fromRgba(const Bytes &rgba, int type) {
     return result;
 }
 
-using BitmapConvert = BitmapTest;
-using BitmapConvertDeathTest = BitmapTest;
-
-TEST_F(BitmapConvert, DocumentedExamples) {
+TEST(BitmapConvert, DocumentedExamples) {
     mwBITMAP *bgr = withBytes(MW_IMAGE_BGR_888, 1, 1, {0x12, 0x34, 0x56});
     EXPECT_EQ(mwbConvert(bgr, MW_IMAGE_RGB_565), 1);
     EXPECT_EQ(bgr->type, MW_IMAGE_RGB_565);
@@ -65,7 +62,7 @@ TEST_F(BitmapConvert, DocumentedExamples) {
     mwbFree(own);
 }
 
-TEST_F(BitmapConvert, SixteenBitLayouts) {
+TEST(BitmapConvert, SixteenBitLayouts) {
     struct Case {
         int type;
         unsigned red, green, blue, alpha; // words of pure R, G, B and A
@@ -102,7 +99,7 @@ TEST_F(BitmapConvert, SixteenBitLayouts) {
     EXPECT_EQ(fromRgba({0, 0, 0, 0x7F}, MW_IMAGE_ARGB_1555), (Bytes{0x00, 0x00})) << "alpha below 128 is 0";
 }
 
-TEST_F(BitmapConvert, ByteTypesFollowMemoryOrder) {
+TEST(BitmapConvert, ByteTypesFollowMemoryOrder) {
     const Bytes rgba = {1, 2, 3, 4};
     EXPECT_EQ(fromRgba(rgba, MW_IMAGE_RGB_888), (Bytes{1, 2, 3}));
     EXPECT_EQ(fromRgba(rgba, MW_IMAGE_BGR_888), (Bytes{3, 2, 1}));
@@ -122,7 +119,7 @@ TEST_F(BitmapConvert, ByteTypesFollowMemoryOrder) {
     mwbFree(bitmap);
 }
 
-TEST_F(BitmapConvert, PaletteRowsDecodeLeftmostPixelFromTheHighBits) {
+TEST(BitmapConvert, PaletteRowsDecodeLeftmostPixelFromTheHighBits) {
     const Bytes palette = {0, 0, 0, 255, 255, 255, 10, 20, 30, 40, 50, 60, 70, 80, 90};
 
     // 12 one-bit pixels store 8: 10110010, the last 4 are not stored.
@@ -163,7 +160,7 @@ TEST_F(BitmapConvert, PaletteRowsDecodeLeftmostPixelFromTheHighBits) {
     mwbFree(mean);
 }
 
-TEST_F(BitmapConvert, LongRowsKeepEveryPixelInPlace) {
+TEST(BitmapConvert, LongRowsKeepEveryPixelInPlace) {
     // Wider than any internal run of pixels, with an odd tail.
     const int width = 1001;
     const int height = 3;
@@ -196,7 +193,7 @@ TEST_F(BitmapConvert, LongRowsKeepEveryPixelInPlace) {
     mwbFree(bitmap);
 }
 
-TEST_F(BitmapConvert, SameTypeChangesNothing) {
+TEST(BitmapConvert, SameTypeChangesNothing) {
     mwBITMAP *bitmap = withBytes(MW_IMAGE_PAL_8, 2, 1, {1, 0});
     givePalette(bitmap, {1, 2, 3, 4, 5, 6});
     const uint8_t *data = bitmap->data;
@@ -214,17 +211,20 @@ TEST_F(BitmapConvert, SameTypeChangesNothing) {
     mwbFree(unknown);
 }
 
-TEST_F(BitmapConvertDeathTest, InvalidTargetsAreReported) {
+TEST(BitmapConvertDeathTest, InvalidTargetsAreReported) {
     mwBITMAP *bitmap = mwbCreate(MW_IMAGE_RGB_888, 2, 2);
-    EXPECT_EXIT(mwbConvert(bitmap, MW_IMAGE_PAL_8), ::testing::ExitedWithCode(255),
+    EXPECT_EXIT(mwbConvert(bitmap, MW_IMAGE_PAL_8), ::testing::ExitedWithCode(FATAL_EXIT),
                 "encodePAL_8: cannot encode to palette data");
-    EXPECT_EXIT(mwbConvert(bitmap, MW_IMAGE_PAL_1), ::testing::ExitedWithCode(255),
+    EXPECT_EXIT(mwbConvert(bitmap, MW_IMAGE_PAL_1), ::testing::ExitedWithCode(FATAL_EXIT),
                 "encodePAL_1: cannot encode to palette data");
-    EXPECT_EXIT(mwbConvert(bitmap, MW_IMAGE_UNKNOWN), ::testing::ExitedWithCode(255), "mwbConvert: Invalid Parameter");
-    EXPECT_EXIT(mwbConvert(bitmap, 20), ::testing::ExitedWithCode(255), "mwbConvert: Invalid Parameter");
-    EXPECT_EXIT(mwbConvert(nullptr, MW_IMAGE_RGB_565), ::testing::ExitedWithCode(255), "mwbConvert: Invalid Parameter");
+    EXPECT_EXIT(mwbConvert(bitmap, MW_IMAGE_UNKNOWN), ::testing::ExitedWithCode(FATAL_EXIT),
+                "\\(0h\\) mwbconv:[0-9]+: mwbConvert: Invalid Parameter");
+    EXPECT_EXIT(mwbConvert(bitmap, 20), ::testing::ExitedWithCode(FATAL_EXIT), "mwbConvert: Invalid Parameter");
+    EXPECT_EXIT(mwbConvert(nullptr, MW_IMAGE_RGB_565), ::testing::ExitedWithCode(FATAL_EXIT),
+                "mwbConvert: Invalid Parameter");
     bitmap->height = 3; // more rows than the pixel data holds
-    EXPECT_EXIT(mwbConvert(bitmap, MW_IMAGE_RGB_565), ::testing::ExitedWithCode(255), "mwbConvert: Invalid Parameter");
+    EXPECT_EXIT(mwbConvert(bitmap, MW_IMAGE_RGB_565), ::testing::ExitedWithCode(FATAL_EXIT),
+                "mwbConvert: Invalid Parameter");
     bitmap->height = 2;
     mwbFree(bitmap);
 }

@@ -98,13 +98,15 @@ Picture readNetpbm(const std::string &path) {
     auto token = [&]() {
         while (at < bytes.size() && (std::isspace(bytes[at]) || bytes[at] == '#')) {
             if (bytes[at] == '#') {
-                while (at < bytes.size() && bytes[at] != '\n') at++;
+                while (at < bytes.size() && bytes[at] != '\n')
+                    at++;
             } else {
                 at++;
             }
         }
         std::string word;
-        while (at < bytes.size() && !std::isspace(bytes[at])) word += static_cast<char>(bytes[at++]);
+        while (at < bytes.size() && !std::isspace(bytes[at]))
+            word += static_cast<char>(bytes[at++]);
         return word;
     };
     Picture picture;
@@ -116,11 +118,16 @@ Picture readNetpbm(const std::string &path) {
         maxval = std::stoi(token());
     } else if (magic == "P7") {
         for (std::string key = token(); key != "ENDHDR" && !key.empty(); key = token()) {
-            if (key == "WIDTH") picture.width = std::stoi(token());
-            else if (key == "HEIGHT") picture.height = std::stoi(token());
-            else if (key == "DEPTH") picture.channels = std::stoi(token());
-            else if (key == "MAXVAL") maxval = std::stoi(token());
-            else token();
+            if (key == "WIDTH")
+                picture.width = std::stoi(token());
+            else if (key == "HEIGHT")
+                picture.height = std::stoi(token());
+            else if (key == "DEPTH")
+                picture.channels = std::stoi(token());
+            else if (key == "MAXVAL")
+                maxval = std::stoi(token());
+            else
+                token();
         }
     } else {
         return {};
@@ -144,21 +151,6 @@ Bytes rgbaPixels(const mwBITMAP *bitmap) {
 
 namespace {
 
-void printFatal(const char *format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(stderr, format, arguments);
-    va_end(arguments);
-    std::fflush(stderr);
-    std::exit(-1);
-}
-
-void printError(const char *file, int line, const char *function, int code) {
-    std::fprintf(stderr, "%s:%d %s: %s\n", file, line, function, mwErrorString(code));
-    std::fflush(stderr);
-    std::exit(-1);
-}
-
 void throwFatal(const char *format, ...) {
     char text[1024];
     va_list arguments;
@@ -173,7 +165,5 @@ void throwError(const char *, int, const char *function, int code) {
 }
 
 } // namespace
-
-void installPrintingHooks() { mwSetErrorHandlers(printFatal, printError); }
 
 void installThrowingHooks() { mwSetErrorHandlers(throwFatal, throwError); }

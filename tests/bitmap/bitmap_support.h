@@ -47,19 +47,16 @@ Picture readNetpbm(const std::string &path);
 // The pixels of a bitmap converted to RGBA 8888 (the bitmap is left as it is).
 Bytes rgbaPixels(const mwBITMAP *bitmap);
 
-// Reporting hooks for death tests: the message goes to standard error
-// ("function: message" for error codes) and the process exits with -1.
-void installPrintingHooks();
-
-// Reporting hooks that throw Reported instead of ending the process.
+// Reporting hooks that throw Reported instead of ending the process; for
+// isolated scenarios only (the kernel's own hooks are installed by the test
+// heap and are not restored).
 struct Reported {
     std::string message;
 };
 void installThrowingHooks();
 
-class BitmapTest : public ::testing::Test {
-protected:
-    void SetUp() override { installPrintingHooks(); }
-};
+// Death tests see the kernel's error box on standard error: "Error Code
+// (0h) <owner>:<line>: <function>: Invalid Parameter" or "Error: <message>".
+constexpr int FATAL_EXIT = 255;
 
 #endif // BITMAP_SUPPORT_H

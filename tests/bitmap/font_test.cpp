@@ -23,17 +23,20 @@ struct FontFile {
     int declaredPages = -1;
 
     FontFile() {
-        for (mwbGLYPH &glyph : glyphs) glyph = {4, 4, -1, 0, 0, 0};
+        for (mwbGLYPH &glyph : glyphs)
+            glyph = {4, 4, -1, 0, 0, 0};
         pages.push_back({MW_IMAGE_RGB_565, 8, 4, {}, Bytes(64, 0x11)});
         glyphs['A'] = {4, 4, 0, 4, 0, 7};
     }
     Bytes bytes() const {
         Bytes out;
-        for (uint32_t v : {magic, version, kind}) putLe32(out, v);
+        for (uint32_t v : {magic, version, kind})
+            putLe32(out, v);
         putLe32(out, cellWidth);
         putLe32(out, cellHeight);
         for (const mwbGLYPH &g : glyphs) {
-            for (int32_t v : {g.width, g.height, g.page, g.x, g.y, g.unused}) putLe32(out, static_cast<uint32_t>(v));
+            for (int32_t v : {g.width, g.height, g.page, g.x, g.y, g.unused})
+                putLe32(out, static_cast<uint32_t>(v));
         }
         putLe32(out, static_cast<uint32_t>(declaredPages >= 0 ? declaredPages : static_cast<int>(pages.size())));
         for (const PageSpec &p : pages) {
@@ -54,10 +57,7 @@ struct FontFile {
     }
 };
 
-using Font = BitmapTest;
-using FontDeathTest = BitmapTest;
-
-TEST_F(Font, ConsoleFontCoversPrintableAscii) {
+TEST(Font, ConsoleFontCoversPrintableAscii) {
     mwbFONT *font = mwbFontLoad(CONSOLE_FONT.c_str());
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(font->cellWidth, 8);
@@ -100,10 +100,11 @@ TEST_F(Font, ConsoleFontCoversPrintableAscii) {
     mwbFontFree(font);
 }
 
-TEST_F(Font, PagesKeepTheirPaletteAndPixels) {
+TEST(Font, PagesKeepTheirPaletteAndPixels) {
     FontFile file;
     Bytes palette(768);
-    for (size_t i = 0; i < palette.size(); i++) palette[i] = static_cast<uint8_t>(i);
+    for (size_t i = 0; i < palette.size(); i++)
+        palette[i] = static_cast<uint8_t>(i);
     file.pages.push_back({MW_IMAGE_PAL_8, 4, 2, palette, {1, 2, 3, 4, 5, 6, 7, 8}});
     file.glyphs['B'] = {2, 2, 1, 2, 0, 0};
     file.glyphs['C'] = {0, 0, 1, 4, 2, 0}; // empty rectangle at the far corner
@@ -124,7 +125,7 @@ TEST_F(Font, PagesKeepTheirPaletteAndPixels) {
     mwbFontFree(font);
 }
 
-TEST_F(Font, ShortFileGivesZeroedPixels) {
+TEST(Font, ShortFileGivesZeroedPixels) {
     void *dirty = mwDMemAlloc("test", __LINE__, 64);
     std::memset(dirty, 0xAA, 64);
     mwDMemFree("test", __LINE__, dirty);
@@ -142,10 +143,10 @@ TEST_F(Font, ShortFileGivesZeroedPixels) {
     mwbFontFree(font);
 }
 
-TEST_F(FontDeathTest, HeadersThatDoNotMatchAreFatal) {
+TEST(FontDeathTest, HeadersThatDoNotMatchAreFatal) {
     auto expectInvalid = [](const FontFile &file, const char *what) {
         const std::string path = file.write("bad.fnt");
-        EXPECT_EXIT(mwbFontLoad(path.c_str()), ::testing::ExitedWithCode(255),
+        EXPECT_EXIT(mwbFontLoad(path.c_str()), ::testing::ExitedWithCode(FATAL_EXIT),
                     "mwbFontLoad: Invalid font file .*bad.fnt")
             << what;
     };
@@ -162,26 +163,28 @@ TEST_F(FontDeathTest, HeadersThatDoNotMatchAreFatal) {
     file.cellWidth = 0;
     expectInvalid(file, "cell width 0: the console divides by it");
 
-    EXPECT_EXIT(mwbFontLoad(nullptr), ::testing::ExitedWithCode(255), "mwbFontLoad: Invalid Parameter");
-    EXPECT_EXIT(mwbFontFree(nullptr), ::testing::ExitedWithCode(255), "mwbFontFree: Invalid Parameter");
-    EXPECT_EXIT(mwbFontLoad(scratchPath("missing.fnt").c_str()), ::testing::ExitedWithCode(255), "Cannot open");
+    EXPECT_EXIT(mwbFontLoad(nullptr), ::testing::ExitedWithCode(FATAL_EXIT),
+                "mwfont:[0-9]+: mwbFontLoad: Invalid Parameter");
+    EXPECT_EXIT(mwbFontFree(nullptr), ::testing::ExitedWithCode(FATAL_EXIT),
+                "mwfont:[0-9]+: mwbFontFree: Invalid Parameter");
+    EXPECT_EXIT(mwbFontLoad(scratchPath("missing.fnt").c_str()), ::testing::ExitedWithCode(FATAL_EXIT), "Cannot open");
 }
 
-TEST_F(FontDeathTest, ZeroPagesAndEmptyPagesReachTheAllocator) {
+TEST(FontDeathTest, ZeroPagesAndEmptyPagesReachTheAllocator) {
     FontFile none;
     none.pages.clear();
     const std::string nonePath = none.write("none.fnt");
-    EXPECT_EXIT(mwbFontLoad(nonePath.c_str()), ::testing::ExitedWithCode(255),
-                "mwDMemAlloc: Attempt to allocate zero or less bytes");
+    EXPECT_EXIT(mwbFontLoad(nonePath.c_str()), ::testing::ExitedWithCode(FATAL_EXIT),
+                "\\(1h\\) mwfont:[0-9]+: mwDMemAlloc: Attempt to allocate zero or less bytes");
     FontFile empty;
     empty.pages[0] = {MW_IMAGE_RGB_565, 0, 0, {}, {}};
     empty.glyphs['A'].page = -1;
     const std::string emptyPath = empty.write("empty.fnt");
-    EXPECT_EXIT(mwbFontLoad(emptyPath.c_str()), ::testing::ExitedWithCode(255),
-                "mwDMemAlloc: Attempt to allocate zero or less bytes");
+    EXPECT_EXIT(mwbFontLoad(emptyPath.c_str()), ::testing::ExitedWithCode(FATAL_EXIT),
+                "\\(1h\\) mwfont:[0-9]+: mwDMemAlloc: Attempt to allocate zero or less bytes");
 }
 
-TEST_F(FontDeathTest, PagesAndGlyphsThePlugInCouldNotTrustAreRefused) {
+TEST(FontDeathTest, PagesAndGlyphsThePlugInCouldNotTrustAreRefused) {
     struct Case {
         const char *what;
         void (*spoil)(FontFile &);
@@ -191,7 +194,10 @@ TEST_F(FontDeathTest, PagesAndGlyphsThePlugInCouldNotTrustAreRefused) {
         {"width disagrees", [](FontFile &f) { f.pages[0].width = 9; }},
         {"type out of range", [](FontFile &f) { f.pages[0].type = 20; }},
         {"negative height", [](FontFile &f) { f.pages[0].height = -4; }},
-        {"palette type without its palette", [](FontFile &f) { f.pages[0] = {MW_IMAGE_PAL_8, 8, 8, {}, Bytes(64)}; }},
+        {"palette type without its palette",
+         [](FontFile &f) {
+             f.pages[0] = {MW_IMAGE_PAL_8, 8, 8, {}, Bytes(64)};
+         }},
         {"palette over 768 bytes", [](FontFile &f) { f.pages[0].palette = Bytes(771); }},
         {"more pages than the file holds", [](FontFile &f) { f.declaredPages = 1000000; }},
         {"glyph past the right edge", [](FontFile &f) { f.glyphs['A'].x = 5; }},
@@ -206,7 +212,7 @@ TEST_F(FontDeathTest, PagesAndGlyphsThePlugInCouldNotTrustAreRefused) {
         FontFile file;
         c.spoil(file);
         const std::string path = file.write("spoilt.fnt");
-        EXPECT_EXIT(mwbFontLoad(path.c_str()), ::testing::ExitedWithCode(255), "mwbFontLoad: Invalid font file")
+        EXPECT_EXIT(mwbFontLoad(path.c_str()), ::testing::ExitedWithCode(FATAL_EXIT), "mwbFontLoad: Invalid font file")
             << c.what;
     }
 }

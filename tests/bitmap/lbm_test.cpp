@@ -50,10 +50,7 @@ mwBITMAP *loadBytes(const std::string &name, const Bytes &file) {
     return mwbLBMLoad(path.c_str());
 }
 
-using Lbm = BitmapTest;
-using LbmDeathTest = BitmapTest;
-
-TEST_F(Lbm, OddWidthRowsDropTheirPadByte) {
+TEST(Lbm, OddWidthRowsDropTheirPadByte) {
     // 3 x 2, 8 planes; rows of 4 bytes in the file.
     const Bytes rows = {1, 2, 3, 77, 4, 5, 6, 77};
     Bytes raw;
@@ -91,7 +88,7 @@ TEST_F(Lbm, OddWidthRowsDropTheirPadByte) {
     mwbFree(run);
 }
 
-TEST_F(Lbm, FewPlanesPackLeftmostPixelHigh) {
+TEST(Lbm, FewPlanesPackLeftmostPixelHigh) {
     Bytes four;
     chunk(four, "BMHD", bmhd(5, 1, 4, 0));
     chunk(four, "CMAP", greyCmap(16));
@@ -132,7 +129,7 @@ TEST_F(Lbm, FewPlanesPackLeftmostPixelHigh) {
     mwbFree(none);
 }
 
-TEST_F(Lbm, FilesItDoesNotReadGiveNull) {
+TEST(Lbm, FilesItDoesNotReadGiveNull) {
     Bytes good;
     chunk(good, "BMHD", bmhd(2, 1, 8, 0));
     chunk(good, "CMAP", greyCmap(2));
@@ -170,7 +167,7 @@ TEST_F(Lbm, FilesItDoesNotReadGiveNull) {
     EXPECT_EQ(mwbLBMLoad(scratchPath("missing.lbm").c_str()), nullptr);
 }
 
-TEST_F(Lbm, NetpbmIlbmGivesNull) {
+TEST(Lbm, NetpbmIlbmGivesNull) {
     const std::string source = scratchPath("source.ppm");
     const std::string path = scratchPath("netpbm.lbm");
     writeNetpbm(source, testPicture(5, 3, 3));
@@ -181,7 +178,7 @@ TEST_F(Lbm, NetpbmIlbmGivesNull) {
     EXPECT_EQ(mwbLBMLoad(path.c_str()), nullptr);
 }
 
-TEST_F(Lbm, ChunksThatLieOverrunNothing) {
+TEST(Lbm, ChunksThatLieOverrunNothing) {
     // A chunk whose length runs past the end of the file ends the walk.
     Bytes beyond;
     chunk(beyond, "BMHD", bmhd(2, 1, 8, 0));
@@ -228,14 +225,14 @@ TEST_F(Lbm, ChunksThatLieOverrunNothing) {
     mwbFree(partial);
 }
 
-TEST_F(LbmDeathTest, RowOverrunIsAScanCountError) {
+TEST(LbmDeathTest, RowOverrunIsAScanCountError) {
     Bytes overrun;
     chunk(overrun, "BMHD", bmhd(4, 1, 8, 1));
     chunk(overrun, "CMAP", greyCmap(2));
     chunk(overrun, "BODY", {static_cast<uint8_t>(-5), 1}); // six bytes into a row of four
     const std::string path = scratchPath("overrun.lbm");
     writeFile(path, form(overrun));
-    EXPECT_EXIT(mwbLBMLoad(path.c_str()), ::testing::ExitedWithCode(255), "mwbLBMLoad: Scan count error.");
+    EXPECT_EXIT(mwbLBMLoad(path.c_str()), ::testing::ExitedWithCode(FATAL_EXIT), "mwbLBMLoad: Scan count error.");
 
     Bytes noOp;
     chunk(noOp, "BMHD", bmhd(4, 1, 8, 1));
@@ -243,7 +240,7 @@ TEST_F(LbmDeathTest, RowOverrunIsAScanCountError) {
     chunk(noOp, "BODY", {0x80, 1}); // -128 repeats 129 times
     const std::string path128 = scratchPath("minus128.lbm");
     writeFile(path128, form(noOp));
-    EXPECT_EXIT(mwbLBMLoad(path128.c_str()), ::testing::ExitedWithCode(255), "mwbLBMLoad: Scan count error.");
+    EXPECT_EXIT(mwbLBMLoad(path128.c_str()), ::testing::ExitedWithCode(FATAL_EXIT), "mwbLBMLoad: Scan count error.");
 }
 
 } // namespace

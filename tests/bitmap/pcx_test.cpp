@@ -35,9 +35,7 @@ mwBITMAP *loadBytes(const std::string &name, const Bytes &file) {
     return mwbPCXLoad(path.c_str());
 }
 
-using Pcx = BitmapTest;
-
-TEST_F(Pcx, NetpbmEightBitLoadsWithTheFilePalette) {
+TEST(Pcx, NetpbmEightBitLoadsWithTheFilePalette) {
     const std::string source = scratchPath("source.ppm");
     const std::string path = scratchPath("eight.pcx");
     const std::string reported = scratchPath("reported.ppm");
@@ -64,7 +62,7 @@ TEST_F(Pcx, NetpbmEightBitLoadsWithTheFilePalette) {
     mwbFree(bitmap);
 }
 
-TEST_F(Pcx, TwentyFourBitFromNetpbmAndImageMagick) {
+TEST(Pcx, TwentyFourBitFromNetpbmAndImageMagick) {
     const std::string source = scratchPath("source.ppm");
     writeNetpbm(source, testPicture(7, 5, 3));
     const std::string netpbm = scratchPath("netpbm.pcx");
@@ -86,11 +84,11 @@ TEST_F(Pcx, TwentyFourBitFromNetpbmAndImageMagick) {
     }
 }
 
-TEST_F(Pcx, PlanesBecomeChannelsAndRunsStayInTheirLine) {
+TEST(Pcx, PlanesBecomeChannelsAndRunsStayInTheirLine) {
     // Two pixels, four planes, bytes per line 3 (one pad value). Plane 0 is
     // a run of 5 that must stop at the end of its line.
     Bytes file = pcxHeader(2, 1, 4, 3, true);
-    file.insert(file.end(), {0xC5, 9});         // R: 9 9 9, two values dropped
+    file.insert(file.end(), {0xC5, 9});          // R: 9 9 9, two values dropped
     file.insert(file.end(), {0xC0, 0x05, 0x06}); // G: 0xC0 is a literal
     file.insert(file.end(), {0xC1, 0xD0, 3, 0}); // B: a run of one 0xD0
     file.insert(file.end(), {0xC3, 0x77});       // A
@@ -110,7 +108,7 @@ TEST_F(Pcx, PlanesBecomeChannelsAndRunsStayInTheirLine) {
     mwbFree(eight);
 }
 
-TEST_F(Pcx, HeadersThatLieOverrunNothing) {
+TEST(Pcx, HeadersThatLieOverrunNothing) {
     // Fewer bytes per line than pixels: what the lines lack stays zero.
     Bytes narrow = pcxHeader(6, 2, 3, 2, false);
     for (int i = 0; i < 12; i++) {
@@ -119,8 +117,7 @@ TEST_F(Pcx, HeadersThatLieOverrunNothing) {
     mwBITMAP *bitmap = loadBytes("narrow.pcx", narrow);
     ASSERT_NE(bitmap, nullptr);
     ASSERT_EQ(bitmap->size, 36);
-    EXPECT_EQ(Bytes(bitmap->data, bitmap->data + 18),
-              (Bytes{1, 3, 5, 2, 4, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Bytes(bitmap->data, bitmap->data + 18), (Bytes{1, 3, 5, 2, 4, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     mwbFree(bitmap);
 
     // xmax below xmin.
@@ -138,16 +135,14 @@ TEST_F(Pcx, HeadersThatLieOverrunNothing) {
     mwbFree(short_);
 }
 
-TEST_F(Pcx, VariantsItDoesNotReadGiveNull) {
+TEST(Pcx, VariantsItDoesNotReadGiveNull) {
     Bytes good = pcxHeader(1, 1, 3, 2, false);
     good.insert(good.end(), 6, 1);
     mwBITMAP *bitmap = loadBytes("good.pcx", good);
     ASSERT_NE(bitmap, nullptr);
     mwbFree(bitmap);
 
-    const struct {
-        int offset, value;
-    } broken[] = {{0, 11}, {1, 3}, {3, 1}, {65, 2}};
+    const struct { int offset, value; } broken[] = {{0, 11}, {1, 3}, {3, 1}, {65, 2}};
     for (const auto &change : broken) {
         Bytes file = good;
         file[change.offset] = static_cast<uint8_t>(change.value);
