@@ -8,7 +8,7 @@ namespace {
 
 const std::string CONSOLE_FONT = MARROW_RUN_DIR "/CONSOLE.FNT";
 
-struct PageSpec {
+struct PagePart {
     int type, width, height;
     Bytes palette, data;
     int declaredPalette = -1, declaredData = -1; // -1: the real sizes
@@ -19,7 +19,7 @@ struct FontFile {
     uint32_t magic = MWB_FONT_MAGIC, version = MWB_FONT_VERSION, kind = MWB_FONT_KIND;
     int cellWidth = 4, cellHeight = 4;
     mwbGLYPH glyphs[256];
-    std::vector<PageSpec> pages;
+    std::vector<PagePart> pages;
     int declaredPages = -1;
 
     FontFile() {
@@ -39,7 +39,7 @@ struct FontFile {
                 putLe32(out, static_cast<uint32_t>(v));
         }
         putLe32(out, static_cast<uint32_t>(declaredPages >= 0 ? declaredPages : static_cast<int>(pages.size())));
-        for (const PageSpec &p : pages) {
+        for (const PagePart &p : pages) {
             putLe32(out, p.type);
             putLe32(out, p.width);
             putLe32(out, p.height);
