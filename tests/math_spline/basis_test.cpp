@@ -69,12 +69,4 @@ TEST(Basis, CurvePointWeighsFourPointsWithoutNormalising)
     }
 }
 
-TEST(BasisDeathTest, UnknownKindsAreInvalid)
-{
-    const mwmVECTOR p = {0, 0, 0};
-    mwmVECTOR out;
-    EXPECT_EXIT(mwmCurvePoint(&p, &p, &p, &p, 0.5, &out, 6), ::testing::ExitedWithCode(255),
-                "mwmCurvePoint: Invalid Parameter");
-}
-
 } // namespace
