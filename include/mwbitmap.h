@@ -204,26 +204,30 @@ void mwbFontFree(mwbFONT *font);
  * several are merged into it: with mode 0 the node covering the fewest
  * pixels, with mode 1 the most (on equal counts the node that got its second
  * child last). The palette holds the mean colour of each leaf in tree order,
- * and each pixel takes the nearest of those entries. The tree holds every
- * distinct colour before merging: budget about 200 bytes of dynamic heap per
- * distinct colour. Invalid parameter: a NULL bitmap, n outside 1..256, a mode
- * other than 0 and 1. */
+ * and each pixel takes the nearest of those entries (never a black entry
+ * the tree did not fill). The tree holds every distinct colour before it is
+ * merged; one that would outgrow a quarter of the dynamic heap is merged
+ * down to n leaves whenever it reaches that size, so a photograph fits.
+ * Invalid parameter: a NULL bitmap, n outside 1..256, a mode other than 0
+ * and 1, a record whose data is shorter than its rows. */
 void mwbQuantize(mwBITMAP *bitmap, int colours, int mode);
 
 /* Makes the bitmap a palette image of the type for n whose palette is a copy
  * of the n given entries (R, G, B bytes; palette may be the bitmap's own).
  * Each pixel takes the entry with the smallest squared RGB distance, the
  * lower index on equal distances. Invalid parameter: a NULL bitmap or
- * palette, n outside 1..256. */
+ * palette, n outside 1..256, a record whose data is shorter than its rows. */
 void mwbFitToPalette(mwBITMAP *bitmap, const uint8_t *palette, int colours);
 
 /* Resamples the bitmap in place to width x height and keeps its type.
  * Colour and alpha are interpolated linearly between the centres of the four
  * nearest source pixels; beyond the outermost centres the edge pixel is its
  * own neighbour, so a uniform picture stays uniform. A palette image is
- * fitted back onto its own palette. The same size returns at once without
- * touching the bitmap. Returns 1; filter is ignored (one filter serves every
- * call). Invalid parameter: a NULL bitmap, a width or height below 1. */
+ * fitted back onto its own palette; an MW_IMAGE_UNKNOWN bitmap just takes
+ * the new size. The same size returns at once without touching the bitmap.
+ * Returns 1; filter is ignored (one filter serves every call). Invalid
+ * parameter: a NULL bitmap, a width or height below 1, a record whose data
+ * is shorter than its rows. */
 int mwbResample(mwBITMAP *bitmap, int width, int height, int filter);
 
 /* Colour spaces. Channels are floats in 0..1; a hue is a fraction of a turn
