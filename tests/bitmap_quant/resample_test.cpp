@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "mwtest.h"
 #include "pictures.h"
 
 namespace {
@@ -70,12 +71,19 @@ TEST(Resample, UniformPicturesStayUniform)
 
 TEST(Resample, ScreenPictureToTextureSize)
 {
-    // A 640 x 480 Targa-type picture with gradients across and down.
+    // A 640 x 480 picture with gradients across and down.
     std::vector<uint8_t> bytes;
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x)
             bytes.insert(bytes.end(), {uint8_t(std::lround(x * 0.399)), uint8_t(std::lround(y * 0.532)), 77});
+    // Through a Targa file, as the screensaver reads its picture.
+    mwtest::TempDir dir;
+    const std::string name = (dir / "POO.TGA").string();
     mwBITMAP *b = pictureOf(MW_IMAGE_BGR_888, 640, 480, bytes);
+    ASSERT_EQ(mwbSave(name.c_str(), b), 1);
+    mwbFree(b);
+    b = mwbLoad(name.c_str());
+    ASSERT_NE(b, nullptr);
     ASSERT_EQ(mwbResample(b, 256, 256, 0), 1);
     EXPECT_EQ(b->type, MW_IMAGE_BGR_888);
     EXPECT_EQ(b->size, 256 * 256 * 3);
