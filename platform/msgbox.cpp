@@ -33,8 +33,7 @@ int WINAPI MessageBoxIndirectA(const MSGBOXPARAMSA *params)
     std::string line = params->lpszCaption ? params->lpszCaption : "Error";
     line += ": ";
     line += params->lpszText ? params->lpszText : "";
-    if (line.back() != '\n')
-        line += '\n';
+    line += '\n';
     // One write, so a report from another thread does not cut into it.
     std::FILE *stream = (params->dwStyle & MB_ICONMASK) == MB_ICONHAND ? stderr : stdout;
     std::fwrite(line.data(), 1, line.size(), stream);

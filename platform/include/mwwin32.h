@@ -316,9 +316,8 @@ typedef struct tagMSGBOXPARAMSA {
     DWORD dwLanguageId;
 } MSGBOXPARAMSA, *LPMSGBOXPARAMSA;
 
-/* Writes "caption: text" and a line end (unless the text ends with one) in
- * one piece: to standard error when the icon is MB_ICONHAND, else to
- * standard output. Returns the default button's ID; 0 for a NULL record. */
+/* Writes "caption: text" and a line end in one piece: to standard error
+ * when the icon is MB_ICONHAND, else to standard output. Returns the default button's ID; 0 for a NULL record. */
 MWWIN32_API int WINAPI MessageBoxIndirectA(const MSGBOXPARAMSA *params);
 
 /*---- Windows and messages ------------------------------------------------*/
