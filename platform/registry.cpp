@@ -84,6 +84,14 @@ const char *registryFile()
     return file && *file ? file : nullptr;
 }
 
+Key *findKey(std::vector<Key> &keys, const std::string &path)
+{
+    for (Key &key : keys)
+        if (sameText(key.path, path))
+            return &key;
+    return nullptr;
+}
+
 //---- Reading the file --------------------------------------------------------
 
 // Reads a quoted string starting at text[at] == '"'; at ends after the
@@ -207,8 +215,13 @@ bool load(const char *file, std::vector<Key> &keys)
             current = nullptr;
             if (line.back() != ']' || line.size() < 3 || line[1] == '-')
                 continue; // "[-key]" deletes a key in .reg files: nothing to keep
-            keys.push_back({line.substr(1, line.size() - 2), {}});
-            current = &keys.back();
+            // A key may be named again further down: its values join it.
+            const std::string path = line.substr(1, line.size() - 2);
+            current = findKey(keys, path);
+            if (!current) {
+                keys.push_back({path, {}});
+                current = &keys.back();
+            }
             continue;
         }
         Value value;
@@ -291,14 +304,6 @@ LSTATUS save(const char *file, const std::vector<Key> &keys)
         return error;
     }
     return ERROR_SUCCESS;
-}
-
-Key *findKey(std::vector<Key> &keys, const std::string &path)
-{
-    for (Key &key : keys)
-        if (sameText(key.path, path))
-            return &key;
-    return nullptr;
 }
 
 } // namespace

@@ -42,7 +42,6 @@ struct Queue {
     int quitCode = 0;
     bool alive = true;
     uint64_t lastPosted = 0; // serial of the newest posted message
-    uint64_t retrieved = 0;  // serial of the last message GetMessageA returned
     uint64_t handled = 0;    // messages up to this serial are fully handled
     int wake[2] = {-1, -1};  // self-pipe: GetMessageA waits on it and on the back end
 
@@ -264,11 +263,19 @@ bool takePosted(Queue &queue, HWND filter, UINT min, UINT max, MSG &msg)
         if ((min | max) != 0 && (it->msg.message < min || it->msg.message > max))
             continue;
         msg = it->msg;
-        queue.retrieved = it->serial;
         queue.posted.erase(it);
         return true;
     }
     return false;
+}
+
+// Called when the thread is back in GetMessageA: whatever left the queue
+// (taken, or dropped with its window) has been handled.
+void markHandled(Queue &queue)
+{
+    std::lock_guard<std::mutex> hold(queue.lock);
+    queue.handled = queue.posted.empty() ? queue.lastPosted : queue.posted.front().serial - 1;
+    queue.changed.notify_all();
 }
 
 void waitForWork(Queue &queue)
@@ -495,6 +502,10 @@ BOOL WINAPI DestroyWindow(HWND handle)
     window->proc(handle, WM_NCDESTROY, 0, 0);
     windows().remove(reinterpret_cast<uintptr_t>(handle));
     backend().destroy(*window);
+    // As on Windows, what was posted to the window goes with it.
+    Queue &queue = *window->queue;
+    std::lock_guard<std::mutex> hold(queue.lock);
+    std::erase_if(queue.posted, [handle](const Posted &posted) { return posted.msg.hwnd == handle; });
     return TRUE;
 }
 
@@ -587,12 +598,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND filter, UINT min, UINT max)
         }
     }
     auto queue = currentQueue();
-    {
-        // Returning to GetMessageA means the message it gave last is handled.
-        std::lock_guard<std::mutex> hold(queue->lock);
-        queue->handled = queue->retrieved;
-        queue->changed.notify_all();
-    }
+    markHandled(*queue);
     for (;;) {
         drain(*queue);
         handleSentCalls(*queue);
@@ -611,6 +617,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND filter, UINT min, UINT max)
             *msg = MSG{window, WM_PAINT, 0, 0, GetTickCount(), {0, 0}};
             return TRUE;
         }
+        markHandled(*queue);
         waitForWork(*queue);
     }
 }
