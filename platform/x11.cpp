@@ -255,7 +255,9 @@ void X11Backend::destroy(Wnd &window)
         XSelectInput(display_, x->id, NoEventMask);
     else
         XDestroyWindow(display_, x->id);
-    XFlush(display_);
+    // When DestroyWindow returns the window is gone for every client too.
+    XSync(display_, False);
+    wakeForQueuedEvents();
     delete x;
 }
 
