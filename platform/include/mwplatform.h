@@ -77,10 +77,11 @@ MWP_API int mwPlatformReadWindow(HWND window, uint32_t *pixels, size_t capacity,
 #define MWP_WINDOW_EXPOSE 4    /* the window needs painting: WM_PAINT */
 
 /* Delivers an event as the window system would. From another thread it
- * returns once the window's thread has handled the resulting messages (or
- * has ended); from the window's own thread the messages are only queued.
- * Returns 1, or 0 for an invalid window or event. A focus change the window
- * already has sends nothing. */
+ * returns once the window's thread, pumping in GetMessageA, has handled the
+ * messages posted for it (or has ended); from the window's own thread they
+ * are only queued. An expose only marks the window for WM_PAINT. A focus
+ * change the window already has sends nothing. Returns 1, or 0 for an
+ * invalid window or event. */
 MWP_API int mwPlatformInjectWindowEvent(HWND window, int event);
 
 /* What DefWindowProcA did for the system (screen saver start, display

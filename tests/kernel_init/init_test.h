@@ -13,10 +13,16 @@ namespace inittest {
 constexpr int kBlockBytes = 1 << 20;
 constexpr int kDynamicBytes = 1 << 19;
 
-// Every scenario runs in a child of its own (it starts threads); the main
-// window is an off-screen one.
+// Every scenario runs in a child of its own, started afresh since the
+// scenarios start threads.
+class ThreadsafeDeathTests : public ::testing::Environment {
+public:
+    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+};
+
+// The main window is an off-screen one.
 inline const bool configured = [] {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ::testing::AddGlobalTestEnvironment(new ThreadsafeDeathTests);
     return mwPlatformSetHeadless(1) != 0;
 }();
 

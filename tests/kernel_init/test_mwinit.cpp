@@ -159,8 +159,8 @@ TEST(KernelEventThreadDeathTest, ANormalShutdownEndsWithoutAReport)
 TEST(KernelStartDeathTest, MemoryThatCannotBeHadIsFatal)
 {
     EXPECT_EXIT(mwInit(0, 0, "Lumenfall"), ExitedWithCode(255), "^Error: Cannot initialize memory manager\n\n$");
-#ifdef __SANITIZE_ADDRESS__
-    GTEST_SKIP() << "the address sanitizer needs more address space than the limit below";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "sanitizers need more address space than the limit below";
 #endif
     EXPECT_EXIT(
         {
