@@ -198,6 +198,8 @@ void mwDMemInit(int size)
     rover = block;
 }
 
+int mwDMemSize(void) { return heapBase ? heapSize : 0; }
+
 void *mwDMemAlloc(const char *file, int line, int size)
 {
     return allocate(file, line, size, "mwDMemAlloc");
