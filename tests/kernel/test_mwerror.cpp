@@ -1,6 +1,5 @@
 // Reports: the message table, the default hooks, and the kernel's handlers
 // (exit registry first, then the box on standard error, exit code 255).
-#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -8,6 +7,7 @@
 
 #include "kernel_test.h"
 #include "mwtest.h"
+#include "mwwin32.h"
 
 using ::testing::ExitedWithCode;
 
@@ -74,7 +74,7 @@ TEST(ReportDeathTest, SystemErrorNamesTheNumberAndTheSystemText)
 {
     expectReport(
         [] {
-            errno = ENOENT;
+            SetLastError(ERROR_FILE_NOT_FOUND);
             mwSystemError("CreateThread");
         },
         "^Error: CreateThread: \\(2\\) No such file or directory\n$");
