@@ -132,6 +132,9 @@ void mwDMemCheck(const char *file, int line);
 void mwDMemData(const char *file, int line);
 void mwDMemCollate(const char *file, int line);
 void mwDMemDeinit(void);
+/* Bytes of the dynamic heap, 0 before mwDMemInit: no request larger than
+ * this can ever be served. Readers check sizes taken from files against it. */
+int mwDMemSize(void);
 
 /*---- Status and exit registries ------------------------------------------*/
 

@@ -1,0 +1,161 @@
+// Bitmap fonts: "MFNT" files of a glyph table and page bitmaps.
+//
+// The display plug-in cuts glyphs from the pages and downloads them as
+// textures without checking them, so the loader refuses a page whose sizes
+// disagree or a glyph rectangle outside its page.
+#include <cstring>
+
+#include "mwbfile.h"
+#include "mwbintern.h"
+
+namespace {
+
+const char OWNER[] = "mwfont";
+
+constexpr int PAGE_HEADER_BYTES = 20;
+constexpr int MAX_PALETTE_BYTES = 768;
+
+// Frees the font on scope exit unless released: a fatal report raised while
+// loading leaves no blocks behind when the hook unwinds.
+class FontGuard {
+public:
+    explicit FontGuard(mwbFONT *font) : font_(font) {}
+    ~FontGuard() {
+        if (font_) {
+            mwbFontFree(font_);
+        }
+    }
+    FontGuard(const FontGuard &) = delete;
+    FontGuard &operator=(const FontGuard &) = delete;
+    mwbFONT *release() {
+        mwbFONT *font = font_;
+        font_ = nullptr;
+        return font;
+    }
+
+private:
+    mwbFONT *font_;
+};
+
+[[noreturn]] void invalid(const char *name) { mwFatal("mwbFontLoad: Invalid font file %s\n", name); }
+
+int32_t readInt(mwbFileReader &file) { return static_cast<int32_t>(file.le32()); }
+
+bool pageSizesAgree(const mwBITMAP &page) {
+    if (page.type < 0 || page.type >= MW_IMAGE_TYPE_COUNT || page.width < 0 || page.height < 0) {
+        return false;
+    }
+    const int bits = mwbBitsPerPixel(page.type);
+    const bool paletteType = page.type >= MW_IMAGE_PAL_1 && page.type <= MW_IMAGE_PAL_8;
+    // A palette type needs every entry its indices can reach.
+    const bool paletteAgrees =
+        paletteType ? page.paletteSize == 3 << bits
+                    : page.paletteSize >= 0 && page.paletteSize <= MAX_PALETTE_BYTES && page.paletteSize % 3 == 0;
+    // A size of 0 is left to the allocator, which reports it.
+    return paletteAgrees && (page.size == 0 || page.size == mwbImageBytes(page.type, page.width, page.height));
+}
+
+bool glyphInsidePage(const mwbGLYPH &glyph, const mwbFONT &font) {
+    if (glyph.page == -1) {
+        return true;
+    }
+    if (glyph.page < 0 || glyph.page >= font.pageCount || glyph.width < 0 || glyph.height < 0 || glyph.x < 0 ||
+        glyph.y < 0) {
+        return false;
+    }
+    const mwBITMAP &page = font.pages[glyph.page];
+    return int64_t{glyph.x} + glyph.width <= page.width && int64_t{glyph.y} + glyph.height <= page.height;
+}
+
+} // namespace
+
+extern "C" mwbFONT *mwbFontLoad(const char *name) {
+    if (!name) {
+        mwError(OWNER, __LINE__, "mwbFontLoad", MW_ERR_INVALID_PARAMETER);
+    }
+    mwbFileReader file(OWNER, __LINE__);
+    file.openOrFail(name);
+
+    const uint32_t magic = file.le32();
+    const uint32_t version = file.le32();
+    const uint32_t kind = file.le32();
+    if (magic != MWB_FONT_MAGIC || version != MWB_FONT_VERSION || kind != MWB_FONT_KIND) {
+        invalid(name);
+    }
+    auto *font = static_cast<mwbFONT *>(mwDMemAlloc(OWNER, __LINE__, sizeof(mwbFONT)));
+    std::memset(font, 0, sizeof *font);
+    FontGuard guard(font);
+    font->cellWidth = readInt(file);
+    font->cellHeight = readInt(file);
+    // The console divides by the cell size.
+    if (font->cellWidth < 1 || font->cellHeight < 1) {
+        invalid(name);
+    }
+    for (mwbGLYPH &glyph : font->glyph) {
+        glyph.width = readInt(file);
+        glyph.height = readInt(file);
+        glyph.page = readInt(file);
+        glyph.x = readInt(file);
+        glyph.y = readInt(file);
+        glyph.unused = readInt(file);
+    }
+
+    const int32_t pageCount = readInt(file);
+    // Every page takes at least its header in the file.
+    const int64_t arrayBytes = int64_t{pageCount} * int64_t{sizeof(mwBITMAP)};
+    if (pageCount > 0 &&
+        (static_cast<uint64_t>(pageCount) > file.remaining() / PAGE_HEADER_BYTES || !mwbHeapCanHold(arrayBytes))) {
+        invalid(name);
+    }
+    // A count of 0 or below reaches the allocator, which reports it.
+    font->pages = static_cast<mwBITMAP *>(mwDMemAlloc(OWNER, __LINE__, static_cast<int>(arrayBytes)));
+    std::memset(font->pages, 0, arrayBytes);
+    font->pageCount = pageCount;
+
+    for (int i = 0; i < pageCount; i++) {
+        mwBITMAP &page = font->pages[i];
+        mwBITMAP read = {};
+        read.type = readInt(file);
+        read.width = readInt(file);
+        read.height = readInt(file);
+        read.paletteSize = readInt(file);
+        read.size = readInt(file);
+        if (!pageSizesAgree(read)) {
+            invalid(name);
+        }
+        page = read;
+        if (page.paletteSize != 0) {
+            page.palette = static_cast<uint8_t *>(mwDMemAlloc(OWNER, __LINE__, page.paletteSize));
+            file.read(page.palette, page.paletteSize);
+        }
+        page.data = static_cast<uint8_t *>(mwDMemAlloc(OWNER, __LINE__, page.size));
+        file.read(page.data, page.size);
+    }
+
+    for (const mwbGLYPH &glyph : font->glyph) {
+        if (!glyphInsidePage(glyph, *font)) {
+            invalid(name);
+        }
+    }
+    return guard.release();
+}
+
+extern "C" void mwbFontFree(mwbFONT *font) {
+    if (!font) {
+        mwError(OWNER, __LINE__, "mwbFontFree", MW_ERR_INVALID_PARAMETER);
+    }
+    for (int i = 0; font->pages && i < font->pageCount; i++) {
+        mwBITMAP &page = font->pages[i];
+        if (page.palette) {
+            mwDMemFree(OWNER, __LINE__, page.palette);
+        }
+        if (page.data) {
+            mwDMemFree(OWNER, __LINE__, page.data);
+        }
+    }
+    if (font->pages) {
+        mwDMemFree(OWNER, __LINE__, font->pages);
+    }
+    std::memset(font, 0, sizeof *font);
+    mwDMemFree(OWNER, __LINE__, font);
+}

@@ -1,0 +1,104 @@
+// Targa files: uncompressed true-colour reading, raw writing.
+#include <cstdio>
+#include <cstring>
+
+#include "mwbfile.h"
+#include "mwbintern.h"
+
+namespace {
+
+const char OWNER[] = "mwtga";
+// The writer's ID field, exactly 20 characters, stored without a terminator.
+const char WRITER_ID[] = "Marrow Bitmap Libary";
+constexpr int ID_LENGTH = sizeof WRITER_ID - 1;
+static_assert(ID_LENGTH == 20);
+
+constexpr int HEADER_BYTES = 18;
+constexpr uint8_t TRUE_COLOUR = 2; // uncompressed; 10 would be run-length
+constexpr uint8_t TOP_ROW_FIRST = 0x20;
+
+unsigned le16(const uint8_t *bytes) { return bytes[0] | bytes[1] << 8; }
+
+} // namespace
+
+extern "C" mwBITMAP *mwbTGALoad(const char *name) {
+    if (!name) {
+        mwError(OWNER, __LINE__, "mwbTGALoad", MW_ERR_INVALID_PARAMETER);
+    }
+    mwbFileReader file(OWNER, __LINE__);
+    if (!file.open(name)) {
+        return nullptr;
+    }
+    uint8_t header[HEADER_BYTES];
+    file.read(header, sizeof header);
+    const unsigned idLength = header[0];
+    const unsigned colourMapType = header[1];
+    const unsigned colourMapLength = le16(header + 5);
+    const unsigned colourMapEntryBits = header[7];
+    const unsigned width = le16(header + 12);
+    const unsigned height = le16(header + 14);
+    const unsigned depth = header[16];
+    const bool topRowFirst = header[17] & TOP_ROW_FIRST;
+
+    if (header[2] != TRUE_COLOUR) {
+        return nullptr;
+    }
+    const int type = depth == 24 ? MW_IMAGE_BGR_888 : depth == 32 ? MW_IMAGE_BGRA_8888 : MW_IMAGE_UNKNOWN;
+    if (type == MW_IMAGE_UNKNOWN || !mwbPictureFits(type, width, height)) {
+        return nullptr;
+    }
+
+    file.skip(idLength);
+    // A true-colour file may still carry a colour map; its entries lie
+    // between the ID field and the pixels.
+    if (colourMapType == 1) {
+        file.skip(uint64_t{colourMapLength} * ((colourMapEntryBits + 7) / 8));
+    }
+
+    mwBITMAP *bitmap = mwbNewBitmap(OWNER, __LINE__, type, width, height);
+    if (topRowFirst) {
+        file.read(bitmap->data, bitmap->size);
+    } else {
+        const int64_t pitch = mwbRowBytes(type, width);
+        for (int64_t row = height - 1; row >= 0; row--) {
+            file.read(bitmap->data + row * pitch, pitch);
+        }
+    }
+    return bitmap;
+}
+
+extern "C" int mwbTGASave(const mwBITMAP *bitmap, const char *name) {
+    if (!bitmap || !name || bitmap->size < 0 || (bitmap->size > 0 && !bitmap->data)) {
+        mwError(OWNER, __LINE__, "mwbTGASave", MW_ERR_INVALID_PARAMETER);
+    }
+    const int depth = mwbBitsPerPixel(bitmap->type);
+    // The header holds 16-bit sizes: a larger picture cannot be described.
+    if (bitmap->width < 0 || bitmap->width > 0xFFFF || bitmap->height < 0 || bitmap->height > 0xFFFF) {
+        return 0;
+    }
+
+    uint8_t header[HEADER_BYTES] = {};
+    header[0] = ID_LENGTH;
+    header[2] = TRUE_COLOUR;
+    header[12] = static_cast<uint8_t>(bitmap->width);
+    header[13] = static_cast<uint8_t>(bitmap->width >> 8);
+    header[14] = static_cast<uint8_t>(bitmap->height);
+    header[15] = static_cast<uint8_t>(bitmap->height >> 8);
+    header[16] = static_cast<uint8_t>(depth);
+    header[17] = TOP_ROW_FIRST;
+
+    FILE *stream = std::fopen(name, "wb");
+    if (!stream) {
+        return 0;
+    }
+    const size_t size = static_cast<size_t>(bitmap->size);
+    bool written = std::fwrite(header, 1, sizeof header, stream) == sizeof header &&
+                   std::fwrite(WRITER_ID, 1, ID_LENGTH, stream) == ID_LENGTH &&
+                   (size == 0 || std::fwrite(bitmap->data, 1, size, stream) == size);
+    written = std::fclose(stream) == 0 && written;
+    if (!written) {
+        // A cut-off picture is worse than none.
+        std::remove(name);
+    }
+    return written ? 1 : 0;
+}

@@ -1,0 +1,225 @@
+// Start-up of the render library, the render state and the vertex routines
+// (transform, clip flags, projection and edge clipping).
+#include <cfloat>
+#include <climits>
+#include <cstring>
+
+#include "mwrintern.h"
+
+namespace {
+
+const char kOwner[] = "mwrender";
+
+void useSinglePrecision()
+{
+#if defined(__i386__) && defined(__GNUC__)
+    // x87 only: SSE (all of x86-64) computes floats in single precision already.
+    uint16_t control;
+    __asm__ volatile("fnclex\n\tfnstcw %0" : "=m"(control));
+    control &= static_cast<uint16_t>(~0x300u);
+    __asm__ volatile("fldcw %0" : : "m"(control));
+#endif
+}
+
+// The IEEE pattern as a signed integer. The near, far and +z tests compare
+// these: the order is the float order unless both values are negative, which
+// only happens in the left and bottom tests of a point behind the camera,
+// where it still flags only points outside the plane.
+int32_t bitsOf(float f)
+{
+    int32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+// Signed distance of a camera-space point to one clip plane, or false for a
+// value that names no plane.
+bool planeDistance(uint32_t plane, const float *p, const mwrRENDERSTATE &st, float &d)
+{
+    switch (plane) {
+    case MWR_CLIP_FAR: d = p[2] - st.farZ; return true;
+    case MWR_CLIP_BOTTOM: d = p[2] + p[1]; return true;
+    case MWR_CLIP_TOP: d = p[2] - p[1]; return true;
+    case MWR_CLIP_LEFT: d = p[2] + p[0]; return true;
+    case MWR_CLIP_RIGHT: d = p[2] - p[0]; return true;
+    case MWR_CLIP_NEAR: d = p[2] - st.nearZ; return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+namespace mwr {
+
+mwrRENDERSTATE *state = nullptr;
+
+mwrRENDERSTATE &requireState(const char *function)
+{
+    if (!state)
+        mwFatal("%s: the render library is not started (mwrInit)\n", function);
+    return *state;
+}
+
+void requireRecord(const void *record, const char *owner, int line, const char *function)
+{
+    if (!record)
+        mwError(owner, line, function, MW_ERR_INVALID_PARAMETER);
+}
+
+void *allocRecords(const char *owner, int line, const char *function, int count, std::size_t size)
+{
+    if (count < 1)
+        mwError(owner, line, function, MW_ERR_INVALID_PARAMETER);
+    const unsigned long long bytes = static_cast<unsigned long long>(count) * size;
+    if (bytes > INT_MAX)
+        mwError(owner, line, function, MW_ERR_OUT_OF_MEMORY);
+    return mwDMemAlloc(owner, line, static_cast<int>(bytes));
+}
+
+void freeRecords(void *records, const char *owner, int line, const char *function)
+{
+    requireRecord(records, owner, line, function);
+    mwDMemFree(owner, line, records);
+}
+
+void copyRecord(void *dst, const void *src, std::size_t size, const char *owner, int line,
+                const char *function)
+{
+    requireRecord(dst, owner, line, function);
+    requireRecord(src, owner, line, function);
+    std::memmove(dst, src, size);
+}
+
+void updateDerived()
+{
+    mwrRENDERSTATE &st = *state;
+    mwmMatrixMultiply(&st.modelView, &st.model, &st.camera.view);
+    mwmMATRIX inverse, placed;
+    mwmMatrixInverse(&inverse, &st.model);
+    mwmMatrixMultiply(&placed, &st.camera.matrix, &inverse);
+    st.eye[0] = placed.m[3];
+    st.eye[1] = placed.m[7];
+    st.eye[2] = placed.m[11];
+}
+
+} // namespace mwr
+
+extern "C" {
+
+mwrRENDERSTATE *mwrInit(void)
+{
+    useSinglePrecision();
+    if (mwr::state)
+        std::memset(mwr::state, 0, sizeof *mwr::state);
+    else
+        mwr::state = static_cast<mwrRENDERSTATE *>(
+            mwMemAlloc(kOwner, __LINE__, sizeof(mwrRENDERSTATE), "RENDERSTATE", 0));
+    mwrLightReset();
+    mwr::resetStack();
+    mwmMATRIX identity;
+    mwmMatrixIdentity(&identity);
+    mwrMatrixPush(&identity);
+
+    mwrCAMERA camera;
+    mwr::cameraDefaults(camera);
+    mwrCameraSelect(&camera);
+    mwr::materialDefaults(mwr::state->material);
+    mwr::prepareLights();
+    return mwr::state;
+}
+
+void mwrDeinit(void)
+{
+}
+
+mwrRENDERSTATE *mwrGetRenderState(void)
+{
+    return mwr::state;
+}
+
+void mwrVertexTransform(mwrTVERTEX *vertex)
+{
+    const mwrRENDERSTATE &st = mwr::requireState("mwrVertexTransform");
+    const float *m = st.modelView.m;
+    const float *l = vertex->local;
+    const float x = m[0] * l[0] + m[1] * l[1] + m[2] * l[2] + m[3];
+    const float y = m[4] * l[0] + m[5] * l[1] + m[6] * l[2] + m[7];
+    const float z = m[8] * l[0] + m[9] * l[1] + m[10] * l[2] + m[11];
+    vertex->eyePos[0] = x;
+    vertex->eyePos[1] = y;
+    vertex->eyePos[2] = z;
+
+    uint32_t clip = MWR_CLIP_PENDING;
+    const int32_t zBits = bitsOf(z);
+    if (zBits >= bitsOf(st.farZ))
+        clip |= MWR_CLIP_FAR;
+    if (zBits <= bitsOf(st.nearZ)) {
+        clip |= MWR_CLIP_NEAR;
+        vertex->oow = FLT_MAX;
+    }
+    if (z > 0.0f) {
+        if (bitsOf(x) >= zBits)
+            clip |= MWR_CLIP_RIGHT;
+        if (x <= -z)
+            clip |= MWR_CLIP_LEFT;
+        if (bitsOf(y) >= zBits)
+            clip |= MWR_CLIP_TOP;
+        if (y <= -z)
+            clip |= MWR_CLIP_BOTTOM;
+    } else {
+        if (-z <= x)
+            clip |= MWR_CLIP_RIGHT;
+        if (bitsOf(x) <= zBits)
+            clip |= MWR_CLIP_LEFT;
+        if (-z <= y)
+            clip |= MWR_CLIP_TOP;
+        if (bitsOf(y) <= zBits)
+            clip |= MWR_CLIP_BOTTOM;
+    }
+
+    if (clip == MWR_CLIP_PENDING) {
+        // Deferred until now: only vertices inside every plane are projected.
+        const float oow = 1.0f / z;
+        vertex->oow = oow;
+        vertex->sx = st.centerX + x * oow * st.scaleX;
+        vertex->sy = st.centerY - y * oow * st.scaleY;
+        clip = 0;
+    }
+    vertex->clip = clip;
+}
+
+float mwrClipEdge(uint32_t plane, const mwrTVERTEX *from, const mwrTVERTEX *to, mwrTVERTEX *out)
+{
+    const mwrRENDERSTATE &st = mwr::requireState("mwrClipEdge");
+    float dFrom, dTo;
+    if (!planeDistance(plane, from->eyePos, st, dFrom) ||
+        !planeDistance(plane, to->eyePos, st, dTo))
+        mwError(kOwner, __LINE__, "mwrClipEdge", MW_ERR_INVALID_PARAMETER);
+
+    // Pulled back 1 % towards `from`, so the point lies safely inside.
+    const float t = dFrom / (dFrom - dTo) - 0.01f;
+    const float *a = from->eyePos;
+    const float *b = to->eyePos;
+    const float x = a[0] * (1.0f - t) + b[0] * t;
+    const float y = a[1] * (1.0f - t) + b[1] * t;
+    const float z = a[2] * (1.0f - t) + b[2] * t;
+    out->eyePos[0] = x;
+    out->eyePos[1] = y;
+    out->eyePos[2] = z;
+
+    uint32_t clip = MWR_CLIP_PENDING;
+    if (x > z)
+        clip |= MWR_CLIP_RIGHT;
+    if (x < -z)
+        clip |= MWR_CLIP_LEFT;
+    if (y > z)
+        clip |= MWR_CLIP_TOP;
+    if (y < -z)
+        clip |= MWR_CLIP_BOTTOM;
+    if (z > st.farZ)
+        clip |= MWR_CLIP_FAR;
+    out->clip = clip;
+    return t;
+}
+
+} // extern "C"

@@ -1,0 +1,62 @@
+// Shared helpers of the bitmap library tests: scratch files, reporting hooks
+// and netpbm pictures for exchanging pixels with ImageMagick and netpbm.
+#ifndef BITMAP_SUPPORT_H
+#define BITMAP_SUPPORT_H
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "mwbitmap.h"
+
+using Bytes = std::vector<uint8_t>;
+
+// A path in a scratch folder of its own for the running test.
+std::string scratchPath(const std::string &name);
+void writeFile(const std::string &path, const Bytes &bytes);
+Bytes readFile(const std::string &path);
+
+// Runs a shell command; false (with the command shown) when it fails.
+bool run(const std::string &command);
+
+// Little- and big-endian appenders for building files byte by byte.
+void putLe16(Bytes &out, unsigned value);
+void putLe32(Bytes &out, uint32_t value);
+void putBe16(Bytes &out, unsigned value);
+void putBe32(Bytes &out, uint32_t value);
+void putText(Bytes &out, const char *text);
+
+// An 8-bit picture, rows top first, channels R, G, B (and A).
+struct Picture {
+    int width = 0;
+    int height = 0;
+    int channels = 3;
+    Bytes pixels;
+    const uint8_t *at(int x, int y) const { return pixels.data() + (y * width + x) * channels; }
+};
+
+// A picture whose every pixel differs from its neighbours in every channel.
+Picture testPicture(int width, int height, int channels);
+// Writes P6 (3 channels) or P7 RGB_ALPHA (4 channels).
+void writeNetpbm(const std::string &path, const Picture &picture);
+// Reads P6 or P7 with a maxval of 255; an empty picture when unreadable.
+Picture readNetpbm(const std::string &path);
+
+// The pixels of a bitmap converted to RGBA 8888 (the bitmap is left as it is).
+Bytes rgbaPixels(const mwBITMAP *bitmap);
+
+// Reporting hooks that throw Reported instead of ending the process; for
+// isolated scenarios only (the kernel's own hooks are installed by the test
+// heap and are not restored).
+struct Reported {
+    std::string message;
+};
+void installThrowingHooks();
+
+// Death tests see the kernel's error box on standard error: "Error Code
+// (0h) <owner>:<line>: <function>: Invalid Parameter" or "Error: <message>".
+constexpr int FATAL_EXIT = 255;
+
+#endif // BITMAP_SUPPORT_H

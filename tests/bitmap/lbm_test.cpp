@@ -1,0 +1,246 @@
+// IFF "PBM " files: chunk walking, ByteRun1 rows, packing of 1- and 4-bit
+// pictures, and files that lie.
+#include <cstring>
+
+#include "bitmap_support.h"
+
+namespace {
+
+void chunk(Bytes &out, const char *id, const Bytes &data, uint32_t length) {
+    putText(out, id);
+    putBe32(out, length);
+    out.insert(out.end(), data.begin(), data.end());
+    if (data.size() % 2) {
+        out.push_back(0);
+    }
+}
+
+void chunk(Bytes &out, const char *id, const Bytes &data) { chunk(out, id, data, static_cast<uint32_t>(data.size())); }
+
+Bytes bmhd(int width, int height, int planes, int compression) {
+    Bytes data;
+    putBe16(data, width);
+    putBe16(data, height);
+    data.resize(20, 0);
+    data[8] = static_cast<uint8_t>(planes);
+    data[10] = static_cast<uint8_t>(compression);
+    return data;
+}
+
+Bytes greyCmap(int entries) {
+    Bytes data;
+    for (int i = 0; i < entries; i++) {
+        data.insert(data.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(i * 2), static_cast<uint8_t>(i * 3)});
+    }
+    return data;
+}
+
+Bytes form(const Bytes &chunks, const char *type = "PBM ") {
+    Bytes file;
+    putText(file, "FORM");
+    putBe32(file, static_cast<uint32_t>(chunks.size() + 4));
+    putText(file, type);
+    file.insert(file.end(), chunks.begin(), chunks.end());
+    return file;
+}
+
+mwBITMAP *loadBytes(const std::string &name, const Bytes &file) {
+    const std::string path = scratchPath(name);
+    writeFile(path, file);
+    return mwbLBMLoad(path.c_str());
+}
+
+TEST(Lbm, OddWidthRowsDropTheirPadByte) {
+    // 3 x 2, 8 planes; rows of 4 bytes in the file.
+    const Bytes rows = {1, 2, 3, 77, 4, 5, 6, 77};
+    Bytes raw;
+    chunk(raw, "BMHD", bmhd(3, 2, 8, 0));
+    chunk(raw, "ANNO", {'h', 'i', '!'}); // odd length, padded
+    chunk(raw, "CMAP", greyCmap(7));     // 21 bytes, padded
+    chunk(raw, "BODY", rows);
+    mwBITMAP *bitmap = loadBytes("raw.lbm", form(raw));
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->type, MW_IMAGE_PAL_8);
+    EXPECT_EQ(bitmap->reserved, 0);
+    EXPECT_EQ(Bytes(bitmap->data, bitmap->data + bitmap->size), (Bytes{1, 2, 3, 4, 5, 6}));
+    ASSERT_EQ(bitmap->paletteSize, 768);
+    EXPECT_EQ(Bytes(bitmap->palette, bitmap->palette + 21), greyCmap(7));
+    EXPECT_EQ(Bytes(bitmap->palette + 21, bitmap->palette + 768), Bytes(747, 0)) << "missing entries are black";
+    mwbFree(bitmap);
+
+    // The same rows in ByteRun1: a literal of 3 then a run; 0 is a run of one.
+    Bytes packed;
+    chunk(packed, "BMHD", bmhd(3, 2, 8, 1));
+    chunk(packed, "CMAP", greyCmap(7));
+    chunk(packed, "BODY", {2, 1, 2, 3, 0, 77, 0, 4, 1, 5, 6, 0, 77});
+    mwBITMAP *compressed = loadBytes("packed.lbm", form(packed));
+    ASSERT_NE(compressed, nullptr);
+    EXPECT_EQ(Bytes(compressed->data, compressed->data + 6), (Bytes{1, 2, 3, 4, 5, 6}));
+    mwbFree(compressed);
+
+    Bytes repeat;
+    chunk(repeat, "BMHD", bmhd(6, 1, 8, 1));
+    chunk(repeat, "CMAP", greyCmap(2));
+    chunk(repeat, "BODY", {static_cast<uint8_t>(-5), 9});
+    mwBITMAP *run = loadBytes("repeat.lbm", form(repeat));
+    ASSERT_NE(run, nullptr);
+    EXPECT_EQ(Bytes(run->data, run->data + 6), Bytes(6, 9));
+    mwbFree(run);
+}
+
+TEST(Lbm, FewPlanesPackLeftmostPixelHigh) {
+    Bytes four;
+    chunk(four, "BMHD", bmhd(5, 1, 4, 0));
+    chunk(four, "CMAP", greyCmap(16));
+    chunk(four, "BODY", {1, 2, 0x13, 4, 5, 0}); // 0x13: only the low 4 bits count
+    mwBITMAP *nibbles = loadBytes("four.lbm", form(four));
+    ASSERT_NE(nibbles, nullptr);
+    EXPECT_EQ(nibbles->type, MW_IMAGE_PAL_4);
+    ASSERT_EQ(nibbles->size, 2) << "5 pixels of 4 bits store 2 bytes";
+    EXPECT_EQ(nibbles->data[0], 0x12);
+    EXPECT_EQ(nibbles->data[1], 0x34);
+    ASSERT_EQ(nibbles->paletteSize, 48);
+    // Read back through the conversion: the same order on both sides.
+    mwbConvert(nibbles, MW_IMAGE_RGB_888);
+    EXPECT_EQ(Bytes(nibbles->data, nibbles->data + 12), (Bytes{1, 2, 3, 2, 4, 6, 3, 6, 9, 4, 8, 12}));
+    mwbFree(nibbles);
+
+    Bytes one;
+    chunk(one, "BMHD", bmhd(9, 2, 1, 0));
+    chunk(one, "CMAP", greyCmap(2));
+    chunk(one, "BODY", {1, 0, 1, 1, 0, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1, 1});
+    mwBITMAP *bits = loadBytes("one.lbm", form(one));
+    ASSERT_NE(bits, nullptr);
+    EXPECT_EQ(bits->type, MW_IMAGE_PAL_1);
+    EXPECT_EQ(bits->paletteSize, 6);
+    ASSERT_EQ(bits->size, 2);
+    EXPECT_EQ(bits->data[0], 0xB1);
+    EXPECT_EQ(bits->data[1], 0x40);
+    mwbFree(bits);
+
+    Bytes narrow;
+    chunk(narrow, "BMHD", bmhd(3, 2, 1, 0));
+    chunk(narrow, "CMAP", greyCmap(2));
+    chunk(narrow, "BODY", {1, 1, 1, 0, 1, 1, 1, 0});
+    mwBITMAP *none = loadBytes("narrow.lbm", form(narrow));
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(none->size, 0) << "fewer than 8 one-bit pixels fill no byte";
+    EXPECT_EQ(none->data, nullptr);
+    mwbFree(none);
+}
+
+TEST(Lbm, FilesItDoesNotReadGiveNull) {
+    Bytes good;
+    chunk(good, "BMHD", bmhd(2, 1, 8, 0));
+    chunk(good, "CMAP", greyCmap(2));
+    chunk(good, "BODY", {0, 1});
+    mwBITMAP *bitmap = loadBytes("good.lbm", form(good));
+    ASSERT_NE(bitmap, nullptr);
+    mwbFree(bitmap);
+
+    EXPECT_EQ(loadBytes("ilbm.lbm", form(good, "ILBM")), nullptr);
+    Bytes noHeader;
+    chunk(noHeader, "CMAP", greyCmap(2));
+    chunk(noHeader, "BODY", {0, 1});
+    EXPECT_EQ(loadBytes("noheader.lbm", form(noHeader)), nullptr);
+    Bytes mapLate;
+    chunk(mapLate, "BMHD", bmhd(2, 1, 8, 0));
+    chunk(mapLate, "BODY", {0, 1});
+    chunk(mapLate, "CMAP", greyCmap(2));
+    EXPECT_EQ(loadBytes("maplate.lbm", form(mapLate)), nullptr);
+    Bytes noBody;
+    chunk(noBody, "BMHD", bmhd(2, 1, 8, 0));
+    chunk(noBody, "CMAP", greyCmap(2));
+    EXPECT_EQ(loadBytes("nobody.lbm", form(noBody)), nullptr);
+    for (int planes : {2, 5, 24}) {
+        Bytes odd;
+        chunk(odd, "BMHD", bmhd(2, 1, planes, 0));
+        chunk(odd, "CMAP", greyCmap(2));
+        chunk(odd, "BODY", {0, 1});
+        EXPECT_EQ(loadBytes("planes.lbm", form(odd)), nullptr) << planes << " planes";
+    }
+    Bytes empty;
+    chunk(empty, "BMHD", bmhd(0, 1, 8, 0));
+    chunk(empty, "CMAP", greyCmap(2));
+    chunk(empty, "BODY", {});
+    EXPECT_EQ(loadBytes("empty.lbm", form(empty)), nullptr);
+    EXPECT_EQ(mwbLBMLoad(scratchPath("missing.lbm").c_str()), nullptr);
+}
+
+TEST(Lbm, NetpbmIlbmGivesNull) {
+    const std::string source = scratchPath("source.ppm");
+    const std::string path = scratchPath("netpbm.lbm");
+    writeNetpbm(source, testPicture(5, 3, 3));
+    ASSERT_TRUE(run("ppmtoilbm '" + source + "' > '" + path + "' 2>/dev/null"));
+    const Bytes file = readFile(path);
+    ASSERT_GE(file.size(), 12u);
+    EXPECT_EQ(std::string(file.begin() + 8, file.begin() + 12), "ILBM");
+    EXPECT_EQ(mwbLBMLoad(path.c_str()), nullptr);
+}
+
+TEST(Lbm, ChunksThatLieOverrunNothing) {
+    // A chunk whose length runs past the end of the file ends the walk.
+    Bytes beyond;
+    chunk(beyond, "BMHD", bmhd(2, 1, 8, 0));
+    chunk(beyond, "CMAP", greyCmap(2));
+    chunk(beyond, "JUNK", {1, 2}, 0x7FFFFFF0);
+    chunk(beyond, "BODY", {0, 1});
+    EXPECT_EQ(loadBytes("beyond.lbm", form(beyond)), nullptr);
+
+    // A CMAP of 300 entries: 256 are used and the walk goes on after it.
+    Bytes big;
+    chunk(big, "BMHD", bmhd(2, 1, 8, 0));
+    chunk(big, "CMAP", greyCmap(300));
+    chunk(big, "BODY", {255, 1});
+    mwBITMAP *bitmap = loadBytes("big.lbm", form(big));
+    ASSERT_NE(bitmap, nullptr);
+    ASSERT_EQ(bitmap->paletteSize, 768);
+    EXPECT_EQ(Bytes(bitmap->palette, bitmap->palette + 768), greyCmap(256));
+    EXPECT_EQ(bitmap->data[0], 255);
+    mwbFree(bitmap);
+
+    // A header chunk shorter than 20 bytes reads the rest as zeros and
+    // leaves the next chunk where it is.
+    Bytes shortHeader;
+    chunk(shortHeader, "BMHD", {0, 2, 0, 1, 0, 0, 0, 0, 8, 0});
+    chunk(shortHeader, "CMAP", greyCmap(2));
+    chunk(shortHeader, "BODY", {1, 0});
+    mwBITMAP *shortened = loadBytes("shortheader.lbm", form(shortHeader));
+    ASSERT_NE(shortened, nullptr);
+    EXPECT_EQ(shortened->data[0], 1);
+    EXPECT_EQ(shortened->palette[5], 3);
+    mwbFree(shortened);
+
+    // A body that ends early leaves zeros.
+    Bytes cut;
+    chunk(cut, "BMHD", bmhd(4, 3, 8, 0));
+    chunk(cut, "CMAP", greyCmap(2));
+    Bytes file = form(cut);
+    putText(file, "BODY");
+    putBe32(file, 12);
+    file.insert(file.end(), {9, 9, 9, 9, 9});
+    mwBITMAP *partial = loadBytes("cut.lbm", file);
+    ASSERT_NE(partial, nullptr);
+    EXPECT_EQ(Bytes(partial->data, partial->data + 12), (Bytes{9, 9, 9, 9, 9, 0, 0, 0, 0, 0, 0, 0}));
+    mwbFree(partial);
+}
+
+TEST(LbmDeathTest, RowOverrunIsAScanCountError) {
+    Bytes overrun;
+    chunk(overrun, "BMHD", bmhd(4, 1, 8, 1));
+    chunk(overrun, "CMAP", greyCmap(2));
+    chunk(overrun, "BODY", {static_cast<uint8_t>(-5), 1}); // six bytes into a row of four
+    const std::string path = scratchPath("overrun.lbm");
+    writeFile(path, form(overrun));
+    EXPECT_EXIT(mwbLBMLoad(path.c_str()), ::testing::ExitedWithCode(FATAL_EXIT), "mwbLBMLoad: Scan count error.");
+
+    Bytes noOp;
+    chunk(noOp, "BMHD", bmhd(4, 1, 8, 1));
+    chunk(noOp, "CMAP", greyCmap(2));
+    chunk(noOp, "BODY", {0x80, 1}); // -128 repeats 129 times
+    const std::string path128 = scratchPath("minus128.lbm");
+    writeFile(path128, form(noOp));
+    EXPECT_EXIT(mwbLBMLoad(path128.c_str()), ::testing::ExitedWithCode(FATAL_EXIT), "mwbLBMLoad: Scan count error.");
+}
+
+} // namespace

@@ -1,0 +1,25 @@
+// Shared by the kernel's suites.
+#ifndef MW_TESTS_KERNEL_TEST_H
+#define MW_TESTS_KERNEL_TEST_H
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "mwerror.h"
+
+// Runs body in a child process with the kernel's report handlers installed
+// and expects it to end in a report: exit code 255 and standard error
+// matching pattern.
+template <typename Body>
+void expectReport(Body body, const std::string &pattern)
+{
+    EXPECT_EXIT(
+        {
+            mwSetErrorHandlers(mwKernelFatal, mwKernelError);
+            body();
+        },
+        ::testing::ExitedWithCode(255), pattern);
+}
+
+#endif
