@@ -7,8 +7,8 @@
 namespace gr {
 
 // Shows width x height 565 pixels (rows stride pixels apart, top row first)
-// in the window, scaled to it with the 4:3 picture kept. Does nothing
-// without a window.
+// in the window (a platform HWND), scaled to its client area with the 4:3
+// picture kept. Does nothing without a window.
 void presentFrame(uint32_t window, const uint16_t *pixels, int width, int height, int stride);
 
 } // namespace gr
