@@ -67,8 +67,11 @@ void blendMode(int mode) {
   }
 }
 
-// The screen polygon of the plug-in: a fan of two triangles.
-void quad(float x0, float y0, float x1, float y1, float u1, float v1, float oow) {
+// The screen polygon of the plug-in: a fan of two triangles; shaded gives
+// the corners different colours (the general span stages instead of the
+// fused textured layer).
+void quad(float x0, float y0, float x1, float y1, float u1, float v1, float oow,
+          bool shaded = false) {
   GrVertex v[4] = {};
   const float xs[4] = {x0, x1, x1, x0}, ys[4] = {y0, y0, y1, y1};
   const float us[4] = {0, u1, u1, 0}, vs[4] = {0, 0, v1, v1};
@@ -76,6 +79,8 @@ void quad(float x0, float y0, float x1, float y1, float u1, float v1, float oow)
     v[i].x = xs[i];
     v[i].y = ys[i];
     v[i].r = v[i].g = v[i].b = v[i].a = 255.0f;
+    if (shaded)
+      v[i].g = float(64 * i);
     v[i].oow = oow;
     v[i].tmuvtx[0].sow = us[i] * 255.0f * oow;
     v[i].tmuvtx[0].tow = vs[i] * 255.0f * oow;
@@ -89,6 +94,7 @@ void quad(float x0, float y0, float x1, float y1, float u1, float v1, float oow)
 void BM_FullScreenQuad(benchmark::State &state) {
   const int mode = int(state.range(0));
   const bool bilinear = state.range(1) != 0;
+  const bool shaded = state.range(2) != 0;
   openBoard();
   auto picture = pictureMap();
   upload(0, picture);
@@ -98,20 +104,21 @@ void BM_FullScreenQuad(benchmark::State &state) {
   blendMode(mode);
   grBufferClear(0x80808080, 0, 0xFFFF);
   for (auto _ : state)
-    quad(0, 0, kScreenWidth, kScreenHeight, 1.0f, 1.0f, 1.0f);
+    quad(0, 0, kScreenWidth, kScreenHeight, 1.0f, 1.0f, 1.0f, shaded);
   state.SetItemsProcessed(int64_t(state.iterations()) * kScreenWidth * kScreenHeight);
   state.SetLabel(std::string(mode == 0 ? "replace" : mode == 3 ? "darken" : "additive") +
-                 (bilinear ? ", bilinear" : ", point"));
+                 (bilinear ? ", bilinear" : ", point") + (shaded ? ", shaded" : ""));
   grGlideShutdown();
 }
 BENCHMARK(BM_FullScreenQuad)
-    ->ArgNames({"blend", "bilinear"})
-    ->Args({0, 0})
-    ->Args({0, 1})
-    ->Args({3, 0})
-    ->Args({3, 1})
-    ->Args({5, 0})
-    ->Args({5, 1})
+    ->ArgNames({"blend", "bilinear", "shaded"})
+    ->Args({0, 0, 0})
+    ->Args({0, 1, 0})
+    ->Args({3, 0, 0})
+    ->Args({3, 1, 0})
+    ->Args({5, 0, 0})
+    ->Args({5, 1, 0})
+    ->Args({3, 1, 1})
     ->Unit(benchmark::kMicrosecond);
 
 // Clear, three light-map uploads and six layers: one frame of the screensaver.
