@@ -8,6 +8,7 @@
 #include <string>
 
 #include "mwblit.h"
+#include "mwnames.h"
 #include "mwplugin_entry.h"
 
 namespace {
@@ -135,20 +136,6 @@ bool isLoaded(const mwPLUGIN_ENTRY *entry)
 }
 
 //---- Text helpers
-
-// Equal without regard to ASCII case over at most limit characters.
-bool sameText(const char *a, const char *b, size_t limit)
-{
-    for (size_t i = 0; i < limit; ++i) {
-        const int ca = std::tolower(static_cast<unsigned char>(a[i]));
-        const int cb = std::tolower(static_cast<unsigned char>(b[i]));
-        if (ca != cb)
-            return false;
-        if (ca == 0)
-            return true;
-    }
-    return true;
-}
 
 // Paths name the same file without regard to case or to which separator
 // they use (the loader takes '\\' and '/' alike).
@@ -525,7 +512,7 @@ mwPLUGIN_ENTRY *mwPluginFind(const char *name, int pluginClass)
     const bool anyName = !name || !*name;
     Guard guard(listLock);
     return firstWhere(guard, "mwPluginFind", [&](const mwPLUGIN_ENTRY *e) {
-        return ofClass(e, pluginClass) && (anyName || sameText(e->info.name, name, MW_PLUGIN_NAME_MAX));
+        return ofClass(e, pluginClass) && (anyName || mwSameName(e->info.name, name, MW_PLUGIN_NAME_MAX));
     });
 }
 

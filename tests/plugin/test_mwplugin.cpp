@@ -283,10 +283,8 @@ TEST_F(PluginTest, MisuseIsReportedWithItsCode)
              mwPluginLoad(first);
          },
          "Error Code \\(8h\\) mwplugin:[0-9]+: mwPluginLoad: Specified plugin handle does not exist"},
-        {[](auto, auto, auto, auto) { mwPluginUnload(nullptr); }, "\\(8h\\).*mwPluginUnload: Specified plugin handle"},
         {[](auto, auto, auto, auto) { mwPluginFind(nullptr, 4); },
          "Error Code \\(9h\\) mwplugin:[0-9]+: mwPluginFind: Specified plugin class does not exist"},
-        {[](auto, auto, auto, auto) { mwPluginSearch("*", -1); }, "\\(9h\\).*mwPluginSearch: Specified plugin class"},
         {[](auto first, auto, auto, auto) { mwPluginGetStatus(first, nullptr); },
          "Error Code \\(0h\\) mwplugin:[0-9]+: mwPluginGetStatus: Invalid Parameter"},
         {[](auto, auto, auto, auto list) { mwPluginFreeList(list); }, "\\(0h\\).*mwPluginFreeList: Invalid Parameter"},
