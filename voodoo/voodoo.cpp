@@ -1,9 +1,9 @@
 // The plug-in's library entry and its four exports: Glide start-up and
 // shutdown, board detection and the driver function packet.
+#include "mwplugin.h"
 #include "vdcache.h"
 #include "vdlog.h"
 #include "vdmode.h"
-#include "vdplugin.h"
 #include "vdrend.h"
 #include "vdslots.h"
 #include "vdstate.h"
