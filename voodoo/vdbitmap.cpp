@@ -14,7 +14,7 @@ const char kOwner[] = "vdbitmap";
 
 // The image types offered for createBitmap. RGBA 8888 is listed for the
 // engine's sake but has no texture format, so createBitmap refuses it.
-const int32_t kBitmapTypes[] = {MW_IMAGE_RGB_565, MW_IMAGE_ARGB_1555, MW_IMAGE_PAL_8,
+const int32_t kBitmapTypes[] = {MW_IMAGE_RGB_565,   MW_IMAGE_ARGB_1555, MW_IMAGE_PAL_8,
                                 MW_IMAGE_ARGB_4444, MW_IMAGE_RGBA_8888, 0};
 
 struct TextureType {
@@ -128,7 +128,8 @@ bool describe(const mwBITMAP *bitmap, Texture &texture)
     if (bitmap->size < needed ||
         bitmap->size < levelBytes(texture.lod, texture.aspect, texture.type->bytesPerTexel))
         return false;
-    texture.size = grTexCalcMemRequired(texture.lod, texture.lod, texture.aspect, texture.type->format);
+    texture.size =
+        grTexCalcMemRequired(texture.lod, texture.lod, texture.aspect, texture.type->format);
     return texture.size != 0;
 }
 
@@ -160,7 +161,8 @@ bool takePixels(mwCARDBITMAP *card, const mwBITMAP *bitmap, int flags)
         card->palette = bitmap->paletteSize > 0 ? bitmap->palette : nullptr;
     } else {
         card->pixels = copyOf(bitmap->data, bitmap->size);
-        card->palette = bitmap->paletteSize > 0 ? copyOf(bitmap->palette, bitmap->paletteSize) : nullptr;
+        card->palette =
+            bitmap->paletteSize > 0 ? copyOf(bitmap->palette, bitmap->paletteSize) : nullptr;
         if (!card->pixels || (bitmap->paletteSize > 0 && !card->palette)) {
             releasePixels(card);
             return false;
@@ -181,11 +183,11 @@ int drawCard(mwCARDBITMAP *card, float x, float y, float w, float h, float s0, f
 {
     if (!vdCacheSelect(GR_TMU0, &card->entry))
         return 0;
-    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_ZERO,
-                 GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                 GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
     grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_CONSTANT,
-                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
+                   GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
     vdDrawTexturedRect(x, y, w, h, s0, s1, t0, t1);
     return 1;
 }

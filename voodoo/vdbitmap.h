@@ -19,10 +19,10 @@ struct mwCARDBITMAP {
     uint32_t magic;
     int32_t width, height; /* of the source bitmap */
     int32_t flags;
-    float sMax, tMax;      /* texture coordinates of the far edges */
-    float sScale, tScale;  /* texture units per texel: sMax / (width - 1) */
-    uint8_t *pixels;       /* the source's data or the private copy */
-    uint8_t *palette;      /* likewise; NULL without a palette (never sent to the board) */
+    float sMax, tMax;     /* texture coordinates of the far edges */
+    float sScale, tScale; /* texture units per texel: sMax / (width - 1) */
+    uint8_t *pixels;      /* the source's data or the private copy */
+    uint8_t *palette;     /* likewise; NULL without a palette (never sent to the board) */
     vdCACHE_ENTRY entry;
 };
 

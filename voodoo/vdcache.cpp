@@ -72,7 +72,8 @@ bool place(Unit &unit, vdCACHE_ENTRY *entry)
     int64_t candidate = unit.start;
     vdCACHE_ENTRY *sentinel = &unit.sentinel;
     vdCACHE_ENTRY *before = sentinel;
-    for (vdCACHE_ENTRY *resident = sentinel->next; resident != sentinel; resident = resident->next) {
+    for (vdCACHE_ENTRY *resident = sentinel->next; resident != sentinel;
+         resident = resident->next) {
         candidate = clearOfBoundary(unit, aligned(candidate), size);
         if (candidate + size <= resident->address) {
             before = resident;

@@ -27,7 +27,7 @@ static_assert(sizeof(Glyph) == 28, "a glyph record is 28 bytes");
 struct mwCARDFONT {
     uint32_t magic;
     int32_t flags;
-    Glyph *glyphs;          // kGlyphCount records, by character code
+    Glyph *glyphs; // kGlyphCount records, by character code
     int32_t bitmapCount;
     mwCARDBITMAP **bitmaps; // one card bitmap per page of the font
 };
@@ -112,7 +112,8 @@ mwCARDFONT *vdCreateFont(const mwbFONT *font, int flags)
             return nullptr;
         }
     }
-    card->glyphs = static_cast<Glyph *>(vdAlloc(kOwner, __LINE__, int(sizeof(Glyph)) * kGlyphCount));
+    card->glyphs =
+        static_cast<Glyph *>(vdAlloc(kOwner, __LINE__, int(sizeof(Glyph)) * kGlyphCount));
     if (!card->glyphs) {
         release(card);
         return nullptr;
@@ -136,17 +137,18 @@ void vdDrawText(mwCARDFONT *font, int x, int y, const char *text)
     vdDrawTextScaled(font, x, y, 1.0f, 1.0f, text);
 }
 
-void vdDrawTextScaled(mwCARDFONT *handle, int x, int y, float scaleX, float scaleY, const char *text)
+void vdDrawTextScaled(mwCARDFONT *handle, int x, int y, float scaleX, float scaleY,
+                      const char *text)
 {
     mwCARDFONT *font = cardFont(handle);
     if (!font || !text)
         return;
     // The texture times the colour of setColor.
-    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_ZERO,
-                 GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                 GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
     grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
-                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
     float penX = float(x), penY = float(y);
     for (const unsigned char *c = reinterpret_cast<const unsigned char *>(text); *c; ++c) {
         const Glyph &glyph = font->glyphs[*c];

@@ -47,8 +47,8 @@ void resetPipeline(uint32_t flags, int32_t colorBuffers, int32_t depthBuffer, in
     const GrTextureFilterMode_t filter =
         flags & MW_BLIT_FLAG_FILTER ? GR_TEXTUREFILTER_BILINEAR : GR_TEXTUREFILTER_POINT_SAMPLED;
     for (GrChipID_t unit = 0; unit < vdState.tmuCount; ++unit) {
-        grTexCombine(unit, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_ZERO,
-                     GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+        grTexCombine(unit, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                     GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
         grTexFilterMode(unit, filter, filter);
         grTexMipMapMode(unit, GR_MIPMAP_NEAREST, FXFALSE);
         grTexClampMode(unit, GR_TEXTURECLAMP_WRAP, GR_TEXTURECLAMP_WRAP);
@@ -148,7 +148,8 @@ int vdSetMode(const mwBLIT_MODE *request, void *window)
     if (depthBuffer && alphaBuffer)
         return 0;
     vdLogTagged("Mode %xh, %dx%d %s%s%s\n", unsigned(mode->resolution), width, height,
-                colorBuffers == 2 ? "double buffering " : "", depthBuffer ? "with depth buffering" : "",
+                colorBuffers == 2 ? "double buffering " : "",
+                depthBuffer ? "with depth buffering" : "",
                 alphaBuffer ? "with alpha buffering" : "");
 
     grSstSelect(vdState.boardIndex);

@@ -13,7 +13,7 @@
 typedef struct vdMODE {
     int32_t width;
     int32_t height;
-    uint32_t flags;     /* MW_BLIT_FLAG_ bits this frame buffer supports */
+    uint32_t flags; /* MW_BLIT_FLAG_ bits this frame buffer supports */
     int32_t available;
     int32_t resolution; /* GR_RESOLUTION_ */
 } vdMODE;

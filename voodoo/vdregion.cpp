@@ -49,7 +49,8 @@ int vdWriteRegion(int x, int y, const mwBITMAP *bitmap)
     if (stride > INT32_MAX || bitmap->size < stride * bitmap->height)
         return 0;
     return grLfbWriteRegion(vdState.drawBuffer, FxU32(x), FxU32(y), type->format,
-                            FxU32(bitmap->width), FxU32(bitmap->height), FxI32(stride), bitmap->data);
+                            FxU32(bitmap->width), FxU32(bitmap->height), FxI32(stride),
+                            bitmap->data);
 }
 
 int vdReadRegion(int x, int y, mwBITMAP *bitmap)

@@ -43,7 +43,10 @@ void vdSetAlphaWrite(int) {}
 void vdSetTextureFilter(int) {}
 void vdSetChromakeyMode(int) {}
 void vdSetChromakeyValue(uint32_t) {}
-int vdSetRenderState(mwrRENDERSTATE *) { return 0; }
+int vdSetRenderState(mwrRENDERSTATE *)
+{
+    return 0;
+}
 void vdBeginScene(void) {}
 void vdCanvasChanged(const mwrCANVAS *) {}
 void vdSetMaterial(const mwrMATERIAL *) {}

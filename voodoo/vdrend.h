@@ -12,12 +12,12 @@
 /* One transformed vertex: what the board draws, then what clipping and
  * set-up need. No pointers, so 100 bytes on every target. */
 typedef struct vdVERTEX {
-    GrVertex v;         /* z holds the eye-space depth, oow its reciprocal */
-    uint32_t clip;      /* MWR_CLIP_ flags; MWR_CLIP_PENDING until projected */
+    GrVertex v;    /* z holds the eye-space depth, oow its reciprocal */
+    uint32_t clip; /* MWR_CLIP_ flags; MWR_CLIP_PENDING until projected */
     float eyeX, eyeY;
     float s0, t0, spare0; /* unit 0 texture coordinates, not divided by w */
     float s1, t1, spare1; /* unit 1 */
-    int32_t setUpDone;  /* colour and texture set up for this draw call */
+    int32_t setUpDone;    /* colour and texture set up for this draw call */
 } vdVERTEX;
 
 typedef struct vdVERTEX_CACHE {

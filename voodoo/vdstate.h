@@ -28,16 +28,16 @@ typedef struct vdSTATE {
     int32_t boardIndex;         /* always 0 */
     int32_t boardType;          /* GR_SSTTYPE_; SST96 draws into a window */
     int32_t frameBufferBytes;
-    int32_t tmuCount;           /* 0..VD_MAX_TMUS */
+    int32_t tmuCount; /* 0..VD_MAX_TMUS */
     int32_t tmuBytes[VD_MAX_TMUS];
-    uint8_t tmuMask;            /* bit n set: texture unit n is present */
+    uint8_t tmuMask; /* bit n set: texture unit n is present */
 
-    mwBLIT_MODE currentMode;    /* zero until a mode is set */
-    int32_t colorBuffers;       /* 1 or 2 */
-    int32_t depthBuffer;        /* the auxiliary buffer holds depth */
-    int32_t alphaBuffer;        /* the auxiliary buffer holds destination alpha */
-    int32_t drawBuffer;         /* GR_BUFFER_FRONTBUFFER or GR_BUFFER_BACKBUFFER */
-    int32_t colorWrite;         /* the grColorMask pair last set */
+    mwBLIT_MODE currentMode; /* zero until a mode is set */
+    int32_t colorBuffers;    /* 1 or 2 */
+    int32_t depthBuffer;     /* the auxiliary buffer holds depth */
+    int32_t alphaBuffer;     /* the auxiliary buffer holds destination alpha */
+    int32_t drawBuffer;      /* GR_BUFFER_FRONTBUFFER or GR_BUFFER_BACKBUFFER */
+    int32_t colorWrite;      /* the grColorMask pair last set */
     int32_t alphaWrite;
 } vdSTATE;
 

@@ -92,8 +92,7 @@ int vdBoardRead(const GrHwConfiguration *hardware, int *frameBufferMegabytes, in
         *frameBufferMegabytes = board.sstBoard.SST96Config.fbRam;
         *tmuCount = board.sstBoard.SST96Config.nTexelfx;
         break;
-    default:
-        return 0;
+    default: return 0;
     }
     // Units beyond those the plug-in handles are left unused.
     if (*tmuCount > VD_MAX_TMUS)
