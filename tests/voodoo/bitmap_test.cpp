@@ -47,6 +47,11 @@ struct Geometry {
     float sMax, tMax;
 };
 
+void PrintTo(const Geometry &g, std::ostream *out)
+{
+    *out << "type " << g.type << ", " << g.width << "x" << g.height;
+}
+
 class VoodooBitmapGeometry : public VoodooBitmap, public ::testing::WithParamInterface<Geometry> {};
 
 TEST_P(VoodooBitmapGeometry, AspectAndLevelFollowTheSize)
@@ -84,7 +89,12 @@ INSTANTIATE_TEST_SUITE_P(Sizes, VoodooBitmapGeometry,
                                            Geometry{MW_IMAGE_PAL_8, 8, 32, GR_LOD_32, GR_ASPECT_1x4,
                                                     GR_TEXFMT_P_8, 63.75f, 255},
                                            Geometry{MW_IMAGE_RGB_565, 1, 1, GR_LOD_1, GR_ASPECT_1x1,
-                                                    GR_TEXFMT_RGB_565, 255, 255}));
+                                                    GR_TEXFMT_RGB_565, 255, 255}),
+                         [](const ::testing::TestParamInfo<Geometry> &info) {
+                             return "Type" + std::to_string(info.param.type) + "_" +
+                                    std::to_string(info.param.width) + "x" +
+                                    std::to_string(info.param.height);
+                         });
 
 TEST_F(VoodooBitmap, RefusesWhatItCannotTurnIntoATexture)
 {

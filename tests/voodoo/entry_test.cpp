@@ -92,6 +92,11 @@ struct BoardCase {
     uint32_t minFlags, maxFlags;
 };
 
+void PrintTo(const BoardCase &board, std::ostream *out)
+{
+    *out << board.megabytes << " MB";
+}
+
 class VoodooModeTable : public Voodoo, public ::testing::WithParamInterface<BoardCase> {};
 
 TEST_P(VoodooModeTable, FollowsTheFrameBufferSize)
@@ -135,7 +140,10 @@ INSTANTIATE_TEST_SUITE_P(
                       BoardCase{"1",
                                 {{512, 384, 1, 0x7F9}, {640, 400, 1, 0x7F9}, {640, 480, 1, 0x7F1}},
                                 0x7F9,
-                                0x7F1}));
+                                0x7F1}),
+    [](const ::testing::TestParamInfo<BoardCase> &info) {
+        return std::string(info.param.megabytes) + "MB";
+    });
 
 TEST_F(VoodooEntry, LoadingKeepsTheUsersGammaAndTurnsTheSplashOff)
 {
