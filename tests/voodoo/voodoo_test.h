@@ -22,13 +22,14 @@ namespace vdtest {
 // Windows are off-screen surfaces, whatever the test's environment.
 inline const bool kHeadless = mwPlatformSetHeadless(1);
 
+// The logging build, and the delivered one in the run folder.
 inline std::string loggingPlugin()
 {
-    return std::string(VOODOO_LOG_DIR) + "/voodoo.dll";
+    return VOODOO_LOG_PLUGIN;
 }
 inline std::string deliveredPlugin()
 {
-    return std::string(MARROW_RUN_DIR) + "/voodoo.dll";
+    return VOODOO_PLUGIN;
 }
 
 // The flags of a double-buffered mode with a depth buffer and point
