@@ -53,7 +53,7 @@ std::vector<mwsNODE *> childrenOf(const mwsNODE *node)
     return children;
 }
 
-mwmSPLINE *rampMotion(std::initializer_list<int> frames)
+mwmSPLINE *rampMotion(const std::vector<int> &frames)
 {
     mwmSPLINE *spline = mwmSplineCreate(static_cast<int>(frames.size()), MWS_NODE_CHANNELS);
     int k = 0;

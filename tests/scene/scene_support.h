@@ -4,7 +4,6 @@
 #define SCENE_SUPPORT_H
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -40,7 +39,7 @@ std::vector<mwsNODE *> childrenOf(const mwsNODE *node);
 // A node motion of keys at the given frames, all channels zero but scale 1
 // and X equal to the key's frame, so that a linear motion moves the node to
 // x = the time it was sampled at.
-mwmSPLINE *rampMotion(std::initializer_list<int> frames);
+mwmSPLINE *rampMotion(const std::vector<int> &frames);
 
 // Reporting hooks that throw Reported instead of ending the process; for
 // isolated scenarios only.
