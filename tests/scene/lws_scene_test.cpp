@@ -188,7 +188,7 @@ const mwrLIGHT &lightOf(const mwsNODE *node)
     return *static_cast<const mwsLIGHTDATA *>(node->data)->light;
 }
 
-class HangarScene : public SceneFileTest {};
+class HangarScene : public SceneTest {};
 
 TEST_F(HangarScene, LoadsIntoTheTreeTheFileDescribes)
 {

@@ -4,7 +4,7 @@
 
 namespace {
 
-class LwsLoad : public SceneFileTest {
+class LwsLoad : public SceneTest {
   protected:
     // Loads text that must load, checking that releasing it leaks nothing.
     mwsSCENE *mustLoad(const std::string &text)

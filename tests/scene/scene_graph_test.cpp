@@ -33,7 +33,11 @@ struct RampScene {
     mwsNODE *object;
 };
 
-TEST(SceneNodes, EachTypeGetsItsRecordsAndReleasesThemAll)
+using SceneNodes = SceneTest;
+using SceneNodesDeathTest = SceneTest;
+using SceneUpdate = SceneTest;
+
+TEST_F(SceneNodes, EachTypeGetsItsRecordsAndReleasesThemAll)
 {
     const int64_t before = heapInUse();
     EXPECT_EQ(mwsNodeCreate(-1), nullptr);
@@ -59,7 +63,7 @@ TEST(SceneNodes, EachTypeGetsItsRecordsAndReleasesThemAll)
     }
 }
 
-TEST(SceneNodes, FindIsDepthFirstAndRootFindsTheScene)
+TEST_F(SceneNodes, FindIsDepthFirstAndRootFindsTheScene)
 {
     // root -> a -> b -> target ; root -> target (a later sibling)
     mwsNODE *root = named(MWS_SCENE, "root");
@@ -87,7 +91,7 @@ TEST(SceneNodes, FindIsDepthFirstAndRootFindsTheScene)
     mwsNodeFree(root);
 }
 
-TEST(SceneNodesDeathTest, AttachingTwiceOrUnderItselfIsMisuse)
+TEST_F(SceneNodesDeathTest, AttachingTwiceOrUnderItselfIsMisuse)
 {
     mwsNODE *a = mwsNodeCreate(MWS_NULL);
     mwsNODE *b = mwsNodeCreate(MWS_NULL);
@@ -98,7 +102,7 @@ TEST(SceneNodesDeathTest, AttachingTwiceOrUnderItselfIsMisuse)
     mwsNodeFree(a);
 }
 
-TEST(SceneNodesDeathTest, ReleasingAnActiveLightIsMisuse)
+TEST_F(SceneNodesDeathTest, ReleasingAnActiveLightIsMisuse)
 {
     mwrInit();
     mwsNODE *lamp = mwsNodeCreate(MWS_LIGHT);
@@ -108,9 +112,7 @@ TEST(SceneNodesDeathTest, ReleasingAnActiveLightIsMisuse)
     mwsNodeFree(lamp);
 }
 
-class SceneRelease : public SceneFileTest {};
-
-TEST_F(SceneRelease, ReleasesTheSubtreeChildByChildWithItsLogLines)
+TEST_F(SceneNodes, ReleaseGoesChildByChildWithItsLogLines)
 {
     const int64_t before = heapInUse();
     mwsNODE *root = named(MWS_SCENE, "R");
@@ -142,7 +144,7 @@ struct SampleCase {
     float expected;
 };
 
-TEST(SceneUpdate, EndBehaviourAndFrameOffsetPickTheSampledTime)
+TEST_F(SceneUpdate, EndBehaviourAndFrameOffsetPickTheSampledTime)
 {
     const SampleCase cases[] = {
         {{0, 30}, MWS_END_RESET, 0, 45, 0},     {{0, 30}, MWS_END_STOP, 0, 45, 30},
@@ -166,7 +168,7 @@ TEST(SceneUpdate, EndBehaviourAndFrameOffsetPickTheSampledTime)
     EXPECT_FLOAT_EQ(scene.at(0), 20);
 }
 
-TEST(SceneUpdate, CameraTakesItsFovFromTheZoom)
+TEST_F(SceneUpdate, CameraTakesItsFovFromTheZoom)
 {
     RampScene scene({0, 10});
     mwsNODE *cam = mwsNodeCreate(MWS_CAMERA);
@@ -181,7 +183,7 @@ TEST(SceneUpdate, CameraTakesItsFovFromTheZoom)
     EXPECT_FLOAT_EQ(camera->camera->fov, 1.5f);
 }
 
-TEST(SceneUpdate, NestedSceneRunsAtItsOwnFrameAndOnlyThere)
+TEST_F(SceneUpdate, NestedSceneRunsAtItsOwnFrameAndOnlyThere)
 {
     RampScene outer({0, 30});
     mwsNODE *inner = mwsNodeCreate(MWS_SCENE);

@@ -20,25 +20,25 @@ int64_t heapInUse()
     return used;
 }
 
-SceneFileTest::SceneFileTest()
+SceneTest::SceneTest()
 {
     dir_.enter();
     mwLogOpen("scene");
     mwLogRuler(); // so that the first entry brings no ruler of its own
 }
 
-std::string SceneFileTest::write(const std::string &text, const std::string &name)
+std::string SceneTest::write(const std::string &text, const std::string &name)
 {
     std::ofstream(name, std::ios::binary | std::ios::trunc) << text;
     return name;
 }
 
-mwsSCENE *SceneFileTest::load(const std::string &text)
+mwsSCENE *SceneTest::load(const std::string &text)
 {
     return lwsLoad(write(text).c_str(), nullptr);
 }
 
-std::string SceneFileTest::log() const
+std::string SceneTest::log() const
 {
     const std::string text = mwtest::readFile("MARROW.TXT");
     const std::string header = "scene\n\n" + std::string(78, '-') + "\n";

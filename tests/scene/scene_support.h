@@ -16,11 +16,12 @@
 // leave it as it was.
 int64_t heapInUse();
 
-// Tests that write scene files: each runs in a scratch folder of its own,
-// which holds the report log MARROW.TXT, started afresh.
-class SceneFileTest : public ::testing::Test {
+// Each test runs in a scratch folder of its own, which holds the scene files
+// it writes and the report log MARROW.TXT, started afresh (releasing a node
+// writes to it).
+class SceneTest : public ::testing::Test {
   protected:
-    SceneFileTest();
+    SceneTest();
 
     // Writes text to `name` in the scratch folder and returns the name.
     std::string write(const std::string &text, const std::string &name = "scene.lws");
