@@ -242,7 +242,6 @@ void readKeyboard(InputDevice &device)
     DWORD count = MWI_KEY_EVENTS;
     const HRESULT result = device.device->GetDeviceData(sizeof keyData[0], keyData, &count, 0);
     if (FAILED(result)) {
-        keyEventCount = 0;
         readFailed(device, result);
         return;
     }
@@ -468,6 +467,7 @@ int mwiBind(int code, int action)
 
 void mwiPoll(void)
 {
+    keyEventCount = 0; // stays so when the keyboard is not read
     for (InputDevice &device : devices) {
         if (!device.device)
             continue;

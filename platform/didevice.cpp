@@ -176,7 +176,8 @@ HRESULT WINAPI Device::SetCooperativeLevel(HWND window, DWORD flags)
     if ((flags & ~kKnownCooperation) != 0 || !exactlyOne(flags, DISCL_EXCLUSIVE, DISCL_NONEXCLUSIVE) ||
         !exactlyOne(flags, DISCL_FOREGROUND, DISCL_BACKGROUND))
         return DIERR_INVALIDPARAM;
-    if ((flags & DISCL_EXCLUSIVE) && (flags & DISCL_BACKGROUND) && !allowsExclusiveBackground())
+    // Nobody may keep the system mouse or keyboard from every other window.
+    if ((flags & DISCL_EXCLUSIVE) && (flags & DISCL_BACKGROUND) && needsWindow())
         return DIERR_UNSUPPORTED;
     const bool windowNeeded = needsWindow() || (flags & DISCL_FOREGROUND);
     if ((windowNeeded || window) && !IsWindow(window))

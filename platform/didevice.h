@@ -55,8 +55,6 @@ protected:
     virtual HRESULT begin() = 0;
     // Copies the state record (format size); relative axes start again at 0.
     virtual void readState(void *data) = 0;
-    // Keyboard and mouse: exclusive background access is not offered.
-    virtual bool allowsExclusiveBackground() const { return !needsWindow(); }
 
     // A change of one object (DIMOFS_, DIJOFS_, scan code) while acquired,
     // kept when the device is buffered.

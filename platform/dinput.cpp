@@ -3,7 +3,6 @@
 #include "didevice.h"
 
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "joystick.h"
