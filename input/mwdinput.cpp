@@ -206,16 +206,22 @@ void readFailed(InputDevice &device, HRESULT result)
     mwLogPrintf("DI ERROR! cannot poll/read device %s\n", device.productName);
 }
 
+// Polls and reads the state record; false (handled) when that failed.
+bool readState(InputDevice &device, DWORD size, void *state)
+{
+    HRESULT result = device.device->Poll();
+    if (SUCCEEDED(result))
+        result = device.device->GetDeviceState(size, state);
+    if (FAILED(result))
+        readFailed(device, result);
+    return SUCCEEDED(result);
+}
+
 void readMouse(InputDevice &device)
 {
     DIMOUSESTATE state;
-    HRESULT result = device.device->Poll();
-    if (SUCCEEDED(result))
-        result = device.device->GetDeviceState(sizeof state, &state);
-    if (FAILED(result)) {
-        readFailed(device, result);
+    if (!readState(device, sizeof state, &state))
         return;
-    }
     writeAction(MWI_MOUSE_X_AXIS, lowByte(state.lX));
     writeAction(MWI_MOUSE_Y_AXIS, lowByte(state.lY));
     writeAction(MWI_MOUSE_Z_AXIS, lowByte(state.lZ));
@@ -256,15 +262,8 @@ void readKeyboard(InputDevice &device)
 void readPad(InputDevice &device)
 {
     DIJOYSTATE state;
-    HRESULT result = device.device->Poll();
-    if (SUCCEEDED(result))
-        result = device.device->GetDeviceState(sizeof state, &state);
-    if (FAILED(result)) {
-        readFailed(device, result);
-        return;
-    }
-    if (device.pad >= kPads)
-        return; // read to keep it acquired, but it has no codes
+    if (!readState(device, sizeof state, &state) || device.pad >= kPads)
+        return; // a fifth pad is read to keep it acquired, but has no codes
     const int base = padBase(device.pad);
     writeAction(base, axisByte(state.lX));
     writeAction(base + 1, axisByte(state.lY));

@@ -231,7 +231,7 @@ int mwPlatformSendPadEvent(int number, int type, int object, int value)
                                                              : nullptr;
     if (!pad.plugged || !values || object < 0 || static_cast<size_t>(object) >= values->size())
         return 0;
-    const auto stored = static_cast<int16_t>(std::clamp(value, -32767, 32767));
+    const auto stored = static_cast<int16_t>(std::clamp(value, -32768, 32767));
     (*values)[static_cast<size_t>(object)] = stored;
     const js_event event = padEvent(type, object, stored);
     std::erase_if(pad.writers, [&](int writer) {

@@ -27,15 +27,15 @@
  *   not spelled out here); any other gives DIERR_UNSUPPORTED.
  * - The only property is DIPROP_BUFFERSIZE, for the whole device; at most
  *   MW_DI_BUFFER_MAX records are kept.
- * - Exclusive access is granted to every device that asks: only windows of
- *   this process deliver input to it.
+ * - Exclusive access keeps no other device out (only windows of this
+ *   process deliver input anyway); as on Windows the mouse and keyboard
+ *   refuse exclusive background access.
  * - A device with foreground co-operation loses its input whenever its
  *   window lost the focus, even when the focus came back before the next
  *   read. The mouse and keyboard need a window whatever the co-operation.
  * - A pad that is unplugged reports DIERR_INPUTLOST once and then cannot be
  *   acquired again (DIERR_NOTFOUND); GetCapabilities no longer shows it
  *   attached.
- * - Devices are not meant for use from several threads at once.
  */
 #ifndef MWDINPUT5_H
 #define MWDINPUT5_H
@@ -44,6 +44,7 @@
 #ifndef DIRECTINPUT_VERSION
 #define DIRECTINPUT_VERSION 0x0500
 #endif
+#include "mwwin32.h"
 #include <dinput.h>
 #else
 
@@ -493,8 +494,8 @@ MWP_API HRESULT WINAPI DirectInputCreateA(HINSTANCE instance, DWORD version, LPD
  * the pad's number, or -1 when all are taken or a count is out of range. */
 MWP_API int mwPlatformAddVirtualPad(const char *name, int axes, const BYTE *axisCodes, int buttons);
 
-/* type JS_EVENT_AXIS (2) or JS_EVENT_BUTTON (1); value -32767..32767 for
- * axes, 0 or 1 for buttons. Returns 1, or 0 for an unknown pad, type or
+/* type JS_EVENT_AXIS (2) or JS_EVENT_BUTTON (1); value -32768..32767 for
+ * axes (beyond is clamped), nonzero for a button that is down. Returns 1, or 0 for an unknown pad, type or
  * number, or a pad that was unplugged. */
 MWP_API int mwPlatformSendPadEvent(int pad, int type, int number, int value);
 

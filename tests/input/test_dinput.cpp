@@ -411,7 +411,7 @@ TEST(DirectInputPads, AxesHatsAndButtonsFollowTheJoystickEvents)
         EXPECT_EQ(0, state.lRx); // not there
         EXPECT_EQ(0xFFFFFFFFu, state.rgdwPOV[0]);
 
-        // Axis values -32767..32767 become 1..65535; hats, in hundredths of
+        // Axis values -32768..32767 become 0..65535; hats, in hundredths of
         // a degree from up.
         struct Step {
             int type, number, value;
@@ -420,16 +420,16 @@ TEST(DirectInputPads, AxesHatsAndButtonsFollowTheJoystickEvents)
             DWORD pov;
         };
         const Step steps[] = {
-            {JS_EVENT_AXIS, 0, -32767, &DIJOYSTATE::lX, 1, 0xFFFFFFFFu},
+            {JS_EVENT_AXIS, 0, -32768, &DIJOYSTATE::lX, 0, 0xFFFFFFFFu},
             {JS_EVENT_AXIS, 1, 32767, &DIJOYSTATE::lY, 65535, 0xFFFFFFFFu},
             {JS_EVENT_AXIS, 3, 100, &DIJOYSTATE::lZ, 32768, 0xFFFFFFFFu},
-            {JS_EVENT_AXIS, 5, -32767, &DIJOYSTATE::lX, 1, 0},          // up
-            {JS_EVENT_AXIS, 4, 32767, &DIJOYSTATE::lX, 1, 4500},        // up and right
-            {JS_EVENT_AXIS, 5, 0, &DIJOYSTATE::lX, 1, 9000},            // right
-            {JS_EVENT_AXIS, 5, 20000, &DIJOYSTATE::lX, 1, 13500},       // down and right
-            {JS_EVENT_AXIS, 4, -1, &DIJOYSTATE::lX, 1, 22500},          // down and left
-            {JS_EVENT_AXIS, 5, 0, &DIJOYSTATE::lX, 1, 27000},           // left
-            {JS_EVENT_AXIS, 4, 0, &DIJOYSTATE::lX, 1, 0xFFFFFFFFu},     // centred
+            {JS_EVENT_AXIS, 5, -32767, &DIJOYSTATE::lX, 0, 0},          // up
+            {JS_EVENT_AXIS, 4, 32767, &DIJOYSTATE::lX, 0, 4500},        // up and right
+            {JS_EVENT_AXIS, 5, 0, &DIJOYSTATE::lX, 0, 9000},            // right
+            {JS_EVENT_AXIS, 5, 20000, &DIJOYSTATE::lX, 0, 13500},       // down and right
+            {JS_EVENT_AXIS, 4, -1, &DIJOYSTATE::lX, 0, 22500},          // down and left
+            {JS_EVENT_AXIS, 5, 0, &DIJOYSTATE::lX, 0, 27000},           // left
+            {JS_EVENT_AXIS, 4, 0, &DIJOYSTATE::lX, 0, 0xFFFFFFFFu},     // centred
         };
         for (const Step &step : steps) {
             ASSERT_EQ(1, mwPlatformSendPadEvent(pad, step.type, step.number, step.value));

@@ -294,7 +294,7 @@ TEST(InputPads, AxesPovDirectionsAndButtonsReachTheirActions)
             int8_t expected[9];
         };
         const Step steps[] = {
-            {JS_EVENT_AXIS, 0, -32767, {-128, 0, 0, 0, 0, 0, 0, 0, 0}},     // 1 reads as the far end
+            {JS_EVENT_AXIS, 0, -32768, {-128, 0, 0, 0, 0, 0, 0, 0, 0}},     // 0
             {JS_EVENT_AXIS, 1, 32767, {-128, 127, 0, 0, 0, 0, 0, 0, 0}},    // 65535
             {JS_EVENT_AXIS, 0, 0, {0, 127, 0, 0, 0, 0, 0, 0, 0}},           // 32768
             {JS_EVENT_AXIS, 4, -32767, {0, 127, 0, -128, 0, 0, 0, 0, 0}},   // hat up
