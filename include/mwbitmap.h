@@ -1,6 +1,7 @@
 /*
  * mwbitmap.h - the Marrow bitmap library: pictures in memory, conversion
- * between image types, Targa/PCX/IFF files and bitmap fonts.
+ * between image types, Targa/PCX/IFF files, bitmap fonts, quantisation,
+ * resampling and colour spaces.
  *
  * Conventions
  * - Every record the library hands out lives on the kernel's dynamic heap
@@ -188,6 +189,72 @@ mwbFONT *mwbFontLoad(const char *name);
 
 /* Frees the pages' pixel data and palettes, the page array and the record. */
 void mwbFontFree(mwbFONT *font);
+
+/*---- Quantisation, resampling and colour spaces --------------------------*/
+/*
+ * A colour count n of 1..256 chooses the palette type: 17 and more give
+ * MW_IMAGE_PAL_8 with 256 entries, 3 to 16 MW_IMAGE_PAL_4 with 16 and 1 or 2
+ * MW_IMAGE_PAL_1 with 2. Entries beyond the colours supplied are black.
+ */
+
+/* Reduces the bitmap in place to a palette image of at most n colours. Every
+ * colour goes into an octree down to 8 levels (child index: red bit * 4 +
+ * green bit * 2 + blue bit, from the top bit down); then, while there are
+ * more than n leaves, the children of one node of the deepest level that has
+ * several are merged into it: with mode 0 the node covering the fewest
+ * pixels, with mode 1 the most (on equal counts the node that got its second
+ * child last). The palette holds the mean colour of each leaf in tree order,
+ * and each pixel takes the nearest of those entries (never a black entry
+ * the tree did not fill). The tree holds every distinct colour before it is
+ * merged; one that would outgrow a quarter of the dynamic heap is merged
+ * down to n leaves whenever it reaches that size, so a photograph fits.
+ * Invalid parameter: a NULL bitmap, n outside 1..256, a mode other than 0
+ * and 1, a record whose data is shorter than its rows. */
+void mwbQuantize(mwBITMAP *bitmap, int colours, int mode);
+
+/* Makes the bitmap a palette image of the type for n whose palette is a copy
+ * of the n given entries (R, G, B bytes; palette may be the bitmap's own).
+ * Each pixel takes the entry with the smallest squared RGB distance, the
+ * lower index on equal distances. Invalid parameter: a NULL bitmap or
+ * palette, n outside 1..256, a record whose data is shorter than its rows. */
+void mwbFitToPalette(mwBITMAP *bitmap, const uint8_t *palette, int colours);
+
+/* Resamples the bitmap in place to width x height and keeps its type.
+ * Colour and alpha are interpolated linearly between the centres of the four
+ * nearest source pixels; beyond the outermost centres the edge pixel is its
+ * own neighbour, so a uniform picture stays uniform. A palette image is
+ * fitted back onto its own palette; an MW_IMAGE_UNKNOWN bitmap just takes
+ * the new size. The same size returns at once without touching the bitmap.
+ * Returns 1; filter is ignored (one filter serves every call). Invalid
+ * parameter: a NULL bitmap, a width or height below 1, a record whose data
+ * is shorter than its rows. */
+int mwbResample(mwBITMAP *bitmap, int width, int height, int filter);
+
+/* Colour spaces. Channels are floats in 0..1; a hue is a fraction of a turn
+ * (0..1) measured from red towards green. Each returns its second argument,
+ * which may be the first. */
+
+/* Hue, lightness (max + min) / 2 and saturation; grey has hue and saturation
+ * 0. Magenta (1, 0, 1) is (5/6, 0.5, 1). */
+float *mwbRGBToHLS(const float rgb[3], float hls[3]);
+float *mwbHLSToRGB(const float hls[3], float rgb[3]);
+
+/* Hue, saturation and intensity (R + G + B) / 3. The saturation is the
+ * distance from the grey axis, sqrt(R^2 + G^2 + B^2 - RG - GB - RB): 1 for a
+ * primary. The hue of a colour with G = B is 1 (red side, or grey) or 0.5
+ * (cyan side). mwbHSIToRGB is the exact inverse; results may leave 0..1 for
+ * combinations no RGB colour has. */
+float *mwbRGBToHSI(const float rgb[3], float hsi[3]);
+float *mwbHSIToRGB(const float hsi[3], float rgb[3]);
+
+/* A table of `levels` rows of 256 R, G, B entries (level l, palette entry k
+ * at byte 3 * (l * 256 + k)): each palette colour ramped from black (level
+ * 0) through itself (level levels / 2) towards white, its hue moved towards
+ * hueTarget and its saturation raised by weight (0: neither). The two unused
+ * floats have no effect. NULL for a NULL palette (256 entries) or levels
+ * below 1; the caller frees the table with mwDMemFree. */
+uint8_t *mwbShadeTable(const uint8_t *palette, int levels, float unused1, float unused2,
+                       float hueTarget, float weight);
 
 MW_EXTERN_C_END
 

@@ -201,9 +201,79 @@ float mwmCosI(int degrees);
 float mwmSinF(float radians);
 float mwmCosF(float radians);
 
+/*---- Key-framed splines --------------------------------------------------*/
+/*
+ * A spline carries keyCount keys in increasing frame order, each with
+ * `channels` values and Kochanek-Bartels shape parameters. Between two keys
+ * every channel follows a cubic Hermite curve whose tangents come from the
+ * neighbouring keys, or a straight line when the later key is linear.
+ */
+
+typedef struct mwmSPLINEKEY {
+    int32_t frame;      /* key time in frames */
+    float *values;      /* `channels` floats, allocated by mwmSplineCreate */
+    void *reserved;     /* the caller's; mwmSplineFree releases it when not NULL */
+    int32_t linear;     /* non-zero: the segment ending at this key is a line */
+    float tension;      /* 1 flattens the tangents, -1 doubles them */
+    float continuity;   /* 0 keeps the curve smooth through the key */
+    float bias;         /* 1 leans the tangent on the chord before the key */
+} mwmSPLINEKEY;
+
+typedef struct mwmSPLINE {
+    int32_t keyCount;    /* at least 1 */
+    mwmSPLINEKEY *keys;  /* keyCount keys */
+    int32_t channels;    /* values per key */
+    float *values;       /* the result of the last evaluation */
+    int32_t reserved;    /* not used by the library */
+    float start;         /* frame of the first key, set by the caller */
+    float end;           /* frame of the last key, set by the caller */
+} mwmSPLINE;
+
+/* A spline of zeroed keys, each with its own zeroed value array, and a
+ * zeroed result array; NULL when either count is below 1. The caller fills
+ * the keys, start and end. */
+mwmSPLINE *mwmSplineCreate(int keyCount, int channels);
+
+/* Frees every key's values and reserved pointer, the keys, the result array
+ * and the record. NULL is ignored. */
+void mwmSplineFree(mwmSPLINE *spline);
+
+/* Evaluates every channel at frame t into spline->values and returns the
+ * channel count. One key gives its values. A segment that spans the whole
+ * spline (from start to end) is marked linear in its second key. Frames
+ * before the first key or after the last give that key's values. */
+int mwmSplineEvaluate(mwmSPLINE *spline, double t);
+
+/* Basis kinds of mwmBasisWeights and mwmCurvePoint. */
+enum {
+    MWM_BASIS_HERMITE = 0,     /* point 0, point 1, tangent 0, tangent 1 */
+    MWM_BASIS_BEZIER = 1,      /* four control points */
+    MWM_BASIS_CATMULL_ROM = 2, /* passes through points 1 and 2 */
+    MWM_BASIS_BSPLINE = 3,     /* uniform cubic B-spline */
+    MWM_BASIS_TRIG_A = 4,      /* trigonometric, weights summing to 2 */
+    MWM_BASIS_TRIG_B = 5       /* trigonometric, weights summing to 4 */
+};
+#define MWM_BASIS_KINDS 6
+
+/* The four weights of basis kind 0..5 at t, and for the cubic kinds 0..3
+ * their derivatives with respect to t in derivatives (which may be NULL).
+ * Returns 1 when derivatives were written, 0 for the trigonometric kinds
+ * (derivatives untouched). Another kind is an invalid parameter. */
+int mwmBasisWeights(int kind, double t, float weights[4], float derivatives[4]);
+
+/* out = w0 p0 + w1 p1 + w2 p2 + w3 p3 with the weights of the basis kind at
+ * t. The weights are not normalised: those of the trigonometric kinds sum to
+ * 2 and 4. */
+void mwmCurvePoint(const mwmVECTOR *p0, const mwmVECTOR *p1, const mwmVECTOR *p2,
+                   const mwmVECTOR *p3, double t, mwmVECTOR *out, int kind);
+
 MW_EXTERN_C_END
 
 #ifdef __cplusplus
+#if UINTPTR_MAX == 0xFFFFFFFFu
+static_assert(sizeof(mwmSPLINEKEY) == 28, "a spline key is seven 32-bit words");
+static_assert(sizeof(mwmSPLINE) == 28, "a spline is seven 32-bit words");
+#endif
 static_assert(sizeof(mwmVECTOR) == 12, "a vector is 3 floats");
 static_assert(sizeof(mwmVECTOR4) == 16, "a 4-vector is 4 floats");
 static_assert(sizeof(mwmMATRIX) == 64, "a matrix is 16 floats");
