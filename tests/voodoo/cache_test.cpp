@@ -51,6 +51,8 @@ TEST_F(VoodooCache, DrawingTwiceCountsTwoAccessesAndOneMiss)
     EXPECT_EQ(picture->entry.address, 0u);
     EXPECT_EQ(picture->entry.size, k128K);
     unload();
+    EXPECT_FALSE(picture->entry.resident) << "a card outliving the plug-in keeps no links";
+    EXPECT_EQ(picture->entry.next, nullptr);
     const std::string text = log();
     EXPECT_EQ(1, count(text, "* VOODOO : Cache for TMU 0\n  Accesses  : 2\n  Misses    : 1\n"
                              "  Miss rate : 50.00%\n    0x0 : size 131072\n"));
