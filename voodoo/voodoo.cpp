@@ -198,7 +198,7 @@ MW_PLUGIN_EXPORT void *_mwPluginInit(const mwPLUGIN_SERVICES *services)
     int smallest = 0, largest = 0;
     vdModeTableBuild(vdState.frameBufferBytes, &smallest, &largest);
     vdCacheInit();
-    if (!vdVertexCacheAlloc()) {
+    if (!vdRendInit()) {
         grGlideShutdown();
         vdState = vdSTATE{};
         return nullptr;
@@ -217,7 +217,7 @@ MW_PLUGIN_EXPORT int32_t _mwPluginDeinit(void)
     vdState.tmuMask = 0;
     vdState.initialised = 0;
     grGlideShutdown();
-    vdVertexCacheFree();
+    vdRendDeinit();
     vdStatsReport();
     vdState.currentMode = mwBLIT_MODE{};
     vdLogTagged("Deinitialized\n");
