@@ -9,12 +9,6 @@ namespace {
 constexpr int kCullBoth = 3; // culling mode that draws both windings
 constexpr int kCullFlipped = 0; // culling mode that keeps the other winding
 
-// The render state when there is something to draw with, else NULL.
-mwrRENDERSTATE *drawingState(void)
-{
-    return vdRender.drawable ? vdRender.state : nullptr;
-}
-
 void setUpOnce(vdVERTEX *v, const mwrVERTEX *source)
 {
     if (!v->setUpDone) {
@@ -70,7 +64,7 @@ void drawFan(vdVERTEX *v, int count)
 
 void vdDrawTriangle(const mwrVERTEX *first, const mwrVERTEX *second, const mwrVERTEX *third)
 {
-    const mwrRENDERSTATE *st = drawingState();
+    const mwrRENDERSTATE *st = vdDrawingState();
     if (!st || !first || !second || !third)
         return;
     vdVERTEX *v = vdVertexCacheReserve(3);
@@ -84,7 +78,7 @@ void vdDrawTriangle(const mwrVERTEX *first, const mwrVERTEX *second, const mwrVE
 
 void vdDrawMesh(const mwrMESH *mesh)
 {
-    const mwrRENDERSTATE *st = drawingState();
+    const mwrRENDERSTATE *st = vdDrawingState();
     if (!st || !mesh || mesh->vertexCount <= 0 || mesh->faceCount <= 0 || !mesh->vertices ||
         !mesh->faces)
         return;
@@ -109,7 +103,7 @@ void vdDrawMesh(const mwrMESH *mesh)
 
 void vdDrawPolygon(const mwrPOLYGON *polygon)
 {
-    const mwrRENDERSTATE *st = drawingState();
+    const mwrRENDERSTATE *st = vdDrawingState();
     if (!st || !polygon || !polygon->vertices)
         return;
     const int count = polygon->count;
@@ -162,7 +156,7 @@ void vdDrawPolygon(const mwrPOLYGON *polygon)
 void vdDrawScreenPolygon(const mwrSCREENPOLYGON *polygon)
 {
     // The screensaver's layers come this way: no transform, culling or clipping.
-    const mwrRENDERSTATE *st = drawingState();
+    const mwrRENDERSTATE *st = vdDrawingState();
     if (!st || !polygon || !polygon->vertices || polygon->count < 3)
         return;
     const int count = polygon->count;

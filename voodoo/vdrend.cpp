@@ -147,7 +147,7 @@ int vdSetRenderState(mwrRENDERSTATE *state)
 
 void vdBeginScene(void)
 {
-    // x87 only (SSE floats are single precision already): a 24-bit mantissa makes the 2^19 addition snap.
+    // x87 only (SSE floats are single already): a 24-bit mantissa lets the 2^19 addition snap.
 #if defined(__i386__) && defined(__GNUC__)
     uint16_t control;
     __asm__ volatile("fnclex\n\tfnstcw %0" : "=m"(control));

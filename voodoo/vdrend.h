@@ -94,6 +94,12 @@ void vdClipPolygon(vdVERTEX *const *list, int count, vdVERTEX *room, vdVERTEX *r
 /* One FIFO sample, then the triangle. */
 void vdEmitTriangle(const vdVERTEX *a, const vdVERTEX *b, const vdVERTEX *c);
 
+/* The render state when the current material can be drawn, else NULL. */
+static inline mwrRENDERSTATE *vdDrawingState(void)
+{
+    return vdRender.drawable ? vdRender.state : NULL;
+}
+
 /* The highest plane bit among flags (which hold at least one). */
 static inline uint32_t vdHighestPlane(uint32_t flags)
 {

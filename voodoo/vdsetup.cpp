@@ -67,7 +67,8 @@ constexpr auto makeSetUpTable(std::integer_sequence<int, Index...>)
     return std::array<vdSETUP_FN *, sizeof...(Index)>{
         setUp<(Index / kColorModes) & 3, Index % kColorModes>...};
 }
-constexpr auto kSetUp = makeSetUpTable(std::make_integer_sequence<int, kTextureMasks * kColorModes>{});
+constexpr auto kSetUp =
+    makeSetUpTable(std::make_integer_sequence<int, kTextureMasks * kColorModes>{});
 
 struct Blend {
     GrAlphaBlendFnc_t rgbSource, rgbDestination, alphaSource, alphaDestination;
@@ -90,7 +91,7 @@ const Blend kBlend[] = {
     // 3 darkens by texture alpha
     {GR_BLEND_ZERO, GR_BLEND_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO, true, GR_COMBINE_FACTOR_ONE,
      GR_COMBINE_OTHER_TEXTURE, false},
-    // 4 adds the source over a half-transparent destination
+    // 4 the source over half the destination (constant alpha 0x80)
     {GR_BLEND_ONE, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO, true,
      GR_COMBINE_FACTOR_ONE, GR_COMBINE_OTHER_CONSTANT, true},
     // 5 additive

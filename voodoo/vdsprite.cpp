@@ -33,7 +33,7 @@ void towardsEye(const mwrRENDERSTATE *st, const float *position, float *normal)
 
 void vdDrawPoint(const mwrPOINT *point)
 {
-    const mwrRENDERSTATE *st = vdRender.drawable ? vdRender.state : nullptr;
+    const mwrRENDERSTATE *st = vdDrawingState();
     if (!st || !point)
         return;
     vdVERTEX v;
@@ -52,7 +52,7 @@ void vdDrawPoint(const mwrPOINT *point)
 
 void vdDrawSprite(const mwrSPRITE *sprite)
 {
-    const mwrRENDERSTATE *st = vdRender.drawable ? vdRender.state : nullptr;
+    const mwrRENDERSTATE *st = vdDrawingState();
     if (!st || !sprite)
         return;
     const float *m = st->modelView.m;

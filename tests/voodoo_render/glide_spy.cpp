@@ -102,4 +102,35 @@ void FX_CALL grTexCombine(GrChipID_t tmu, GrCombineFunction_t rgbFunction,
                    rgbInvert, alphaInvert);
 }
 
+void FX_CALL grColorMask(FxBool rgb, FxBool alpha)
+{
+    SPY_STATE_CALL(grColorMask, rgb, alpha);
+}
+
+void FX_CALL grDepthMask(FxBool mask)
+{
+    SPY_STATE_CALL(grDepthMask, mask);
+}
+
+void FX_CALL grDepthBufferMode(GrDepthBufferMode_t mode)
+{
+    SPY_STATE_CALL(grDepthBufferMode, mode);
+}
+
+void FX_CALL grTexFilterMode(GrChipID_t tmu, GrTextureFilterMode_t minFilter,
+                             GrTextureFilterMode_t magFilter)
+{
+    SPY_STATE_CALL(grTexFilterMode, tmu, minFilter, magFilter);
+}
+
+void FX_CALL grChromakeyMode(GrChromakeyMode_t mode)
+{
+    SPY_STATE_CALL(grChromakeyMode, mode);
+}
+
+void FX_CALL grChromakeyValue(GrColor_t value)
+{
+    SPY_STATE_CALL(grChromakeyValue, value);
+}
+
 } // extern "C"

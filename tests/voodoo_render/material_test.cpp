@@ -48,15 +48,18 @@ TEST_F(RenderMaterial, BlendModesReachTheBoardWithTheirSetUps)
                                     GR_BLEND_ZERO};
     const std::vector<long> halfCombine = {scale, GR_COMBINE_FACTOR_ONE, local,
                                            GR_COMBINE_OTHER_CONSTANT, 0};
+    const std::vector<long> opaque = {GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO};
+    const std::vector<long> darken = {GR_BLEND_ZERO, GR_BLEND_SRC_ALPHA, GR_BLEND_ONE,
+                                      GR_BLEND_ZERO};
+    const std::vector<long> add = {GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO};
+    const long one = GR_COMBINE_FACTOR_ONE;
     const Case cases[] = {
-        {0, 0, {GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO}, {}, false},
-        {1, 0, translucent, {scale, GR_COMBINE_FACTOR_ONE, local, GR_COMBINE_OTHER_ITERATED, 0}, false},
-        {2, 0, translucent, {scale, GR_COMBINE_FACTOR_ONE, local, GR_COMBINE_OTHER_TEXTURE, 0}, false},
-        {3, 0, {GR_BLEND_ZERO, GR_BLEND_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO},
-         {scale, GR_COMBINE_FACTOR_ONE, local, GR_COMBINE_OTHER_TEXTURE, 0}, false},
+        {0, 0, opaque, {}, false},
+        {1, 0, translucent, {scale, one, local, GR_COMBINE_OTHER_ITERATED, 0}, false},
+        {2, 0, translucent, {scale, one, local, GR_COMBINE_OTHER_TEXTURE, 0}, false},
+        {3, 0, darken, {scale, one, local, GR_COMBINE_OTHER_TEXTURE, 0}, false},
         {4, 0, half, halfCombine, true},
-        {5, 0, {GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO},
-         {scale, GR_COMBINE_FACTOR_ZERO, local, GR_COMBINE_OTHER_CONSTANT, 0}, false},
+        {5, 0, add, {scale, GR_COMBINE_FACTOR_ZERO, local, GR_COMBINE_OTHER_CONSTANT, 0}, false},
         {1, 1, half, halfCombine, true}, // flag bit 0 overrides the mode
     };
     for (const Case &k : cases) {
@@ -78,21 +81,26 @@ TEST_F(RenderMaterial, BlendModesReachTheBoardWithTheirSetUps)
 TEST_F(RenderMaterial, ColourCombineFollowsTextureMaskAndColourMode)
 {
     material->texture[0] = material->texture[1] = texture();
-    const long constant = GR_COMBINE_LOCAL_CONSTANT, iterated = GR_COMBINE_LOCAL_ITERATED;
     const std::vector<long> decal = {GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
                                      GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, 0, 0};
     const std::vector<long> zero = {GR_TMU0, GR_COMBINE_FUNCTION_ZERO, 0, 0, 0, 0, 0};
+    // Colour combine: the constant colour, the vertex colour, the texture
+    // alone or the texture times the vertex colour.
+    const std::vector<long> constant = {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                                        GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_CONSTANT, 0};
+    const std::vector<long> shaded = {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_LOCAL,
+                                      GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_CONSTANT, 0};
+    const std::vector<long> textured = {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
+                                        GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, 0};
+    const std::vector<long> modulated = {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                                         GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, 0};
     struct Case {
         int mask, colorMode;
         std::vector<long> color, tex;
     };
     const Case cases[] = {
-        {0, 0, {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, constant, GR_COMBINE_OTHER_CONSTANT, 0}, {}},
-        {0, 1, {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_LOCAL, iterated, GR_COMBINE_OTHER_CONSTANT, 0}, {}},
-        {0, 2, {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_LOCAL, iterated, GR_COMBINE_OTHER_CONSTANT, 0}, {}},
-        {1, 0, {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, constant, GR_COMBINE_OTHER_TEXTURE, 0}, decal},
-        {1, 2, {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, iterated, GR_COMBINE_OTHER_TEXTURE, 0}, decal},
-        {2, 1, {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, iterated, GR_COMBINE_OTHER_TEXTURE, 0}, zero},
+        {0, 0, constant, {}}, {0, 1, shaded, {}},       {0, 2, shaded, {}},
+        {1, 0, textured, decal}, {1, 2, modulated, decal}, {2, 1, modulated, zero},
     };
     for (const Case &k : cases) {
         SCOPED_TRACE(::testing::Message() << "mask " << k.mask << ", colour mode " << k.colorMode);

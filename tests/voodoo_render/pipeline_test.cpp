@@ -61,53 +61,65 @@ TEST_F(Render, CullingModeZeroKeepsOneWindingAndModeThreeBoth)
     };
     const Case cases[] = {{0, false, true}, {0, true, false}, {1, false, false},
                           {1, true, true},  {3, false, true}, {3, true, true}};
-    for (const Case &k : cases) {
-        // The third corner in front, then behind the camera: projected as it
-        // is, it would flip the winding; its near-plane point keeps it.
-        for (const float apexZ : {4.0f, -2.0f}) {
-            SCOPED_TRACE(::testing::Message() << "culling mode " << k.cullMode
-                                              << (k.reversed ? ", reversed" : "")
-                                              << ", apex at z " << apexZ);
-            selectVertexColour(k.cullMode);
-            mwrVERTEX a = vertex(-1, -1, 4), b = vertex(1, -1, 4), c = vertex(0, 1, apexZ);
-            mwrVERTEX *corners[3] = {&a, k.reversed ? &c : &b, k.reversed ? &b : &c};
-            const size_t expected = k.drawn ? (apexZ < 0 ? 2 : 1) : 0;
+    // The apex in front, then behind the camera: projected as it is, it would
+    // flip the winding; its near-plane point keeps it. Any corner may come first.
+    for (const Case &k : cases)
+        for (const float apexZ : {4.0f, -2.0f})
+            for (int first = 0; first < 3; ++first) {
+                SCOPED_TRACE(::testing::Message()
+                             << "culling mode " << k.cullMode << (k.reversed ? ", reversed" : "")
+                             << ", apex at z " << apexZ << ", first " << first);
+                selectVertexColour(k.cullMode);
+                mwrVERTEX a = vertex(-1, -1, 4), b = vertex(1, -1, 4), c = vertex(0, 1, apexZ);
+                mwrVERTEX *corners[3] = {&a, k.reversed ? &c : &b, k.reversed ? &b : &c};
+                std::rotate(corners, corners + first, corners + 3);
+                const size_t expected = k.drawn ? (apexZ < 0 ? 2 : 1) : 0;
 
-            spy::reset();
-            vd->drawTriangle(corners[0], corners[1], corners[2]);
-            EXPECT_EQ(expected, spy::triangles().size()) << "triangle";
-            for (const int type : {MWR_POLYGON_CONVEX, MWR_POLYGON_FAN}) {
-                const mwrPOLYGON polygon{3, corners, type};
                 spy::reset();
-                vd->drawPolygon(&polygon);
-                EXPECT_EQ(expected, spy::triangles().size()) << "polygon of type " << type;
+                vd->drawTriangle(corners[0], corners[1], corners[2]);
+                EXPECT_EQ(expected, spy::triangles().size()) << "triangle";
+                for (const int type : {MWR_POLYGON_CONVEX, MWR_POLYGON_FAN}) {
+                    const mwrPOLYGON polygon{3, corners, type};
+                    spy::reset();
+                    vd->drawPolygon(&polygon);
+                    EXPECT_EQ(expected, spy::triangles().size()) << "polygon of type " << type;
+                }
             }
-        }
-    }
 }
 
 TEST_F(Render, CornerBehindTheNearPlaneGivesTwoSnappedTrianglesOverTheCutQuad)
 {
     selectVertexColour();
-    mwrVERTEX a = vertex(0, 0.2f, 0.5f), b = vertex(-0.5f, -0.25f, 2), c = vertex(0.5f, -0.25f, 2);
+    mwrVERTEX a = vertex(0.03f, 0.2f, 0.5f), b = vertex(-0.53f, -0.27f, 2.1f),
+              c = vertex(0.47f, -0.23f, 1.9f);
+    a.a = 0.0f; // cut corners take alpha along their edges
     vd->drawTriangle(&a, &b, &c);
     ASSERT_EQ(2u, spy::triangles().size());
 
     // What stays in front: b, c and where their edges to a meet z = near.
+    struct Corner {
+        Screen at;
+        double alpha;
+    };
     auto nearPoint = [&](const mwrVERTEX &from) {
         const double t = (from.z - kNear) / (from.z - a.z);
-        return project(from.x + t * (a.x - from.x), from.y + t * (a.y - from.y), kNear);
+        return Corner{project(from.x + t * (a.x - from.x), from.y + t * (a.y - from.y), kNear),
+                      255 * (1 - t)};
     };
-    const Screen quad[4] = {project(b.x, b.y, b.z), project(c.x, c.y, c.z), nearPoint(c),
-                            nearPoint(b)};
+    const Corner quad[4] = {{project(b.x, b.y, b.z), 255}, {project(c.x, c.y, c.z), 255},
+                            nearPoint(c), nearPoint(b)};
     for (const spy::Triangle &triangle : spy::triangles())
         for (const GrVertex &v : triangle) {
             EXPECT_EQ(v.x * 16, std::round(v.x * 16)) << "snapped to 1/16 pixel";
             EXPECT_EQ(v.y * 16, std::round(v.y * 16));
-            double nearest = 1e9;
-            for (const Screen &corner : quad)
-                nearest = std::min(nearest, std::hypot(v.x - corner.x, v.y - corner.y));
-            EXPECT_LE(nearest, 0.045) << "each corner is a quad corner, rounded to 1/16";
+            const Corner *nearest = &quad[0];
+            for (const Corner &corner : quad)
+                if (std::hypot(v.x - corner.at.x, v.y - corner.at.y) <
+                    std::hypot(v.x - nearest->at.x, v.y - nearest->at.y))
+                    nearest = &corner;
+            EXPECT_LE(std::hypot(v.x - nearest->at.x, v.y - nearest->at.y), 0.045)
+                << "each corner is a quad corner, rounded to 1/16";
+            EXPECT_NEAR(nearest->alpha, v.a, 0.01);
         }
 
     // Pixel centres clearly inside the quad are drawn, those clearly outside not.
@@ -117,7 +129,7 @@ TEST_F(Render, CornerBehindTheNearPlaneGivesTwoSnappedTrianglesOverTheCutQuad)
         for (int x = 0; x < 512; ++x) {
             double margin = 1e9;
             for (int i = 0; i < 4; ++i) {
-                const Screen &p = quad[i], &q = quad[(i + 1) % 4];
+                const Screen &p = quad[i].at, &q = quad[(i + 1) % 4].at;
                 const double cross = (q.x - p.x) * (y + 0.5 - p.y) - (q.y - p.y) * (x + 0.5 - p.x);
                 margin = std::min(margin, -cross / std::hypot(q.x - p.x, q.y - p.y));
             }

@@ -72,10 +72,10 @@ class Render : public Voodoo {
         mwrMaterialSelect(material);
     }
 
-    // Where the plug-in puts a model-space point: the canvas centre plus its
-    // 1/16 pixel offset, before rounding to 1/16.
+    // Where the plug-in puts a model-space point, before rounding to 1/16:
+    // the canvas centre moved by 1/16 pixel.
     struct Screen {
-        double x, y, oow;
+        double x, y;
     };
     Screen project(double x, double y, double z) const
     {
@@ -83,8 +83,9 @@ class Render : public Voodoo {
         const double ex = m[0] * x + m[1] * y + m[2] * z + m[3];
         const double ey = m[4] * x + m[5] * y + m[6] * z + m[7];
         const double ez = m[8] * x + m[9] * y + m[10] * z + m[11];
-        return {ex / ez * st->scaleX + (st->centerX - 524288.0), -ey / ez * st->scaleY +
-                (st->centerY - 524288.0), 1.0 / ez};
+        const double centreX = canvas->x0 + st->scaleX + 1.0 / 16;
+        const double centreY = canvas->y0 + st->scaleY + 1.0 / 16;
+        return {centreX + ex / ez * st->scaleX, centreY - ey / ez * st->scaleY};
     }
 
     mwrRENDERSTATE *st = nullptr;
