@@ -70,12 +70,6 @@ void FX_CALL grDrawPoint(const GrVertex *pt)
     SPY_FORWARD(grDrawPoint, pt);
 }
 
-void FX_CALL grColorCombine(GrCombineFunction_t f, GrCombineFactor_t k, GrCombineLocal_t l,
-                            GrCombineOther_t o, FxBool invert)
-{
-    SPY_STATE_CALL(grColorCombine, f, k, l, o, invert);
-}
-
 void FX_CALL grAlphaCombine(GrCombineFunction_t f, GrCombineFactor_t k, GrCombineLocal_t l,
                             GrCombineOther_t o, FxBool invert)
 {
@@ -92,45 +86,6 @@ void FX_CALL grAlphaBlendFunction(GrAlphaBlendFnc_t rgbSource, GrAlphaBlendFnc_t
 void FX_CALL grConstantColorValue(GrColor_t value)
 {
     SPY_STATE_CALL(grConstantColorValue, value);
-}
-
-void FX_CALL grTexCombine(GrChipID_t tmu, GrCombineFunction_t rgbFunction,
-                          GrCombineFactor_t rgbFactor, GrCombineFunction_t alphaFunction,
-                          GrCombineFactor_t alphaFactor, FxBool rgbInvert, FxBool alphaInvert)
-{
-    SPY_STATE_CALL(grTexCombine, tmu, rgbFunction, rgbFactor, alphaFunction, alphaFactor,
-                   rgbInvert, alphaInvert);
-}
-
-void FX_CALL grColorMask(FxBool rgb, FxBool alpha)
-{
-    SPY_STATE_CALL(grColorMask, rgb, alpha);
-}
-
-void FX_CALL grDepthMask(FxBool mask)
-{
-    SPY_STATE_CALL(grDepthMask, mask);
-}
-
-void FX_CALL grDepthBufferMode(GrDepthBufferMode_t mode)
-{
-    SPY_STATE_CALL(grDepthBufferMode, mode);
-}
-
-void FX_CALL grTexFilterMode(GrChipID_t tmu, GrTextureFilterMode_t minFilter,
-                             GrTextureFilterMode_t magFilter)
-{
-    SPY_STATE_CALL(grTexFilterMode, tmu, minFilter, magFilter);
-}
-
-void FX_CALL grChromakeyMode(GrChromakeyMode_t mode)
-{
-    SPY_STATE_CALL(grChromakeyMode, mode);
-}
-
-void FX_CALL grChromakeyValue(GrColor_t value)
-{
-    SPY_STATE_CALL(grChromakeyValue, value);
 }
 
 } // extern "C"
