@@ -86,6 +86,18 @@ bool userStopped()
            actions[I_MOUSE2];
 }
 
+// A tap shorter than a frame brings its press and its release in the same
+// poll, which leaves the action at 0; the poll's key events still show it.
+bool escapeTapped()
+{
+    int count = 0;
+    const int32_t *events = mwiGetKeyEvents(&count);
+    for (int i = 0; i < count; ++i)
+        if (events[i] == (MWI_KEY_ESCAPE | MWI_KEY_PRESSED))
+            return true;
+    return false;
+}
+
 // Screensaver hosts end their savers with SIGTERM; both signals end the run
 // as Escape does, so everything is freed in order.
 volatile std::sig_atomic_t signalled = 0;
@@ -213,12 +225,14 @@ RunResult demoRun(const RunOptions &options)
     const auto wallSeconds = [&] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     };
-    while (!userStopped() && !signalled) {
+    bool tapped = false;
+    while (!userStopped() && !tapped && !signalled) {
         if (options.frames && result.frames >= options.frames)
             break;
         if (options.seconds > 0.0 && wallSeconds() >= options.seconds)
             break;
         mwiPoll();
+        tapped = escapeTapped();
         ++result.frames;
         const float seconds = demoSeconds(options, result.frames, start, mwGetTicks());
         mwBlitBeginScene();
