@@ -2,11 +2,11 @@
 // its files, headless or in a window under Xvfb, ended by the stopping
 // inputs, by signals or by its frame limit.
 #include <fcntl.h>
-#include <png.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +18,7 @@
 
 #include "mwtest.h"
 #include "mwxvfb.h"
+#include "pngread.h"
 
 #include <X11/Xlib.h> // after GoogleTest, whose names its macros would take
 
@@ -117,25 +118,6 @@ TEST(Program, MissingFilesEndItWithTheirMessages)
     EXPECT_NE(noPicture.err().find("Cannot open POO.TGA"), std::string::npos) << noPicture.err();
 }
 
-// The snapshot's pixels as 0x00RRGGBB, or none.
-std::vector<uint32_t> readPng(const fs::path &path, unsigned &width, unsigned &height)
-{
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return {};
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr))
-        return {};
-    width = image.width;
-    height = image.height;
-    std::vector<uint32_t> pixels(rgb.size() / 3);
-    for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = uint32_t(rgb[3 * i] << 16 | rgb[3 * i + 1] << 8 | rgb[3 * i + 2]);
-    return pixels;
-}
-
 // NOTE: disabled until the display plug-in's renderer draws the screen
 // polygons; until then every frame is black.
 TEST(Program, DISABLED_AHeadlessRunShowsThePictureItsOccludersAndBrightStreaks)
@@ -148,7 +130,7 @@ TEST(Program, DISABLED_AHeadlessRunShowsThePictureItsOccludersAndBrightStreaks)
     EXPECT_NE(run.out().find("120 frames in "), std::string::npos) << run.out();
 
     unsigned width = 0, height = 0;
-    const std::vector<uint32_t> pixels = readPng(out / "out.png", width, height);
+    const std::vector<uint32_t> pixels = readPng((out / "out.png").string(), width, height);
     ASSERT_EQ(width, 512u);
     ASSERT_EQ(height, 384u);
     int black = 0, bright = 0, colourful = 0;
