@@ -157,7 +157,7 @@ void vdDrawTextScaled(mwCARDFONT *handle, int x, int y, float scaleX, float scal
                                glyph.s1, glyph.t0, glyph.t1);
         // A line feed moves down by the height of a space but keeps the pen's x.
         if (*c == '\n')
-            penY += font->glyphs[' '].height * scaleY + 2.0f;
+            penY += font->glyphs[static_cast<unsigned char>(' ')].height * scaleY + 2.0f;
         penX += glyph.width * scaleX + 1.0f;
     }
 }
