@@ -118,9 +118,7 @@ TEST(Program, MissingFilesEndItWithTheirMessages)
     EXPECT_NE(noPicture.err().find("Cannot open POO.TGA"), std::string::npos) << noPicture.err();
 }
 
-// NOTE: disabled until the display plug-in's renderer draws the screen
-// polygons; until then every frame is black.
-TEST(Program, DISABLED_AHeadlessRunShowsThePictureItsOccludersAndBrightStreaks)
+TEST(Program, AHeadlessRunShowsThePictureItsOccludersAndBrightStreaks)
 {
     mwtest::TempDir out;
     Program run({"--headless", "--frames", "120", "--time", "4", "--fps", "--snapshot",
