@@ -1,0 +1,35 @@
+// screensaver_frame.h - the screensaver's per-frame board work, as data both
+// back ends draw: three 256x256 ARGB 4444 light maps uploaded, six bilinear
+// blended layers of 500x370 pixels over a depth buffer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace bench {
+
+constexpr int kScreenWidth = 512, kScreenHeight = 384;
+constexpr int kMapSide = 256;
+
+// The plug-in's blend modes used by the layers: 1 blend by vertex alpha,
+// 3 darken by texture alpha, 5 additive.
+struct Layer {
+  int texture; // 0 picture, 1 grain, 2..4 the three light maps
+  int blendMode;
+  float depth; // 1/w
+};
+constexpr Layer kLayers[6] = {{0, 1, 0.9f}, {1, 3, 0.91f}, {2, 3, 1.0f},
+                              {3, 5, 1.01f}, {0, 3, 1.02f}, {4, 5, 1.03f}};
+
+// Screen quad: pixels 10..509 x 10..379; s, t run 0..255 * (1 - 10/510 or 10/380).
+constexpr float kQuadX0 = 10, kQuadY0 = 10, kQuadX1 = 510, kQuadY1 = 380;
+constexpr float kQuadU1 = 1.0f - 10.0f / 510.0f, kQuadV1 = 1.0f - 10.0f / 380.0f;
+
+// Deterministic ARGB 4444 maps: the picture, the grain, and a light map
+// whose content changes with the frame number.
+std::vector<uint16_t> pictureMap();
+std::vector<uint16_t> grainMap();
+void lightMap(int frame, int pass, std::vector<uint16_t> &out);
+
+} // namespace bench

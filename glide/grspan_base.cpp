@@ -1,0 +1,15 @@
+// grspan_base.cpp - the span stages for the base instruction set.
+#include "grpipe.h"
+
+#include <cstring>
+
+namespace gr {
+namespace base {
+#include "grspan.inc"
+} // namespace base
+
+const SpanKernels &baselineKernels() {
+  static const SpanKernels kernels = base::makeKernels();
+  return kernels;
+}
+} // namespace gr
