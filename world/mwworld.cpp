@@ -161,13 +161,10 @@ bool enter(int32_t tick, mwwCELL &cell, bool checkList2, Frame &frame)
 {
     if (cell.stamp != tick)
         mwrCellClassify(tick, &cell);
-    uint32_t order = cell.order;
-    const int count2 = static_cast<int>(order & 7);
-    order >>= 3;
-    for (int i = 0; i < count2; ++i, order >>= 3) {
-        if (!checkList2)
-            continue;
-        const int f = static_cast<int>(order & 7);
+    const int count2 = static_cast<int>(cell.order & 7);
+    uint32_t list2 = cell.order >> 3;
+    for (int i = 0; checkList2 && i < count2; ++i, list2 >>= 3) {
+        const int f = static_cast<int>(list2 & 7);
         for (int p = 0; p < cell.portalCount[f]; ++p) {
             mwwPORTAL &portal = cell.portal[f][p];
             if (!portal.neighbour || handled(*portal.neighbour, tick))
@@ -187,8 +184,8 @@ bool enter(int32_t tick, mwwCELL &cell, bool checkList2, Frame &frame)
     cell.queued = 0;
     mwrCellDraw(tick, &cell);
 
-    const int total = static_cast<int>(order & 7);
-    frame = {&cell, order >> 3, total - count2, -1, 0};
+    const uint32_t rest = cell.order >> (3 + 3 * count2); // the total, then list 1
+    frame = {&cell, rest >> 3, static_cast<int>(rest & 7) - count2, -1, 0};
     return true;
 }
 

@@ -38,13 +38,6 @@ std::vector<int> visibleFaces(const mwwCELL &cell)
     return faces;
 }
 
-TEST_F(WorldTest, InitialOrderListsEveryFaceInListOne)
-{
-    const FaceLists lists = unpack(MWW_ORDER_INITIAL);
-    EXPECT_TRUE(lists.list2.empty());
-    EXPECT_EQ(lists.list1, (std::vector<int>{0, 1, 2, 3, 4, 5}));
-}
-
 TEST_F(WorldTest, CellWhollyLeftOfTheViewHasNoVisibleFace)
 {
     // The camera at the origin looks down +z with a 70 degree view.
