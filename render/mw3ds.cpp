@@ -92,7 +92,7 @@ class Loader {
     // The chunk whose header starts at position, if it fits before limit.
     bool header(uint32_t position, uint32_t limit, Chunk &chunk)
     {
-        if (limit - position < kHeaderBytes)
+        if (position > limit || limit - position < kHeaderBytes)
             return false;
         uint8_t bytes[kHeaderBytes];
         read(position, bytes, kHeaderBytes);
