@@ -34,6 +34,17 @@ void forgetKeys(Wnd &window)
     window.input.keysDown.reset();
 }
 
+bool inputFocus(HWND handle, bool &focused, uint32_t &losses)
+{
+    auto window = findWindow(handle);
+    if (!window)
+        return false;
+    std::lock_guard<std::mutex> hold(window->lock);
+    focused = window->focused;
+    losses = window->focusLosses;
+    return true;
+}
+
 } // namespace mwp
 
 using namespace mwp;

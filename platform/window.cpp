@@ -232,6 +232,8 @@ bool changeFocus(Wnd &window, bool focus)
     if (window.focused == focus)
         return false;
     window.focused = focus;
+    if (!focus)
+        window.focusLosses++;
     return true;
 }
 

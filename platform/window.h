@@ -44,6 +44,7 @@ struct Wnd {
     int width = 0, height = 0; // client area
     bool visible = false;
     bool focused = false;
+    uint32_t focusLosses = 0; // counted, so a reader notices a loss between two reads
     bool needsPaint = false;
     bool destroying = false;
     std::vector<uint32_t> surface; // client area as shown, 0x00RRGGBB
@@ -72,6 +73,9 @@ void wakeAllQueues();
 int pushInput(Wnd &window, const MWP_INPUT_EVENT &event);
 // Keys released while the window had no focus never report it: forget them.
 void forgetKeys(Wnd &window);
+// Whether the window has the focus, and how often it lost it so far; false
+// for no window.
+bool inputFocus(HWND window, bool &focused, uint32_t &losses);
 
 // Colour of a class background brush, kNoBackground for none (gdi.cpp).
 uint32_t brushColor(HBRUSH brush);

@@ -1,0 +1,54 @@
+// Shared by the scene tests: a scratch folder with a fresh report log, the
+// heap's bytes in use, motions built by hand, and reporting hooks that throw.
+#ifndef SCENE_SUPPORT_H
+#define SCENE_SUPPORT_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "mwscene.h"
+#include "mwtest.h"
+
+// Bytes of the dynamic heap in use. A load and release that leak nothing
+// leave it as it was.
+int64_t heapInUse();
+
+// Each test runs in a scratch folder of its own, which holds the scene files
+// it writes and the report log MARROW.TXT, started afresh (releasing a node
+// writes to it).
+class SceneTest : public ::testing::Test {
+  protected:
+    SceneTest();
+
+    // Writes text to `name` in the scratch folder and returns the name.
+    std::string write(const std::string &text, const std::string &name = "scene.lws");
+    // Writes and loads; the scene or NULL.
+    mwsSCENE *load(const std::string &text);
+    // The log entries written since the test began.
+    std::string log() const;
+
+  private:
+    mwtest::TempDir dir_;
+};
+
+// The direct children of a node, in order.
+std::vector<mwsNODE *> childrenOf(const mwsNODE *node);
+
+// A node motion of keys at the given frames, all channels zero but scale 1
+// and X equal to the key's frame, so that a linear motion moves the node to
+// x = the time it was sampled at.
+mwmSPLINE *rampMotion(const std::vector<int> &frames);
+
+// Reporting hooks that throw Reported instead of ending the process; for
+// isolated scenarios only.
+struct Reported {
+    std::string message;
+};
+void installThrowingHooks();
+
+constexpr int kFatalExit = 255;
+
+#endif
