@@ -4,7 +4,6 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
-#include <source_location>
 #include <string>
 
 #include "mwblit.h"
@@ -34,14 +33,21 @@ mwPLUGIN_ENTRY *tail = nullptr;
 thread_local bool insideStatusCall = false;
 
 using Guard = std::unique_lock<std::mutex>;
-using Where = std::source_location;
+// The line of the check's caller, blamed in reports. __builtin_LINE in a
+// default argument is what std::source_location does, and also builds with
+// compilers whose library lacks source_location.
+struct Where {
+    static constexpr Where current(int line = __builtin_LINE()) { return Where{line}; }
+    constexpr int line() const { return line_; }
+    int line_;
+};
 
 // Filled afresh before every init; plug-ins copy what they need.
 mwPLUGIN_SERVICES services;
 
 [[noreturn]] void fail(const char *function, int code, Where where)
 {
-    mwError(kOwner, static_cast<int>(where.line()), function, code);
+    mwError(kOwner, where.line(), function, code);
 }
 
 [[noreturn]] void fail(Guard &guard, const char *function, int code, Where where)
