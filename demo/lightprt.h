@@ -1,0 +1,82 @@
+/*
+ * lightprt.h - the light tracing part: a picture fills the screen, a point
+ * light drifts across it and throws a rotating fan of rays; the picture's
+ * black pixels cut the rays short. Three 256 x 256 light maps are traced on
+ * the CPU every frame and blended over the picture in six screen layers.
+ *
+ * The part draws through the bound mwBlit globals and the render library's
+ * material selection, so the display driver, mwrInit and the console must
+ * be up before lightPartSetup. It is the program's only user of rand():
+ * with the same seed a run makes the same rays and the same grain.
+ */
+#ifndef LIGHTPRT_H
+#define LIGHTPRT_H
+
+#include <stdint.h>
+
+#include "mwmath.h"
+
+/* Loads POO.TGA from the working directory (any size: it is resampled to
+ * 256 x 256), makes the grain textures and rayCount (at least 1) random ray
+ * directions. Fatal when the picture is missing or unreadable or the driver
+ * refuses a texture. Returns 1. */
+int lightPartSetup(int rayCount);
+
+/* Draws the six layers for demo time t (elapsed seconds x 18), between the
+ * caller's begin-scene/clear and end-scene. Returns 1. */
+int lightPartFrame(float t);
+
+/* Frees everything lightPartSetup made. Returns 1. */
+int lightPartFree(void);
+
+/*---- Tracing and rasterising (the part's own building blocks) ------------*/
+
+namespace lightprt {
+
+/* A light map is MAP_SIDE x MAP_SIDE ARGB 4444 pixels, row by row: alpha in
+ * bits 15-12, grey in bits 11-0. A point (x, y) of the unit square lands on
+ * column trunc(x x 255) and row trunc(y x 255). */
+constexpr int MAP_SIDE = 256;
+constexpr int MAP_PIXELS = MAP_SIDE * MAP_SIDE;
+
+/* Rays are clipped to this box on both axes, which keeps every splat (at
+ * most two pixels from its centre) inside the map. */
+constexpr float BOX_MIN = 0.05f;
+constexpr float BOX_MAX = 0.95f;
+
+/* Samples per unit length of a ray: 1 .. MAX_DENSITY. */
+constexpr int MAX_DENSITY = 65536;
+
+constexpr uint16_t ALPHA_FULL = 0xF000;
+constexpr uint16_t GREY_FULL = 0x0FFF;
+
+/* Rasterise the segment (x0, y0) - (x1, y1), note the argument order, with
+ * density samples per unit length after clipping it to the box; a segment of
+ * zero length gets one splat, one that misses the box (or is not finite)
+ * none. alphaRay raises the alpha of 21 pixels around each sample (15 at the
+ * centre), saturating at 15; glowRay adds to the grey of 9 pixels (0x444 at
+ * the centre), saturating at 0x0FFF. */
+void alphaRay(float x0, float x1, float y0, float y1, int density, uint16_t *map);
+void glowRay(float x0, float x1, float y0, float y1, int density, uint16_t *map);
+
+/* What the three tracing passes read: the light's position on the picture,
+ * this frame's ray directions (unit vectors with z > 0) and the picture's
+ * MAP_PIXELS pixels, where 0 is an occluder. */
+struct Trace {
+    float lightX, lightY;
+    const mwmVECTOR *rays;
+    int rayCount;
+    const uint16_t *picture;
+};
+
+/* Each ray meets the plane z = 0.35 at its probe point. traceOccluded: alpha
+ * rays from the light to a probe on an occluder, else to the far point;
+ * traceBeams: glow from the light to every probe; traceBeyond: glow from
+ * every probe inside the picture and not on an occluder to the far point. */
+void traceOccluded(const Trace &trace, uint16_t *map);
+void traceBeams(const Trace &trace, uint16_t *map);
+void traceBeyond(const Trace &trace, uint16_t *map);
+
+} // namespace lightprt
+
+#endif /* LIGHTPRT_H */

@@ -1,0 +1,203 @@
+// The light-map rasterisers and the three tracing passes on their own.
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "lightprt.h"
+
+using namespace lightprt;
+
+namespace {
+
+// A map with canary pixels on both sides: writes outside the map show up.
+class Map {
+  public:
+    Map() : buffer_(3 * MAP_PIXELS, CANARY) { std::fill_n(map(), MAP_PIXELS, uint16_t(0)); }
+    uint16_t *map() { return buffer_.data() + MAP_PIXELS; }
+    uint16_t at(int column, int row) { return map()[row * MAP_SIDE + column]; }
+    bool canariesIntact() const
+    {
+        for (int i = 0; i < MAP_PIXELS; ++i)
+            if (buffer_[i] != CANARY || buffer_[2 * MAP_PIXELS + i] != CANARY)
+                return false;
+        return true;
+    }
+    int lit() { return int(MAP_PIXELS - std::count(map(), map() + MAP_PIXELS, uint16_t(0))); }
+    // Largest distance in pixels from (column, row) of any lit pixel.
+    double reach(int column, int row)
+    {
+        double far = 0;
+        for (int i = 0; i < MAP_PIXELS; ++i)
+            if (map()[i])
+                far = std::max(far, std::hypot(i % MAP_SIDE - column, i / MAP_SIDE - row));
+        return far;
+    }
+
+  private:
+    static constexpr uint16_t CANARY = 0xA5A5;
+    std::vector<uint16_t> buffer_;
+};
+
+struct Expected {
+    int dx, dy, alphaNibble, grey;
+};
+// Around a splat centre: the centre, 4 neighbours, 4 diagonals, then the 12
+// pixels at distance 2 and sqrt(5) (alpha only).
+const Expected SPLAT[] = {
+    {0, 0, 15, 0x444},
+    {1, 0, 6, 0x222}, {-1, 0, 6, 0x222}, {0, 1, 6, 0x222}, {0, -1, 6, 0x222},
+    {1, 1, 4, 0x111}, {-1, 1, 4, 0x111}, {1, -1, 4, 0x111}, {-1, -1, 4, 0x111},
+    {2, 0, 3, 0}, {-2, 0, 3, 0}, {0, 2, 3, 0}, {0, -2, 3, 0},
+    {2, 1, 3, 0}, {-2, 1, 3, 0}, {2, -1, 3, 0}, {-2, -1, 3, 0},
+    {1, 2, 3, 0}, {-1, 2, 3, 0}, {1, -2, 3, 0}, {-1, -2, 3, 0},
+};
+
+TEST(LightRaster, OneSplatRaisesItsPixelsAndNothingElse)
+{
+    Map alpha, glow;
+    // A zero-length segment at (0.5, 0.5): one splat at column 127, row 127.
+    alphaRay(0.5f, 0.5f, 0.5f, 0.5f, 100, alpha.map());
+    glowRay(0.5f, 0.5f, 0.5f, 0.5f, 100, glow.map());
+    int glowPixels = 0;
+    for (const Expected &e : SPLAT) {
+        EXPECT_EQ(alpha.at(127 + e.dx, 127 + e.dy), e.alphaNibble << 12) << e.dx << "," << e.dy;
+        EXPECT_EQ(glow.at(127 + e.dx, 127 + e.dy), e.grey) << e.dx << "," << e.dy;
+        glowPixels += e.grey != 0;
+    }
+    EXPECT_EQ(alpha.lit(), 21);
+    EXPECT_EQ(glow.lit(), glowPixels);
+}
+
+TEST(LightRaster, RepeatedSplatsSaturateInsteadOfWrapping)
+{
+    Map alpha, glow;
+    alpha.map()[127 * MAP_SIDE + 128] = 0x0123; // grey bits the alpha pass must keep
+    for (int i = 0; i < 2; ++i)
+        alphaRay(0.5f, 0.5f, 0.5f, 0.5f, 100, alpha.map());
+    EXPECT_EQ(alpha.at(128, 127), 0xC123); // 6 + 6
+    EXPECT_EQ(alpha.at(129, 127), 0x6000); // 3 + 3
+    for (int i = 0; i < 20; ++i) {
+        alphaRay(0.5f, 0.5f, 0.5f, 0.5f, 100, alpha.map());
+        glowRay(0.5f, 0.5f, 0.5f, 0.5f, 100, glow.map());
+    }
+    for (const Expected &e : SPLAT) {
+        const uint16_t a = alpha.at(127 + e.dx, 127 + e.dy);
+        EXPECT_EQ(a & 0xF000, 0xF000);
+        EXPECT_EQ(a & 0x0FFF, (e.dx == 1 && e.dy == 0) ? 0x123 : 0);
+        if (e.grey) {
+            EXPECT_EQ(glow.at(127 + e.dx, 127 + e.dy), 0x0FFF);
+        }
+    }
+}
+
+TEST(LightRaster, DensityGivesSamplesPerUnitLengthWithTheEndExcluded)
+{
+    Map map;
+    // Both x first, then both y: a vertical segment of length 0.5 at 8
+    // samples per unit, f = 0, 0.25, 0.5, 0.75.
+    glowRay(0.5f, 0.5f, 0.25f, 0.75f, 8, map.map());
+    for (int row : {63, 95, 127, 159})
+        EXPECT_EQ(map.at(127, row), 0x444) << row;
+    EXPECT_EQ(map.at(127, 191), 0);
+    EXPECT_EQ(map.lit(), 4 * 9);
+}
+
+TEST(LightRaster, SplatsOnTheBoxBoundaryStayInsideTheMap)
+{
+    Map map;
+    for (float x : {BOX_MIN, BOX_MAX})
+        for (float y : {BOX_MIN, BOX_MAX}) {
+            alphaRay(x, x, y, y, 100, map.map());
+            glowRay(x, x, y, y, 100, map.map());
+        }
+    // Long rays from far outside are clipped to the box first.
+    alphaRay(-3.0f, 4.0f, -3.0f, 4.0f, 100, map.map());
+    glowRay(4.0f, -3.0f, 0.5f, 0.3f, 100, map.map());
+    EXPECT_TRUE(map.canariesIntact());
+    for (int i = 0; i < MAP_PIXELS; ++i) {
+        if (!map.map()[i])
+            continue;
+        const int column = i % MAP_SIDE, row = i / MAP_SIDE;
+        ASSERT_TRUE(column >= 10 && column <= 244 && row >= 10 && row <= 244) << column << "," << row;
+    }
+    EXPECT_EQ(map.at(12, 12) & 0xF000, 0xF000);
+    EXPECT_EQ(map.at(242, 242) & 0xF000, 0xF000);
+}
+
+TEST(LightRaster, SegmentsThatMissTheBoxDrawNothing)
+{
+    struct Segment {
+        float x0, x1, y0, y1;
+    };
+    const Segment misses[] = {
+        {0.01f, 0.04f, 0.2f, 0.8f},  {0.96f, 2.0f, 0.2f, 0.8f},   // both left, both right
+        {0.2f, 0.8f, -1.0f, 0.049f}, {0.2f, 0.8f, 0.951f, 9.0f},  // both above, both below
+        {0.0f, 0.06f, 0.06f, 0.0f},                               // past the top-left corner
+        {-200.0f, 200.0f, 0.051f, 0.047f},                        // grazing, far along its line
+        {NAN, 0.5f, 0.5f, 0.5f},     {-INFINITY, 0.5f, 0.5f, 0.5f},
+    };
+    for (const Segment &s : misses) {
+        Map map;
+        alphaRay(s.x0, s.x1, s.y0, s.y1, 100, map.map());
+        glowRay(s.x0, s.x1, s.y0, s.y1, 100, map.map());
+        EXPECT_EQ(map.lit(), 0) << s.x0 << " " << s.x1 << " " << s.y0 << " " << s.y1;
+        EXPECT_TRUE(map.canariesIntact());
+    }
+}
+
+//---- Tracing passes -------------------------------------------------------
+
+// A fan of rays at a slope of 0.2 (probe 0.07 from the light), all round.
+std::vector<mwmVECTOR> fan(int count)
+{
+    std::vector<mwmVECTOR> rays;
+    for (int i = 0; i < count; ++i) {
+        const double a = 2 * M_PI * i / count;
+        mwmVECTOR r = {float(0.4 * std::cos(a)), float(0.4 * std::sin(a)), 2.0f};
+        const float n = std::sqrt(r.x * r.x + r.y * r.y + r.z * r.z);
+        rays.push_back({r.x / n, r.y / n, r.z / n});
+    }
+    return rays;
+}
+
+constexpr double PROBE_PIXELS = 0.07 * 255; // light to probe
+
+struct TraceCase : ::testing::Test {
+    std::vector<uint16_t> picture = std::vector<uint16_t>(MAP_PIXELS);
+    std::vector<mwmVECTOR> rays = fan(36);
+    Trace trace() { return {0.5f, 0.5f, rays.data(), int(rays.size()), picture.data()}; }
+};
+
+TEST_F(TraceCase, AnAllBlackPictureGivesOnlyShortRays)
+{
+    Map occluded, beams, beyond;
+    traceOccluded(trace(), occluded.map());
+    traceBeams(trace(), beams.map());
+    traceBeyond(trace(), beyond.map());
+    EXPECT_GT(occluded.lit(), 0);
+    EXPECT_LE(occluded.reach(127, 127), PROBE_PIXELS + 4);
+    EXPECT_LE(beams.reach(127, 127), PROBE_PIXELS + 4);
+    EXPECT_EQ(beyond.lit(), 0);
+}
+
+TEST_F(TraceCase, APictureWithoutBlackGivesFullRaysAndFarGlow)
+{
+    std::fill(picture.begin(), picture.end(), uint16_t(0xF888));
+    Map occluded, beams, beyond;
+    traceOccluded(trace(), occluded.map());
+    traceBeams(trace(), beams.map());
+    traceBeyond(trace(), beyond.map());
+    // Every ray runs to the box edge (columns 12 and 242).
+    EXPECT_GE(occluded.reach(127, 127), 110);
+    EXPECT_NE(occluded.at(235, 127) & 0xF000, 0);
+    EXPECT_NE(occluded.at(20, 127) & 0xF000, 0);
+    EXPECT_LE(beams.reach(127, 127), PROBE_PIXELS + 4);
+    // The far glow starts at the probes: nothing next to the light.
+    EXPECT_EQ(beyond.at(127, 127), 0);
+    EXPECT_NE(beyond.at(200, 127) & 0x0FFF, 0);
+    EXPECT_NE(beyond.at(127, 40) & 0x0FFF, 0);
+}
+
+} // namespace
