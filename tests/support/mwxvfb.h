@@ -45,8 +45,10 @@ public:
             dup2(quiet, STDOUT_FILENO);
             dup2(quiet, STDERR_FILENO);
             const std::string fd = std::to_string(fds[1]);
+            // -noreset: the server would otherwise reset whenever its last
+            // client leaves, and a program connecting in that moment fails.
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-                   static_cast<char *>(nullptr));
+                   "-noreset", static_cast<char *>(nullptr));
             _exit(127);
         }
         close(fds[1]);
