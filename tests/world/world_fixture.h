@@ -1,6 +1,7 @@
 // Shared by the world tests: a started render library with a 512 x 384
 // canvas, a camera placed by position (looking down +z unless turned), a
-// driver whose drawMesh records what it is given, and worlds freed at the end.
+// driver whose drawMesh records what it is given, worlds freed at the end,
+// and a scratch folder as the current one for the report log's debug lines.
 #ifndef WORLD_FIXTURE_H
 #define WORLD_FIXTURE_H
 
@@ -9,12 +10,14 @@
 #include <gtest/gtest.h>
 
 #include "mwblit.h"
+#include "mwtest.h"
 #include "mwworld.h"
 
 class WorldTest : public ::testing::Test {
   protected:
     void SetUp() override
     {
+        scratch_.enter();
         mwBlitGetMode = nullptr;
         mwBlitSetMaterial = nullptr;
         mwBlitCanvasChanged = nullptr;
@@ -69,6 +72,7 @@ class WorldTest : public ::testing::Test {
 
   private:
     static void recordDraw(const mwrMESH *mesh) { drawn().push_back(mesh); }
+    mwtest::TempDir scratch_;
     std::vector<mwwWORLD *> worlds_;
 };
 
