@@ -13,7 +13,7 @@ CC=clang CXX=clang++ cmake -S . -B $build -DMARROW_FUZZ=ON -DMARROW_TESTS=OFF \
 cmake --build $build -j2 --target fuzzers console_font >/dev/null
 
 seeds=$build/seeds
-rm -rf $seeds && mkdir -p $seeds/tga $seeds/pcx $seeds/lbm $seeds/font $seeds/lws
+rm -rf $seeds && mkdir -p $seeds/tga $seeds/pcx $seeds/lbm $seeds/font $seeds/lws $seeds/3ds
 convert -size 12x7 gradient:red-blue $seeds/tga/rgb.tga
 convert -size 5x9 gradient:yellow-green -alpha set -channel A -evaluate set 40% \
   $seeds/tga/rgba.tga
@@ -40,9 +40,13 @@ PY
 convert -size 12x7 gradient:red-blue -colors 16 ppm:- | ppmtoilbm 2>/dev/null > $seeds/lbm/ilbm.iff
 cp $build/run/CONSOLE.FNT $seeds/font/
 cp tests/scene/fixtures/*.lws $seeds/lws/
+# 3D Studio meshes written by assimp: two objects, one with a mapping list.
+printf 'o quad\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nf 1/1 2/2 3/3\nf 1/1 3/3 4/4\no tri\nv 0 0 1\nv 1 0 1\nv 0 1 1\nf 5 6 7\n' \
+  > $seeds/model.obj
+assimp export $seeds/model.obj $seeds/3ds/model.3ds >/dev/null
 
 status=0
-for target in ${FUZZ_TARGETS:-tga pcx lbm font lws}; do
+for target in ${FUZZ_TARGETS:-tga pcx lbm font lws 3ds}; do
   findings=$build/findings/$target
   corpus=$build/corpus/$target
   mkdir -p "$findings" "$corpus"

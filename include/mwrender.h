@@ -121,6 +121,36 @@ typedef struct mwrTVERTEX {
     int32_t stamp;       /* the tick at which the owner last transformed it */
 } mwrTVERTEX;
 
+/*---- Meshes --------------------------------------------------------------*/
+/* A mesh and its two arrays come from the dynamic heap and belong to the
+ * caller, who releases all three with mwrMeshFree. */
+
+/* Sets count vertices to what drawMesh takes for a vertex nobody filled in:
+ * position, normal and texture words 0, colour white, alpha 1. */
+void mwrVertexDefaults(mwrVERTEX *vertices, int count);
+
+/* Frees the vertex and face arrays and the record. */
+void mwrMeshFree(mwrMESH *mesh);
+
+/* Loads a 3D Studio file: the triangle meshes of all its named objects merged
+ * into one mesh, each object's faces indexing its own vertices, corners in
+ * the reverse of the file's order, with texture coordinates from the mapping
+ * lists and smoothed unit vertex normals (a vertex no face uses keeps a zero
+ * normal). NULL for a missing file, a file whose first chunk is not the main
+ * chunk, a file without vertices or faces, and a broken file: a chunk shorter
+ * than its header or reaching beyond its parent, a list longer than its
+ * chunk, a face index outside its object's vertices, a mapping list longer
+ * than its object's vertex list, or more data than the dynamic heap holds. */
+mwrMESH *mw3dsLoad(const char *fileName);
+
+/* A sphere about the origin: rings (at least 1) circles of segments (at least
+ * 1) vertices from the top down, then the top and the bottom pole, and
+ * 2 x rings x segments faces: the top cap, the bands between the rings, the
+ * bottom cap. Ring vertices carry unit normals, texture u = segment /
+ * segments and v = ring / rings; the top pole has u 0.5, v 1; the bottom pole
+ * has u0 = v0 = 0, u1 = 0.5 and v1 = rings mod 2. */
+mwrMESH *mwrGenSphere(float radius, int rings, int segments);
+
 /*---- Lights --------------------------------------------------------------*/
 
 #define MWR_MAX_LIGHTS 64 /* slots; 63 lights can be active at once */

@@ -1,10 +1,13 @@
-// Start-up of the render library, the render state and the vertex routines
-// (transform, clip flags, projection and edge clipping).
+// Start-up of the render library, the render state, the vertex routines
+// (transform, clip flags, projection and edge clipping) and the routines that
+// classify and draw the world's cells.
 #include <cfloat>
 #include <climits>
 #include <cstring>
 
+#include "mwblit.h"
 #include "mwrintern.h"
+#include "mwworld.h"
 
 namespace {
 
@@ -45,6 +48,72 @@ bool planeDistance(uint32_t plane, const float *p, const mwrRENDERSTATE &st, flo
     case MWR_CLIP_NEAR: d = p[2] - st.nearZ; return true;
     default: return false;
     }
+}
+
+//---- Cells
+
+constexpr uint32_t kPlanes = MWR_CLIP_FAR | MWR_CLIP_BOTTOM | MWR_CLIP_TOP | MWR_CLIP_LEFT |
+                             MWR_CLIP_RIGHT | MWR_CLIP_NEAR;
+
+// The clipping steps one corner may take; a corner still outside after them
+// (the 1 % pull-back can leave it beyond the same plane) counts as outside.
+constexpr int kClipSteps = 3;
+
+struct ScreenPoint {
+    float x, y;
+};
+
+ScreenPoint project(const float *eye, const mwrRENDERSTATE &st)
+{
+    const float oow = 1.0f / eye[2];
+    return {st.centerX + eye[0] * oow * st.scaleX, st.centerY - eye[1] * oow * st.scaleY};
+}
+
+// The screen position of a face corner for the winding test: a corner at or
+// before the near plane moves along its edge to the reference corner (which
+// lies beyond it) until it meets the plane.
+ScreenPoint windingPoint(const mwrTVERTEX &v, const mwrTVERTEX &reference, const mwrRENDERSTATE &st)
+{
+    if (v.clip & MWR_CLIP_NEAR) {
+        const float *a = v.eyePos;
+        const float *b = reference.eyePos;
+        const float t = (st.nearZ - a[2]) / (b[2] - a[2]);
+        const float onNear[3] = {a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t, st.nearZ};
+        return project(onNear, st);
+    }
+    if (v.clip & MWR_CLIP_PENDING)
+        return project(v.eyePos, st);
+    return {v.sx, v.sy};
+}
+
+// For a face whose corners all lie outside the view, though not all beyond
+// one plane: whether some corner, clipped plane by plane towards the
+// reference corner, lands inside.
+bool clippedCornerInside(const mwrTVERTEX *const corners[4], const mwrTVERTEX &reference)
+{
+    mwLogPrintf("Bla -");
+    bool inside = false;
+    const uint32_t referencePlanes = reference.clip & kPlanes;
+    for (int k = 0; k < 4; ++k) {
+        mwLogPrintf("m");
+        mwrTVERTEX point = *corners[k];
+        for (int step = 0; step < kClipSteps; ++step) {
+            const uint32_t planes = point.clip & kPlanes;
+            if (planes == 0 || (planes & referencePlanes))
+                break;
+            uint32_t plane = MWR_CLIP_NEAR;
+            while (!(planes & plane))
+                plane >>= 1;
+            mwLogPrintf("a");
+            mwrTVERTEX cut = point;
+            mwrClipEdge(plane, &reference, &point, &cut);
+            point = cut;
+        }
+        if ((point.clip & kPlanes) == 0)
+            inside = true;
+    }
+    mwLogPrintf("Blo \n");
+    return inside;
 }
 
 } // namespace
@@ -220,6 +289,87 @@ float mwrClipEdge(uint32_t plane, const mwrTVERTEX *from, const mwrTVERTEX *to, 
         clip |= MWR_CLIP_FAR;
     out->clip = clip;
     return t;
+}
+
+} // extern "C"
+
+//---- Cell routines of the world
+
+extern "C" {
+
+void mwrCellClassify(int32_t tick, mwwCELL *cell)
+{
+    mwr::requireRecord(cell, kOwner, __LINE__, "mwrCellClassify");
+    const mwrRENDERSTATE &st = mwr::requireState("mwrCellClassify");
+    for (mwrTVERTEX *corner : cell->corner)
+        if (corner->stamp != tick) {
+            mwrVertexTransform(corner);
+            corner->stamp = tick;
+        }
+
+    uint32_t list1 = 0, list2 = 0;
+    int count1 = 0, count2 = 0;
+    for (int f = 0; f < MWW_FACES; ++f) {
+        const mwrTVERTEX *c[4];
+        uint32_t all = kPlanes;
+        int clipped = 0, reference = 0, unclippedNear = 0;
+        for (int k = 0; k < 4; ++k) {
+            c[k] = cell->corner[mwwFaceCorners[f][k]];
+            const uint32_t planes = c[k]->clip & kPlanes;
+            all &= planes;
+            clipped += planes != 0;
+            // The reference corner: the second corner in front of the near
+            // plane, or the first when there is only one.
+            if (!(planes & MWR_CLIP_NEAR) && unclippedNear < 2) {
+                reference = k;
+                ++unclippedNear;
+            }
+        }
+
+        bool inList2 = false;
+        if (all) {
+            cell->visible[f] = 0;
+        } else if (clipped == 4) {
+            cell->visible[f] = clippedCornerInside(c, *c[reference]);
+        } else {
+            cell->visible[f] = 1;
+            const mwrTVERTEX &r = *c[reference];
+            const ScreenPoint R = windingPoint(r, r, st);
+            const ScreenPoint Q = windingPoint(*c[(reference + 3) % 4], r, st);
+            const ScreenPoint U = windingPoint(*c[(reference + 1) % 4], r, st);
+            inList2 = (Q.x - R.x) * (U.y - R.y) > (U.x - R.x) * (Q.y - R.y);
+        }
+        if (inList2) {
+            list2 = list2 << 3 | static_cast<uint32_t>(f);
+            ++count2;
+        } else {
+            list1 = list1 << 3 | static_cast<uint32_t>(f);
+            ++count1;
+        }
+    }
+    const uint32_t total = static_cast<uint32_t>(count1 + count2);
+    cell->order = ((list1 << 3 | total) << (3 * count2) | list2) << 3 | static_cast<uint32_t>(count2);
+}
+
+int32_t mwrCellFaceVisible(const mwwCELL *cell, int face)
+{
+    mwr::requireRecord(cell, kOwner, __LINE__, "mwrCellFaceVisible");
+    if (face < 0 || face >= MWW_FACES)
+        mwError(kOwner, __LINE__, "mwrCellFaceVisible", MW_ERR_INVALID_PARAMETER);
+    return cell->visible[face];
+}
+
+void mwrCellDraw(int32_t tick, mwwCELL *cell)
+{
+    mwr::requireRecord(cell, kOwner, __LINE__, "mwrCellDraw");
+    for (mwLISTNODE *node = cell->contents.first; node; node = node->next) {
+        auto *item = static_cast<mwwITEM *>(node->data);
+        if (item->stamp == tick)
+            continue; // already drawn from another cell
+        item->stamp = tick;
+        if (mwBlitDrawMesh && item->mesh)
+            mwBlitDrawMesh(item->mesh);
+    }
 }
 
 } // extern "C"

@@ -1,0 +1,128 @@
+// Builds 3D Studio files byte by byte for the mesh loader tests.
+#ifndef TDS_FILE_H
+#define TDS_FILE_H
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace tds {
+
+using Bytes = std::vector<uint8_t>;
+using Point = std::array<float, 3>;
+using Face = std::array<uint16_t, 3>;
+using Uv = std::array<float, 2>;
+
+enum : uint16_t {
+    kMain = 0x4D4D,
+    kEditor = 0x3D3D,
+    kObject = 0x4000,
+    kTriangleMesh = 0x4100,
+    kVertexList = 0x4110,
+    kFaceList = 0x4120,
+    kMappingList = 0x4140,
+    kLocalAxes = 0x4160,
+};
+
+inline void put16(Bytes &out, uint32_t v)
+{
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+inline void put32(Bytes &out, uint32_t v)
+{
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
+
+inline void putFloat(Bytes &out, float f)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    put32(out, bits);
+}
+
+inline Bytes concat(std::initializer_list<Bytes> parts)
+{
+    Bytes out;
+    for (const Bytes &part : parts)
+        out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+// A chunk whose length field counts its header and body.
+inline Bytes chunk(uint16_t id, const Bytes &body)
+{
+    Bytes out;
+    put16(out, id);
+    put32(out, static_cast<uint32_t>(body.size() + 6));
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+inline Bytes vertexList(const std::vector<Point> &points)
+{
+    Bytes body;
+    put16(body, static_cast<uint32_t>(points.size()));
+    for (const Point &p : points)
+        for (float f : p)
+            putFloat(body, f);
+    return chunk(kVertexList, body);
+}
+
+// Faces as the file stores them, with a zero flags word; trailing sub-chunks
+// (face materials, smoothing groups) go after the records.
+inline Bytes faceList(const std::vector<Face> &faces, const Bytes &subChunks = {})
+{
+    Bytes body;
+    put16(body, static_cast<uint32_t>(faces.size()));
+    for (const Face &f : faces) {
+        for (uint16_t i : f)
+            put16(body, i);
+        put16(body, 0);
+    }
+    body.insert(body.end(), subChunks.begin(), subChunks.end());
+    return chunk(kFaceList, body);
+}
+
+inline Bytes mappingList(const std::vector<Uv> &uvs)
+{
+    Bytes body;
+    put16(body, static_cast<uint32_t>(uvs.size()));
+    for (const Uv &uv : uvs)
+        for (float f : uv)
+            putFloat(body, f);
+    return chunk(kMappingList, body);
+}
+
+// A named object holding one triangle mesh built of the given sub-chunks.
+inline Bytes object(const std::string &name, const Bytes &meshChunks)
+{
+    Bytes body(name.begin(), name.end());
+    body.push_back(0);
+    const Bytes mesh = chunk(kTriangleMesh, meshChunks);
+    body.insert(body.end(), mesh.begin(), mesh.end());
+    return chunk(kObject, body);
+}
+
+// A whole file: main { editor { objects } }.
+inline Bytes file(const Bytes &objects)
+{
+    return chunk(kMain, chunk(kEditor, objects));
+}
+
+inline void write(const std::filesystem::path &path, const Bytes &bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+} // namespace tds
+
+#endif // TDS_FILE_H
