@@ -9,10 +9,9 @@
 // without a drawing get no glyph (page -1) but keep the cell width, so text
 // still advances over them.
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <vector>
 
+#include "mkfile.h"
 #include "mwbitmap.h"
 
 namespace {
@@ -179,21 +178,5 @@ std::vector<uint8_t> fontFile() {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mkfont <output file>\n");
-        return 2;
-    }
-    const std::vector<uint8_t> bytes = fontFile();
-    FILE *stream = std::fopen(argv[1], "wb");
-    if (!stream) {
-        std::perror(argv[1]);
-        return 1;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
-    if (std::fclose(stream) != 0 || !written) {
-        std::perror(argv[1]);
-        std::remove(argv[1]);
-        return 1;
-    }
-    return 0;
+    return mkWriteFile(argc, argv, "mkfont", fontFile);
 }

@@ -14,9 +14,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+#include "mkfile.h"
 
 namespace {
 
@@ -231,21 +232,5 @@ std::vector<uint8_t> targa(const Picture &picture)
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mkpoo <output file>\n");
-        return 2;
-    }
-    const std::vector<uint8_t> bytes = targa(paint());
-    FILE *stream = std::fopen(argv[1], "wb");
-    if (!stream) {
-        std::perror(argv[1]);
-        return 1;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
-    if (std::fclose(stream) != 0 || !written) {
-        std::perror(argv[1]);
-        std::remove(argv[1]);
-        return 1;
-    }
-    return 0;
+    return mkWriteFile(argc, argv, "mkpoo", [] { return targa(paint()); });
 }
