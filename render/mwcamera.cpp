@@ -29,11 +29,7 @@ extern "C" {
 
 mwrCAMERA *mwrCameraAlloc(int count)
 {
-    mwrCAMERA *cameras = static_cast<mwrCAMERA *>(
-        mwr::allocRecords(kOwner, __LINE__, "mwrCameraAlloc", count, sizeof(mwrCAMERA)));
-    for (int i = 0; i < count; ++i)
-        mwr::cameraDefaults(cameras[i]);
-    return cameras;
+    return mwr::allocRecords<mwrCAMERA>(kOwner, __LINE__, "mwrCameraAlloc", count, mwr::cameraDefaults);
 }
 
 void mwrCameraFree(mwrCAMERA *camera)

@@ -26,21 +26,16 @@ extern "C" {
 
 mwrCANVAS *mwrCanvasAlloc(int count)
 {
-    mwrCANVAS *canvases = static_cast<mwrCANVAS *>(
-        mwr::allocRecords(kOwner, __LINE__, "mwrCanvasAlloc", count, sizeof(mwrCANVAS)));
+    // The whole screen of the current mode; all zero without one.
+    mwrCANVAS screen{};
     mwBLIT_MODE mode;
-    const bool known = mwBlitGetMode && mwBlitGetMode(&mode);
-    for (int i = 0; i < count; ++i) {
-        mwrCANVAS &canvas = canvases[i];
-        if (known) {
-            const float w = static_cast<float>(mode.width);
-            const float h = static_cast<float>(mode.height);
-            canvas = {0.0f, 0.0f, w - 1.0f, h - 1.0f, w, h};
-        } else {
-            canvas = {};
-        }
+    if (mwBlitGetMode && mwBlitGetMode(&mode)) {
+        const float w = static_cast<float>(mode.width);
+        const float h = static_cast<float>(mode.height);
+        screen = {0.0f, 0.0f, w - 1.0f, h - 1.0f, w, h};
     }
-    return canvases;
+    return mwr::allocRecords<mwrCANVAS>(kOwner, __LINE__, "mwrCanvasAlloc", count,
+                                        [&screen](mwrCANVAS &canvas) { canvas = screen; });
 }
 
 void mwrCanvasFree(mwrCANVAS *canvas)

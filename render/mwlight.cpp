@@ -232,17 +232,13 @@ extern "C" {
 
 mwrLIGHT *mwrLightAlloc(int count)
 {
-    mwrLIGHT *lights = static_cast<mwrLIGHT *>(
-        mwr::allocRecords(kOwner, __LINE__, "mwrLightAlloc", count, sizeof(mwrLIGHT)));
-    for (int i = 0; i < count; ++i) {
-        mwrLIGHT &light = lights[i];
+    return mwr::allocRecords<mwrLIGHT>(kOwner, __LINE__, "mwrLightAlloc", count, [](mwrLIGHT &light) {
         light.type = MWR_LIGHT_DIRECTIONAL;
         light.color[0] = light.color[1] = light.color[2] = 1.0f;
         light.falloff = 0.0f;
         light.cone = 0.9063078f; // cos 25 degrees
         mwmMatrixIdentity(&light.matrix);
-    }
-    return lights;
+    });
 }
 
 void mwrLightFree(mwrLIGHT *light)

@@ -26,11 +26,7 @@ extern "C" {
 
 mwrMATERIAL *mwrMaterialAlloc(int count)
 {
-    mwrMATERIAL *materials = static_cast<mwrMATERIAL *>(
-        mwr::allocRecords(kOwner, __LINE__, "mwrMaterialAlloc", count, sizeof(mwrMATERIAL)));
-    for (int i = 0; i < count; ++i)
-        mwr::materialDefaults(materials[i]);
-    return materials;
+    return mwr::allocRecords<mwrMATERIAL>(kOwner, __LINE__, "mwrMaterialAlloc", count, mwr::materialDefaults);
 }
 
 void mwrMaterialFree(mwrMATERIAL *material)

@@ -22,6 +22,16 @@ void requireRecord(const void *record, const char *owner, int line, const char *
 // a count below 1 is an invalid parameter.
 void *allocRecords(const char *owner, int line, const char *function, int count, std::size_t size);
 
+// The Alloc of a record kind: count records, each set up by `defaults`.
+template <typename Record, typename Defaults>
+Record *allocRecords(const char *owner, int line, const char *function, int count, Defaults defaults)
+{
+    auto *records = static_cast<Record *>(allocRecords(owner, line, function, count, sizeof(Record)));
+    for (int i = 0; i < count; ++i)
+        defaults(records[i]);
+    return records;
+}
+
 // Free and Copy of the record kinds: NULL is an invalid parameter.
 void freeRecords(void *records, const char *owner, int line, const char *function);
 void copyRecord(void *dst, const void *src, std::size_t size, const char *owner, int line,
