@@ -3,6 +3,7 @@
 #include "vdbitmap.h"
 
 #include "mwbitmap.h"
+#include "vdformat.h"
 #include "vdslots.h"
 #include "vdstate.h"
 
@@ -17,11 +18,7 @@ const char kOwner[] = "vdbitmap";
 const int32_t kBitmapTypes[] = {MW_IMAGE_RGB_565,   MW_IMAGE_ARGB_1555, MW_IMAGE_PAL_8,
                                 MW_IMAGE_ARGB_4444, MW_IMAGE_RGBA_8888, 0};
 
-struct TextureType {
-    int32_t imageType;
-    GrTextureFormat_t format;
-    int bytesPerTexel;
-};
+using TextureType = vdIMAGE_FORMAT<GrTextureFormat_t>;
 
 const TextureType kTextureTypes[] = {
     {MW_IMAGE_PAL_8, GR_TEXFMT_P_8, 1},
@@ -56,14 +53,6 @@ GrVertex rectVertex(void)
     return v;
 }
 GrVertex rect[4] = {rectVertex(), rectVertex(), rectVertex(), rectVertex()};
-
-const TextureType *textureType(int32_t imageType)
-{
-    for (const TextureType &type : kTextureTypes)
-        if (type.imageType == imageType)
-            return &type;
-    return nullptr;
-}
 
 // Smallest and largest level are one: no mipmaps.
 GrLOD_t levelOfDetail(int32_t longSide)
@@ -117,16 +106,16 @@ bool describe(const mwBITMAP *bitmap, Texture &texture)
 {
     if (!bitmap)
         return false;
-    texture.type = textureType(bitmap->type);
+    texture.type = vdFindImageFormat(kTextureTypes, bitmap->type);
     if (!texture.type || bitmap->width < 1 || bitmap->height < 1 || !bitmap->data ||
         bitmap->paletteSize < 0 || (bitmap->paletteSize > 0 && !bitmap->palette))
         return false;
     const int64_t needed =
-        int64_t(bitmap->height) * int64_t(bitmap->width) * texture.type->bytesPerTexel;
+        int64_t(bitmap->height) * int64_t(bitmap->width) * texture.type->bytesPerPixel;
     texture.lod = levelOfDetail(bitmap->width > bitmap->height ? bitmap->width : bitmap->height);
     texture.aspect = aspectRatio(bitmap->width, bitmap->height);
     if (bitmap->size < needed ||
-        bitmap->size < levelBytes(texture.lod, texture.aspect, texture.type->bytesPerTexel))
+        bitmap->size < levelBytes(texture.lod, texture.aspect, texture.type->bytesPerPixel))
         return false;
     texture.size =
         grTexCalcMemRequired(texture.lod, texture.lod, texture.aspect, texture.type->format);

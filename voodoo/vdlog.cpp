@@ -35,26 +35,29 @@ void emit(int kind, const char *head, const char *text)
     std::fclose(file);
 }
 
+void emitFormatted(const char *head, const char *format, va_list args)
+{
+    char text[kLineMax];
+    std::vsnprintf(text, sizeof text, format, args);
+    emit(kPlain, head, text);
+}
+
 } // namespace
 
 void vdLogTagged(const char *format, ...)
 {
-    char text[kLineMax];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    emitFormatted(kTag, format, args);
     va_end(args);
-    emit(kPlain, kTag, text);
 }
 
 void vdLogPrintf(const char *format, ...)
 {
-    char text[kLineMax];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    emitFormatted("", format, args);
     va_end(args);
-    emit(kPlain, "", text);
 }
 
 void vdLogRuler(void)

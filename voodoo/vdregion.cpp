@@ -1,6 +1,7 @@
 // Direct pixel transfer between engine bitmaps and the drawing buffer
 // (slots 11 to 13).
 #include "mwbitmap.h"
+#include "vdformat.h"
 #include "vdslots.h"
 #include "vdstate.h"
 
@@ -12,25 +13,11 @@ const char kOwner[] = "vdregion";
 
 const int32_t kRegionTypes[] = {MW_IMAGE_RGB_565, MW_IMAGE_ARGB_1555, MW_IMAGE_ARGB_8888, 0};
 
-struct RegionType {
-    int32_t imageType;
-    GrLfbSrcFmt_t format;
-    int bytesPerPixel;
-};
-
-const RegionType kRegionFormats[] = {
+const vdIMAGE_FORMAT<GrLfbSrcFmt_t> kRegionFormats[] = {
     {MW_IMAGE_RGB_565, GR_LFB_SRC_FMT_565, 2},
     {MW_IMAGE_ARGB_1555, GR_LFB_SRC_FMT_1555, 2},
     {MW_IMAGE_ARGB_8888, GR_LFB_SRC_FMT_8888, 4},
 };
-
-const RegionType *regionType(int32_t imageType)
-{
-    for (const RegionType &type : kRegionFormats)
-        if (type.imageType == imageType)
-            return &type;
-    return nullptr;
-}
 
 } // namespace
 
@@ -41,7 +28,7 @@ const int32_t *vdGetRegionTypes(void)
 
 int vdWriteRegion(int x, int y, const mwBITMAP *bitmap)
 {
-    const RegionType *type = bitmap ? regionType(bitmap->type) : nullptr;
+    const auto *type = bitmap ? vdFindImageFormat(kRegionFormats, bitmap->type) : nullptr;
     if (!type || bitmap->width < 1 || bitmap->height < 1 || !bitmap->data)
         return 0;
     // The board reads width x height pixels: refuse a record whose data is shorter.

@@ -69,10 +69,20 @@ bool queryHardware(GrHwConfiguration &hardware, int &megabytes, int &tmus, bool 
     return found;
 }
 
-void copyText(char *to, const char *from, size_t size)
+template <size_t N>
+void copyText(char (&to)[N], const char *from)
 {
-    std::strncpy(to, from, size - 1);
-    to[size - 1] = '\0';
+    std::strncpy(to, from, N - 1);
+    to[N - 1] = '\0';
+}
+
+// Both info records name the plug-in alike.
+template <typename Info>
+void copyNames(Info &info)
+{
+    copyText(info.name, kName);
+    copyText(info.description, kDescription);
+    copyText(info.vendor, kVendor);
 }
 
 } // namespace
@@ -129,9 +139,7 @@ MW_PLUGIN_EXPORT int32_t _mwGetPluginInfo(mwPLUGIN_INFO *info)
     info->magic = MW_PLUGIN_INFO_MAGIC;
     info->systemVersion = MW_PLUGIN_SYSTEM_VERSION;
     info->pluginVersion = kPluginVersion;
-    copyText(info->name, kName, sizeof info->name);
-    copyText(info->description, kDescription, sizeof info->description);
-    copyText(info->vendor, kVendor, sizeof info->vendor);
+    copyNames(*info);
     info->pluginClass = MW_PLUGIN_CLASS_BLIT;
     return 1;
 }
@@ -158,9 +166,7 @@ MW_PLUGIN_EXPORT int32_t _mwGetPluginClassInfo(void *buffer)
     info->magic = MW_BLIT_CLASS_INFO_MAGIC;
     info->classVersion = kClassVersion;
     info->driverVersion = kDriverVersion;
-    copyText(info->name, kName, sizeof info->name);
-    copyText(info->description, kDescription, sizeof info->description);
-    copyText(info->vendor, kVendor, sizeof info->vendor);
+    copyNames(*info);
     info->caps = MW_BLIT_CAPS_ALL;
     info->reserved = 1;
     info->textureUnits = tmus;
