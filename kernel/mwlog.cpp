@@ -62,9 +62,14 @@ void emit(int kind, const Entry &entry)
 
 const char *text(const char *s) { return s ? s : "(null)"; }
 
-void format(char (&out)[kLineMax], const char *pattern, va_list args)
+// The body after the head the caller wrote; every entry but a plain one ends
+// its line.
+void emitFormatted(int kind, Entry &entry, const char *pattern, va_list args)
 {
-    std::vsnprintf(out, sizeof out, text(pattern), args);
+    std::vsnprintf(entry.body, sizeof entry.body, text(pattern), args);
+    if (kind != kPlain)
+        entry.tail = "\n";
+    emit(kind, entry);
 }
 
 } // namespace
@@ -88,9 +93,8 @@ void mwLogPrintf(const char *fmt, ...)
     Entry entry;
     va_list args;
     va_start(args, fmt);
-    format(entry.body, fmt, args);
+    emitFormatted(kPlain, entry, fmt, args);
     va_end(args);
-    emit(kPlain, entry);
 }
 
 void mwLogTagged(const char *tag, const char *fmt, ...)
@@ -99,9 +103,8 @@ void mwLogTagged(const char *tag, const char *fmt, ...)
     std::snprintf(entry.head, sizeof entry.head, "* %-6s : ", text(tag));
     va_list args;
     va_start(args, fmt);
-    format(entry.body, fmt, args);
+    emitFormatted(kPlain, entry, fmt, args);
     va_end(args);
-    emit(kPlain, entry);
 }
 
 void mwLogAt(const char *file, int line, const char *fmt, ...)
@@ -111,10 +114,8 @@ void mwLogAt(const char *file, int line, const char *fmt, ...)
                   line);
     va_list args;
     va_start(args, fmt);
-    format(entry.body, fmt, args);
+    emitFormatted(kLocated, entry, fmt, args);
     va_end(args);
-    entry.tail = "\n";
-    emit(kLocated, entry);
 }
 
 void mwLogReport(const char *file, int line, const char *fmt, ...)
@@ -123,10 +124,8 @@ void mwLogReport(const char *file, int line, const char *fmt, ...)
     std::snprintf(entry.head, sizeof entry.head, "%s(%d) Reports : ", text(file), line);
     va_list args;
     va_start(args, fmt);
-    format(entry.body, fmt, args);
+    emitFormatted(kReport, entry, fmt, args);
     va_end(args);
-    entry.tail = "\n";
-    emit(kReport, entry);
 }
 
 void mwLogReportIn(const char *file, int line, const char *function, const char *fmt, ...)
@@ -136,10 +135,8 @@ void mwLogReportIn(const char *file, int line, const char *function, const char 
                   text(function));
     va_list args;
     va_start(args, fmt);
-    format(entry.body, fmt, args);
+    emitFormatted(kReportIn, entry, fmt, args);
     va_end(args);
-    entry.tail = "\n";
-    emit(kReportIn, entry);
 }
 
 void mwLogSetEcho(int on)
