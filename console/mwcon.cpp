@@ -55,6 +55,16 @@ void checkPointer(const void *pointer, const char *function, int line)
         mwError(kOwner, line, function, MW_ERR_INVALID_PARAMETER);
 }
 
+// Whether a text call has work: not while the console is off; a NULL text
+// or pattern while it is on is an invalid parameter.
+bool takes(const char *text, const char *function, int line)
+{
+    if (!on())
+        return false;
+    checkPointer(text, function, line);
+    return true;
+}
+
 // Text is drawn unfiltered with black keyed out; drawing afterwards gets
 // filtering and the depth test back.
 void beginText()
@@ -165,9 +175,8 @@ void mwConClear(void)
 
 void mwConPuts(const char *text)
 {
-    if (!on())
+    if (!takes(text, "mwConPuts", __LINE__))
         return;
-    checkPointer(text, "mwConPuts", __LINE__);
     for (; *text; ++text) {
         if (con.column >= con.lineWidth - 1)
             mwConNewLine();
@@ -186,9 +195,8 @@ void mwConPuts(const char *text)
 
 void mwConPrintf(const char *pattern, ...)
 {
-    if (!on())
+    if (!takes(pattern, "mwConPrintf", __LINE__))
         return;
-    checkPointer(pattern, "mwConPrintf", __LINE__);
     va_list args;
     va_start(args, pattern);
     format(printBuffer, pattern, args);
@@ -227,9 +235,8 @@ void mwConDraw(void)
 
 void mwConDrawText(int x, int y, const char *text)
 {
-    if (!on())
+    if (!takes(text, "mwConDrawText", __LINE__))
         return;
-    checkPointer(text, "mwConDrawText", __LINE__);
     beginText();
     mwBlitDrawTextScaled(con.font, x, y, con.scaleX, con.scaleY, text);
     endText();
@@ -237,9 +244,8 @@ void mwConDrawText(int x, int y, const char *text)
 
 void mwConPrintfAt(int x, int y, const char *pattern, ...)
 {
-    if (!on())
+    if (!takes(pattern, "mwConPrintfAt", __LINE__))
         return;
-    checkPointer(pattern, "mwConPrintfAt", __LINE__);
     va_list args;
     va_start(args, pattern);
     format(printAtBuffer, pattern, args);
