@@ -92,6 +92,32 @@ Key *findKey(std::vector<Key> &keys, const std::string &path)
     return nullptr;
 }
 
+// The key of that path, added empty when there is none.
+Key &keyAt(std::vector<Key> &keys, const std::string &path)
+{
+    if (Key *key = findKey(keys, path))
+        return *key;
+    keys.push_back({path, {}});
+    return keys.back();
+}
+
+Value *findValue(Key &key, const std::string &name)
+{
+    for (Value &value : key.values)
+        if (sameText(value.name, name))
+            return &value;
+    return nullptr;
+}
+
+// Sets a value, replacing one of the same name.
+void putValue(Key &key, Value value)
+{
+    if (Value *same = findValue(key, value.name))
+        *same = std::move(value);
+    else
+        key.values.push_back(std::move(value));
+}
+
 //---- Reading the file --------------------------------------------------------
 
 // Reads a quoted string starting at text[at] == '"'; at ends after the
@@ -216,23 +242,12 @@ bool load(const char *file, std::vector<Key> &keys)
             if (line.back() != ']' || line.size() < 3 || line[1] == '-')
                 continue; // "[-key]" deletes a key in .reg files: nothing to keep
             // A key may be named again further down: its values join it.
-            const std::string path = line.substr(1, line.size() - 2);
-            current = findKey(keys, path);
-            if (!current) {
-                keys.push_back({path, {}});
-                current = &keys.back();
-            }
+            current = &keyAt(keys, line.substr(1, line.size() - 2));
             continue;
         }
         Value value;
-        if (current && (line[0] == '"' || line[0] == '@') && readValue(line, value)) {
-            auto same = std::find_if(current->values.begin(), current->values.end(),
-                                     [&](const Value &v) { return sameText(v.name, value.name); });
-            if (same != current->values.end())
-                *same = std::move(value);
-            else
-                current->values.push_back(std::move(value));
-        }
+        if (current && (line[0] == '"' || line[0] == '@') && readValue(line, value))
+            putValue(*current, std::move(value));
     }
     return true;
 }
@@ -358,12 +373,8 @@ LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LP
     if (!load(file, keys))
         return errno == ENOENT ? ERROR_FILE_NOT_FOUND : errno;
     Key *found = findKey(keys, open.path);
-    if (!found)
-        return ERROR_FILE_NOT_FOUND;
-    const std::string name = valueName ? valueName : "";
-    auto value = std::find_if(found->values.begin(), found->values.end(),
-                              [&](const Value &v) { return sameText(v.name, name); });
-    if (value == found->values.end())
+    const Value *value = found ? findValue(*found, valueName ? valueName : "") : nullptr;
+    if (!value)
         return ERROR_FILE_NOT_FOUND;
     if (type)
         *type = value->type;
@@ -398,18 +409,7 @@ LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD 
     std::vector<Key> keys;
     if (!load(file, keys) && errno != ENOENT)
         return errno;
-    Key *found = findKey(keys, open.path);
-    if (!found) {
-        keys.push_back({open.path, {}});
-        found = &keys.back();
-    }
-    Value value{valueName ? valueName : "", type, std::vector<BYTE>(data, data + size)};
-    auto same = std::find_if(found->values.begin(), found->values.end(),
-                             [&](const Value &v) { return sameText(v.name, value.name); });
-    if (same != found->values.end())
-        *same = std::move(value);
-    else
-        found->values.push_back(std::move(value));
+    putValue(keyAt(keys, open.path), {valueName ? valueName : "", type, std::vector<BYTE>(data, data + size)});
     return save(file, keys);
 }
 
