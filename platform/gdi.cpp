@@ -18,6 +18,19 @@ constexpr int kFirstResource = 32512;
 const char predefinedIcons[6] = {};
 const char predefinedCursors[140] = {};
 
+// The handle of a predefined icon or cursor: only by number, without an
+// instance; NULL (file not found) for anything else.
+template <size_t N>
+void *predefined(const char (&table)[N], HINSTANCE instance, LPCSTR name)
+{
+    const uintptr_t id = reinterpret_cast<uintptr_t>(name);
+    if (instance || !IS_INTRESOURCE(name) || id < kFirstResource || id >= kFirstResource + N) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    return const_cast<char *>(&table[id - kFirstResource]);
+}
+
 // A window's drawing context is its handle with this bit set.
 constexpr uintptr_t kDcBit = 2;
 
@@ -183,22 +196,12 @@ HGDIOBJ WINAPI GetStockObject(int object)
 
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name)
 {
-    const uintptr_t id = reinterpret_cast<uintptr_t>(name);
-    if (instance || !IS_INTRESOURCE(name) || id < kFirstResource || id >= kFirstResource + std::size(predefinedIcons)) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return nullptr;
-    }
-    return reinterpret_cast<HICON>(const_cast<char *>(&predefinedIcons[id - kFirstResource]));
+    return static_cast<HICON>(predefined(predefinedIcons, instance, name));
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name)
 {
-    const uintptr_t id = reinterpret_cast<uintptr_t>(name);
-    if (instance || !IS_INTRESOURCE(name) || id < kFirstResource || id >= kFirstResource + std::size(predefinedCursors)) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return nullptr;
-    }
-    return reinterpret_cast<HCURSOR>(const_cast<char *>(&predefinedCursors[id - kFirstResource]));
+    return static_cast<HCURSOR>(predefined(predefinedCursors, instance, name));
 }
 
 HDC WINAPI GetDC(HWND window)
