@@ -31,27 +31,34 @@ mwBITMAP *mwbNewBitmap(const char *owner, int line, int type, int width, int hei
 // A copy of size bytes owned by (owner, line); NULL when size is not above 0.
 uint8_t *mwbDuplicate(const char *owner, int line, const void *source, int size);
 
-// Frees the bitmap on scope exit unless released: readers give back what
-// they allocated on every path that fails.
-class mwbBitmapGuard {
+// A little-endian 16-bit field of a file header.
+inline unsigned mwbLe16(const uint8_t *bytes) { return bytes[0] | bytes[1] << 8; }
+
+// Frees the record on scope exit unless released: readers give back what
+// they allocated on every path that fails, a fatal report's unwinding too.
+template <typename Record, void (*Free)(Record *)>
+class mwbFreeGuard {
 public:
-    explicit mwbBitmapGuard(mwBITMAP *bitmap) : bitmap_(bitmap) {}
-    ~mwbBitmapGuard() {
-        if (bitmap_) {
-            mwbFree(bitmap_);
+    explicit mwbFreeGuard(Record *record) : record_(record) {}
+    ~mwbFreeGuard() {
+        if (record_) {
+            Free(record_);
         }
     }
-    mwbBitmapGuard(const mwbBitmapGuard &) = delete;
-    mwbBitmapGuard &operator=(const mwbBitmapGuard &) = delete;
-    mwBITMAP *get() const { return bitmap_; }
-    mwBITMAP *release() {
-        mwBITMAP *bitmap = bitmap_;
-        bitmap_ = nullptr;
-        return bitmap;
+    mwbFreeGuard(const mwbFreeGuard &) = delete;
+    mwbFreeGuard &operator=(const mwbFreeGuard &) = delete;
+    Record *get() const { return record_; }
+    Record *release() {
+        Record *record = record_;
+        record_ = nullptr;
+        return record;
     }
 
 private:
-    mwBITMAP *bitmap_;
+    Record *record_;
 };
+
+using mwbBitmapGuard = mwbFreeGuard<mwBITMAP, mwbFree>;
+using mwbFontGuard = mwbFreeGuard<mwbFONT, mwbFontFree>;
 
 #endif // MWBINTERN_H

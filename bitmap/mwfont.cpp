@@ -15,28 +15,6 @@ const char OWNER[] = "mwfont";
 constexpr int PAGE_HEADER_BYTES = 20;
 constexpr int MAX_PALETTE_BYTES = 768;
 
-// Frees the font on scope exit unless released: a fatal report raised while
-// loading leaves no blocks behind when the hook unwinds.
-class FontGuard {
-public:
-    explicit FontGuard(mwbFONT *font) : font_(font) {}
-    ~FontGuard() {
-        if (font_) {
-            mwbFontFree(font_);
-        }
-    }
-    FontGuard(const FontGuard &) = delete;
-    FontGuard &operator=(const FontGuard &) = delete;
-    mwbFONT *release() {
-        mwbFONT *font = font_;
-        font_ = nullptr;
-        return font;
-    }
-
-private:
-    mwbFONT *font_;
-};
-
 [[noreturn]] void invalid(const char *name) { mwFatal("mwbFontLoad: Invalid font file %s\n", name); }
 
 int32_t readInt(mwbFileReader &file) { return static_cast<int32_t>(file.le32()); }
@@ -84,7 +62,7 @@ extern "C" mwbFONT *mwbFontLoad(const char *name) {
     }
     auto *font = static_cast<mwbFONT *>(mwDMemAlloc(OWNER, __LINE__, sizeof(mwbFONT)));
     std::memset(font, 0, sizeof *font);
-    FontGuard guard(font);
+    mwbFontGuard guard(font);
     font->cellWidth = readInt(file);
     font->cellHeight = readInt(file);
     // The console divides by the cell size.

@@ -14,8 +14,6 @@ constexpr int PALETTE_BYTES = 768;
 constexpr uint8_t PALETTE_MARKER = 12;
 constexpr uint8_t RUN_ABOVE = 0xC0; // a byte above this starts a run of (byte & 0x3F)
 
-unsigned le16(const uint8_t *bytes) { return bytes[0] | bytes[1] << 8; }
-
 // Decodes one plane line of bytesPerLine values and stores the first width
 // of them at out[0], out[step], out[2 * step] ... A run never carries into
 // the next line.
@@ -51,10 +49,10 @@ extern "C" mwBITMAP *mwbPCXLoad(const char *name) {
     uint8_t header[HEADER_BYTES];
     file.read(header, sizeof header);
     const bool runLength = header[2] != 0;
-    const int64_t width = int64_t{le16(header + 8)} - le16(header + 4) + 1;
-    const int64_t height = int64_t{le16(header + 10)} - le16(header + 6) + 1;
+    const int64_t width = int64_t{mwbLe16(header + 8)} - mwbLe16(header + 4) + 1;
+    const int64_t height = int64_t{mwbLe16(header + 10)} - mwbLe16(header + 6) + 1;
     const int planes = header[65];
-    const int64_t bytesPerLine = le16(header + 66);
+    const int64_t bytesPerLine = mwbLe16(header + 66);
 
     if (header[0] != 10 || header[1] != 5 || header[3] != 8) {
         return nullptr;

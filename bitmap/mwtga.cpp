@@ -17,8 +17,6 @@ constexpr int HEADER_BYTES = 18;
 constexpr uint8_t TRUE_COLOUR = 2; // uncompressed; 10 would be run-length
 constexpr uint8_t TOP_ROW_FIRST = 0x20;
 
-unsigned le16(const uint8_t *bytes) { return bytes[0] | bytes[1] << 8; }
-
 } // namespace
 
 extern "C" mwBITMAP *mwbTGALoad(const char *name) {
@@ -33,10 +31,10 @@ extern "C" mwBITMAP *mwbTGALoad(const char *name) {
     file.read(header, sizeof header);
     const unsigned idLength = header[0];
     const unsigned colourMapType = header[1];
-    const unsigned colourMapLength = le16(header + 5);
+    const unsigned colourMapLength = mwbLe16(header + 5);
     const unsigned colourMapEntryBits = header[7];
-    const unsigned width = le16(header + 12);
-    const unsigned height = le16(header + 14);
+    const unsigned width = mwbLe16(header + 12);
+    const unsigned height = mwbLe16(header + 14);
     const unsigned depth = header[16];
     const bool topRowFirst = header[17] & TOP_ROW_FIRST;
 
