@@ -19,13 +19,13 @@ void rotate(float *m, mwm::SinCos x, mwm::SinCos y, mwm::SinCos z)
     mwm::rotateRows(m + 6, m + 0, y);
 }
 
-// The two rows turned by a rotation about `axis`, or nullptr for a bad axis.
-float *axisRows(mwmMATRIX3 *m, int axis, float *&q)
+// A rotation about `axis` turns the two other rows; an axis other than 0 to
+// 2 is an invalid parameter of `function`.
+void rotateAxis(mwmMATRIX3 *m, int axis, mwm::SinCos a, const char *function, int line)
 {
     if (axis < 0 || axis > 2)
-        return nullptr;
-    q = m->m + 3 * ((axis + 2) % 3);
-    return m->m + 3 * ((axis + 1) % 3);
+        mwError(kOwner, line, function, MW_ERR_INVALID_PARAMETER);
+    mwm::rotateRows(m->m + 3 * ((axis + 1) % 3), m->m + 3 * ((axis + 2) % 3), a);
 }
 
 mwmVECTOR row(const mwmMATRIX3 *m, int r)
@@ -181,20 +181,12 @@ void mwmMatrix3SetRotationI(mwmMATRIX3 *m, int x, int y, int z)
 
 void mwmMatrix3RotateAxis(mwmMATRIX3 *m, int axis, float angle)
 {
-    float *q;
-    float *p = axisRows(m, axis, q);
-    if (!p)
-        mwError(kOwner, __LINE__, "mwmMatrix3RotateAxis", MW_ERR_INVALID_PARAMETER);
-    mwm::rotateRows(p, q, mwm::sinCosF(angle));
+    rotateAxis(m, axis, mwm::sinCosF(angle), "mwmMatrix3RotateAxis", __LINE__);
 }
 
 void mwmMatrix3RotateAxisI(mwmMATRIX3 *m, int axis, int angle)
 {
-    float *q;
-    float *p = axisRows(m, axis, q);
-    if (!p)
-        mwError(kOwner, __LINE__, "mwmMatrix3RotateAxisI", MW_ERR_INVALID_PARAMETER);
-    mwm::rotateRows(p, q, mwm::sinCosI(angle));
+    rotateAxis(m, axis, mwm::sinCosI(angle), "mwmMatrix3RotateAxisI", __LINE__);
 }
 
 void mwmMatrix3Orthonormalize(mwmMATRIX3 *m)
