@@ -204,8 +204,8 @@ class Loader {
     Step loadObject() { return addObject(MWS_OBJECT, "adding MAXITEM object: %s\n"); }
     Step addNullObject() { return addObject(MWS_NULL, "adding NULL object: %s\n"); }
     Step motion();
-    Step endBehavior();
-    Step frameOffset();
+    Step endBehavior() { return motionNumber(&mwsMOTIONREF::endBehavior, "End Behavior = %d \n"); }
+    Step frameOffset() { return motionNumber(&mwsMOTIONREF::frameOffset, "Frame Offset = %d \n"); }
     Step pivotPoint();
     Step parentObject();
     Step ambientColor();
@@ -222,6 +222,7 @@ class Loader {
     Step stop() { return Step::Stop; }
 
     Step addObject(int type, const char *message);
+    Step motionNumber(int32_t mwsMOTIONREF::*field, const char *message);
     Step valueOrEnvelope(Envelope kind);
     void makeCurrent(mwsNODE *node, int objectIndex = -1);
     mwsLIGHTDATA *currentLight() const;
@@ -508,24 +509,14 @@ Step Loader::motion()
     return Step::Go;
 }
 
-Step Loader::endBehavior()
+// A number of the motion read last (EndBehavior, FrameOffset).
+Step Loader::motionNumber(int32_t mwsMOTIONREF::*field, const char *message)
 {
     in_.token();
     int32_t value = 0;
     if (motionRef_ && Scan(in_.text()).integer(value).count() == 1) {
-        motionRef_->endBehavior = value;
-        mwLogPrintf("End Behavior = %d \n", value);
-    }
-    return Step::Go;
-}
-
-Step Loader::frameOffset()
-{
-    in_.token();
-    int32_t value = 0;
-    if (motionRef_ && Scan(in_.text()).integer(value).count() == 1) {
-        motionRef_->frameOffset = value;
-        mwLogPrintf("Frame Offset = %d \n", value);
+        motionRef_->*field = value;
+        mwLogPrintf(message, value);
     }
     return Step::Go;
 }
