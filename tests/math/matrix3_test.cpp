@@ -5,36 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include "mwmath.h"
+#include "mwmatrix.h"
+
+using mwtest::expectNear;
+using mwtest::product;
 
 namespace {
 
 mwmMATRIX3 fromRows(std::initializer_list<float> values)
 {
-    mwmMATRIX3 m;
-    int i = 0;
-    for (float v : values)
-        m.m[i++] = v;
-    return m;
-}
-
-mwmMATRIX3 product(const mwmMATRIX3 &a, const mwmMATRIX3 &b)
-{
-    mwmMATRIX3 r;
-    for (int row = 0; row < 3; ++row)
-        for (int col = 0; col < 3; ++col) {
-            double sum = 0.0;
-            for (int k = 0; k < 3; ++k)
-                sum += double(a.m[3 * row + k]) * b.m[3 * k + col];
-            r.m[3 * row + col] = float(sum);
-        }
-    return r;
-}
-
-void expectNear(const mwmMATRIX3 &actual, const mwmMATRIX3 &expected, float tolerance)
-{
-    for (int i = 0; i < 9; ++i)
-        EXPECT_NEAR(actual.m[i], expected.m[i], tolerance) << "element " << i;
+    return mwtest::fromRows<mwmMATRIX3>(values);
 }
 
 const mwmMATRIX3 kIdentity = fromRows({1, 0, 0, 0, 1, 0, 0, 0, 1});

@@ -4,53 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "mwmath.h"
+#include "mwmatrix.h"
+
+using namespace mwtest;
 
 namespace {
-
-mwmMATRIX fromRows(std::initializer_list<float> values)
-{
-    mwmMATRIX m;
-    int i = 0;
-    for (float v : values)
-        m.m[i++] = v;
-    return m;
-}
-
-mwmMATRIX translation(float x, float y, float z)
-{
-    mwmMATRIX m;
-    mwmMatrixIdentity(&m);
-    mwmMatrixSetTranslation(&m, x, y, z);
-    return m;
-}
-
-// A x B in double precision, straight from the definition.
-mwmMATRIX product(const mwmMATRIX &a, const mwmMATRIX &b)
-{
-    mwmMATRIX r;
-    for (int row = 0; row < 4; ++row)
-        for (int col = 0; col < 4; ++col) {
-            double sum = 0.0;
-            for (int k = 0; k < 4; ++k)
-                sum += double(a.m[4 * row + k]) * b.m[4 * k + col];
-            r.m[4 * row + col] = float(sum);
-        }
-    return r;
-}
-
-void expectNear(const mwmMATRIX &actual, const mwmMATRIX &expected, float tolerance = 1e-5f)
-{
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(actual.m[i], expected.m[i], tolerance) << "element " << i;
-}
-
-mwmMATRIX identity()
-{
-    mwmMATRIX m;
-    mwmMatrixIdentity(&m);
-    return m;
-}
 
 // A general placement: rotation, non-uniform scale and translation.
 mwmMATRIX somePlacement()

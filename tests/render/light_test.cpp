@@ -7,6 +7,8 @@
 
 #include "render_fixture.h"
 
+using namespace mwtest;
+
 namespace {
 
 struct Vec {
@@ -232,7 +234,7 @@ TEST_F(Lights, RangeFollowsTheModelScale)
     light.type = MWR_LIGHT_RANGED_DIFFUSE;
     light.falloff = 0.1f; // reaches 10 world units
     mwrLightAdd(&light, 1);
-    const mwmMATRIX twice = scaleMatrix(2.0f);
+    const mwmMATRIX twice = uniformScale(2.0f);
     mwrMatrixPush(&twice);
     mwrMaterialSelect(material);
     const mwrLIGHTSLOT &slot = *state->lights;

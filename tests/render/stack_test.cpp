@@ -6,6 +6,8 @@
 
 #include "render_fixture.h"
 
+using namespace mwtest;
+
 namespace {
 
 using MatrixStack = RenderTest;
@@ -13,18 +15,18 @@ using MatrixStackDeathTest = RenderTest;
 
 TEST_F(MatrixStack, StartsWithTheIdentityAtDepthOne)
 {
-    expectMatrixNear(state->model, identityMatrix(), 0.0f);
+    expectNear(state->model, identity(), 0.0f);
     EXPECT_EQ(mwrGetRenderState(), state);
-    const mwmMATRIX t = translationMatrix(1, 2, 3);
+    const mwmMATRIX t = translation(1, 2, 3);
     EXPECT_EQ(mwrMatrixPush(&t), 2);
-    expectMatrixNear(state->model, t, 0.0f);
+    expectNear(state->model, t, 0.0f);
     EXPECT_EQ(mwrMatrixPop(1), 1);
-    expectMatrixNear(state->model, identityMatrix(), 0.0f);
+    expectNear(state->model, identity(), 0.0f);
 }
 
 TEST_F(MatrixStack, InitAgainResetsTheSameRecord)
 {
-    const mwmMATRIX t = translationMatrix(1, 2, 3);
+    const mwmMATRIX t = translation(1, 2, 3);
     mwrMatrixPush(&t);
     mwrMatrixPush(&t);
     mwrLIGHT *light = mwrLightAlloc(1);
@@ -34,7 +36,7 @@ TEST_F(MatrixStack, InitAgainResetsTheSameRecord)
     EXPECT_EQ(mwrInit(), state);
     EXPECT_EQ(state->lights, nullptr);
     EXPECT_EQ(state->reserved[0], 0);
-    expectMatrixNear(state->model, identityMatrix(), 0.0f);
+    expectNear(state->model, identity(), 0.0f);
     EXPECT_EQ(mwrMatrixPush(&t), 2);
     mwrLightFree(light);
 }
@@ -53,7 +55,7 @@ TEST_F(MatrixStack, StartsWithADefaultCameraAndMaterial)
 TEST_F(MatrixStack, GrowsToADepthOfAHundred)
 {
     for (int i = 2; i <= 100; ++i) {
-        const mwmMATRIX t = translationMatrix(float(i), 0, 0);
+        const mwmMATRIX t = translation(float(i), 0, 0);
         ASSERT_EQ(mwrMatrixPush(&t), i);
     }
     for (int i = 100; i >= 2; --i) {
@@ -61,28 +63,28 @@ TEST_F(MatrixStack, GrowsToADepthOfAHundred)
         ASSERT_EQ(state->modelView.m[3], state->camera.view.m[0] * float(i));
         ASSERT_EQ(mwrMatrixPop(1), i - 1);
     }
-    expectMatrixNear(state->model, identityMatrix(), 0.0f);
+    expectNear(state->model, identity(), 0.0f);
 }
 
 TEST_F(MatrixStack, MultiplyFormsOrderTheirFactors)
 {
-    const mwmMATRIX t = translationMatrix(5, 0, 0);
+    const mwmMATRIX t = translation(5, 0, 0);
     mwmMATRIX r;
     mwmMatrixSetRotation(&r, 0, 0, 90);
     mwrMatrixPush(&t);
 
     EXPECT_EQ(mwrMatrixPushMultiply(&r), 3); // t x r: r acts first
-    expectMatrixNear(state->model, matrixProduct(t, r));
+    expectNear(state->model, product(t, r));
     mwrMatrixPop(1);
     EXPECT_EQ(mwrMatrixPushPreMultiply(&r), 3); // r x t
-    expectMatrixNear(state->model, matrixProduct(r, t));
+    expectNear(state->model, product(r, t));
     EXPECT_NEAR(state->model.m[7], 5.0f, 1e-6f);
     mwrMatrixPop(1);
 
     EXPECT_EQ(mwrMatrixMultiply(&r), 2);
-    expectMatrixNear(state->model, matrixProduct(t, r));
+    expectNear(state->model, product(t, r));
     EXPECT_EQ(mwrMatrixPreMultiply(&r), 2);
-    expectMatrixNear(state->model, matrixProduct(r, matrixProduct(t, r)));
+    expectNear(state->model, product(r, product(t, r)));
 }
 
 TEST_F(MatrixStack, DerivedFieldsFollowTheTop)
@@ -91,9 +93,9 @@ TEST_F(MatrixStack, DerivedFieldsFollowTheTop)
     mwmMatrixSetTranslation(&camera->matrix, 0, 0, -10);
     mwrCameraSelect(camera);
 
-    const mwmMATRIX t = translationMatrix(1, 2, 3);
+    const mwmMATRIX t = translation(1, 2, 3);
     mwrMatrixPush(&t);
-    expectMatrixNear(state->modelView, matrixProduct(camera->view, t));
+    expectNear(state->modelView, product(camera->view, t));
     EXPECT_FLOAT_EQ(state->eye[0], -1.0f);
     EXPECT_FLOAT_EQ(state->eye[1], -2.0f);
     EXPECT_FLOAT_EQ(state->eye[2], -13.0f);
@@ -101,13 +103,13 @@ TEST_F(MatrixStack, DerivedFieldsFollowTheTop)
     // A pop without update moves the model matrix only.
     const mwmMATRIX modelView = state->modelView;
     mwrMatrixPop(0);
-    expectMatrixNear(state->model, identityMatrix(), 0.0f);
-    expectMatrixNear(state->modelView, modelView, 0.0f);
+    expectNear(state->model, identity(), 0.0f);
+    expectNear(state->modelView, modelView, 0.0f);
     EXPECT_FLOAT_EQ(state->eye[2], -13.0f);
 
     mwrMatrixPush(&t);
     mwrMatrixPop(1);
-    expectMatrixNear(state->modelView, camera->view);
+    expectNear(state->modelView, camera->view);
     EXPECT_FLOAT_EQ(state->eye[2], -10.0f);
     mwrCameraFree(camera);
 }
@@ -117,7 +119,7 @@ TEST_F(MatrixStack, SingularModelPutsTheEyeAtTheCamera)
     mwrCAMERA *camera = mwrCameraAlloc(1);
     mwmMatrixSetTranslation(&camera->matrix, 4, 5, 6);
     mwrCameraSelect(camera);
-    const mwmMATRIX flat = scaleMatrix(0.0f);
+    const mwmMATRIX flat = uniformScale(0.0f);
     mwrMatrixPush(&flat);
     EXPECT_FLOAT_EQ(state->eye[0], 4.0f);
     EXPECT_FLOAT_EQ(state->eye[2], 6.0f);
@@ -128,7 +130,7 @@ TEST_F(MatrixStackDeathTest, PopOfTheLastEntryIsFatal)
 {
     EXPECT_EXIT(mwrMatrixPop(1), ::testing::ExitedWithCode(255),
                 "mwrMatrixPop: Matrix stack is empty");
-    const mwmMATRIX t = translationMatrix(1, 2, 3);
+    const mwmMATRIX t = translation(1, 2, 3);
     mwrMatrixPush(&t);
     mwrMatrixPop(0);
     EXPECT_EXIT(mwrMatrixPop(0), ::testing::ExitedWithCode(255),

@@ -9,6 +9,8 @@
 
 #include "render_fixture.h"
 
+using namespace mwtest;
+
 namespace {
 
 //---- A recording driver
@@ -100,11 +102,11 @@ TEST_F(View, CameraSelectionBuildsTheScaledView)
     const float focal = 1.0f / std::tan(0.5f);
     EXPECT_FLOAT_EQ(camera->focal, focal);
     EXPECT_FLOAT_EQ(camera->focalY, 1.5f * focal);
-    mwmMATRIX worldToCamera, scale = identityMatrix();
+    mwmMATRIX worldToCamera, scale = identity();
     mwmMatrixInverse(&worldToCamera, &camera->matrix);
     scale.m[0] = focal;
     scale.m[5] = 1.5f * focal;
-    expectMatrixNear(camera->view, matrixProduct(scale, worldToCamera), 1e-4f);
+    expectNear(camera->view, product(scale, worldToCamera), 1e-4f);
 
     EXPECT_EQ(std::memcmp(&state->camera, camera, sizeof *camera), 0);
     EXPECT_EQ(state->nearZ, 0.5f);
@@ -124,7 +126,7 @@ TEST_F(View, CameraSelectionBuildsTheScaledView)
 TEST_F(View, CameraSeesTheModelThroughTheStack)
 {
     selectPlainCamera();
-    const mwmMATRIX t = translationMatrix(0, 0, 10);
+    const mwmMATRIX t = translation(0, 0, 10);
     mwrMatrixPush(&t);
     mwrTVERTEX v = at(1, 2, 3);
     mwrVertexTransform(&v);
