@@ -2,26 +2,13 @@
 // back end of the platform layer).
 #include "glide_fixture.h"
 
-#include "mwplatform.h"
+#include "mwwindow.h"
 
 using namespace glidetest;
 
 namespace {
 
 const bool headless = mwPlatformSetHeadless(1);
-
-HWND makeWindow(int width, int height) {
-  static const bool registered = [] {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.lpszClassName = "GlideTestWindow";
-    return RegisterClassExA(&windowClass) != 0;
-  }();
-  EXPECT_TRUE(registered);
-  return CreateWindowExA(0, "GlideTestWindow", "board", WS_POPUP, 0, 0, width, height, nullptr,
-                         nullptr, nullptr, nullptr);
-}
 
 uint32_t widened(uint16_t p) {
   return uint32_t(red8(p)) << 16 | uint32_t(green8(p)) << 8 | uint32_t(blue8(p));
@@ -36,7 +23,7 @@ std::vector<uint32_t> shownFrame(HWND window, int &width, int &height) {
 TEST(GlidePresent, EverySwapShowsTheFrontBufferInTheWindow) {
   ASSERT_TRUE(headless);
   clearEnvironment();
-  HWND window = makeWindow(800, 600);
+  HWND window = mwtest::plainWindow(800, 600);
   ASSERT_NE(window, nullptr);
   const uintptr_t handle = reinterpret_cast<uintptr_t>(window);
   ASSERT_EQ(handle, uintptr_t(FxU32(handle))) << "window handles must fit the board's 32 bits";

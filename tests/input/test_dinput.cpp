@@ -7,6 +7,7 @@
 #include <linux/joystick.h>
 
 #include "input_test.h"
+#include "mwwindow.h"
 
 using namespace inputtest;
 
@@ -14,24 +15,10 @@ namespace {
 
 const bool headless = useHeadless();
 
-LRESULT CALLBACK plainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 // A window of the calling thread, shown, so it has the focus.
 HWND focusedWindow()
 {
-    static const bool registered = [] {
-        WNDCLASSEXA windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = plainProcedure;
-        windowClass.lpszClassName = "InputTestWindow";
-        return RegisterClassExA(&windowClass) != 0;
-    }();
-    EXPECT_TRUE(registered);
-    HWND window = CreateWindowExA(0, "InputTestWindow", "input", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr,
-                                  nullptr, nullptr);
+    HWND window = mwtest::plainWindow(64, 48);
     ShowWindow(window, SW_SHOW);
     return window;
 }

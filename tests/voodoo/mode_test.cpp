@@ -1,7 +1,7 @@
 // Modes, clears, swaps and the 2D primitives.
 #include "voodoo_test.h"
 
-#include "mwwin32.h"
+#include "mwwindow.h"
 
 using namespace vdtest;
 
@@ -19,19 +19,6 @@ class VoodooMode : public Voodoo {
     {
         EXPECT_TRUE(grLfbWriteRegion(GR_BUFFER_AUXBUFFER, FxU32(x), FxU32(y), GR_LFB_SRC_FMT_ZA16,
                                      1, 1, 2, &value));
-    }
-    static HWND window()
-    {
-        static const bool registered = [] {
-            WNDCLASSEXA windowClass{};
-            windowClass.cbSize = sizeof windowClass;
-            windowClass.lpfnWndProc = DefWindowProcA;
-            windowClass.lpszClassName = "VoodooTestWindow";
-            return RegisterClassExA(&windowClass) != 0;
-        }();
-        EXPECT_TRUE(registered);
-        return CreateWindowExA(0, "VoodooTestWindow", "voodoo", WS_POPUP, 0, 0, 512, 384, nullptr,
-                               nullptr, nullptr, nullptr);
     }
 };
 
@@ -113,7 +100,7 @@ TEST_F(VoodooMode, ClearsTouchOnlyTheirBuffer)
 
 TEST_F(VoodooMode, SwapsShowTheBackBufferInTheWindowOnlyWhenDoubleBuffered)
 {
-    HWND shown = window();
+    HWND shown = mwtest::plainWindow(512, 384);
     ASSERT_TRUE(open(0x7F3, shown)); // single-buffered, drawing into the front buffer
     vd->fillRect(0, 0, 511, 383, 1, 0, 0);
     EXPECT_EQ(pixel(0, 0), kRed);
