@@ -1,7 +1,5 @@
 #include "bitmap_support.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -148,22 +146,3 @@ Bytes rgbaPixels(const mwBITMAP *bitmap) {
     mwbFree(copy);
     return pixels;
 }
-
-namespace {
-
-void throwFatal(const char *format, ...) {
-    char text[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    throw Reported{text};
-}
-
-void throwError(const char *, int, const char *function, int code) {
-    throw Reported{std::string(function) + ": " + mwErrorString(code)};
-}
-
-} // namespace
-
-void installThrowingHooks() { mwSetErrorHandlers(throwFatal, throwError); }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "mwbitmap.h"
+#include "mwreport.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -47,16 +48,10 @@ Picture readNetpbm(const std::string &path);
 // The pixels of a bitmap converted to RGBA 8888 (the bitmap is left as it is).
 Bytes rgbaPixels(const mwBITMAP *bitmap);
 
-// Reporting hooks that throw Reported instead of ending the process; for
-// isolated scenarios only (the kernel's own hooks are installed by the test
-// heap and are not restored).
-struct Reported {
-    std::string message;
-};
-void installThrowingHooks();
-
 // Death tests see the kernel's error box on standard error: "Error Code
 // (0h) <owner>:<line>: <function>: Invalid Parameter" or "Error: <message>".
-constexpr int FATAL_EXIT = 255;
+using mwtest::installThrowingHooks;
+using mwtest::kFatalExit;
+using mwtest::Reported;
 
 #endif // BITMAP_SUPPORT_H

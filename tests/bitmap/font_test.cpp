@@ -146,7 +146,7 @@ TEST(Font, ShortFileGivesZeroedPixels) {
 TEST(FontDeathTest, HeadersThatDoNotMatchAreFatal) {
     auto expectInvalid = [](const FontFile &file, const char *what) {
         const std::string path = file.write("bad.fnt");
-        EXPECT_EXIT(mwbFontLoad(path.c_str()), ::testing::ExitedWithCode(FATAL_EXIT),
+        EXPECT_EXIT(mwbFontLoad(path.c_str()), ::testing::ExitedWithCode(kFatalExit),
                     "mwbFontLoad: Invalid font file .*bad.fnt")
             << what;
     };
@@ -163,24 +163,24 @@ TEST(FontDeathTest, HeadersThatDoNotMatchAreFatal) {
     file.cellWidth = 0;
     expectInvalid(file, "cell width 0: the console divides by it");
 
-    EXPECT_EXIT(mwbFontLoad(nullptr), ::testing::ExitedWithCode(FATAL_EXIT),
+    EXPECT_EXIT(mwbFontLoad(nullptr), ::testing::ExitedWithCode(kFatalExit),
                 "mwfont:[0-9]+: mwbFontLoad: Invalid Parameter");
-    EXPECT_EXIT(mwbFontFree(nullptr), ::testing::ExitedWithCode(FATAL_EXIT),
+    EXPECT_EXIT(mwbFontFree(nullptr), ::testing::ExitedWithCode(kFatalExit),
                 "mwfont:[0-9]+: mwbFontFree: Invalid Parameter");
-    EXPECT_EXIT(mwbFontLoad(scratchPath("missing.fnt").c_str()), ::testing::ExitedWithCode(FATAL_EXIT), "Cannot open");
+    EXPECT_EXIT(mwbFontLoad(scratchPath("missing.fnt").c_str()), ::testing::ExitedWithCode(kFatalExit), "Cannot open");
 }
 
 TEST(FontDeathTest, ZeroPagesAndEmptyPagesReachTheAllocator) {
     FontFile none;
     none.pages.clear();
     const std::string nonePath = none.write("none.fnt");
-    EXPECT_EXIT(mwbFontLoad(nonePath.c_str()), ::testing::ExitedWithCode(FATAL_EXIT),
+    EXPECT_EXIT(mwbFontLoad(nonePath.c_str()), ::testing::ExitedWithCode(kFatalExit),
                 "\\(1h\\) mwfont:[0-9]+: mwDMemAlloc: Attempt to allocate zero or less bytes");
     FontFile empty;
     empty.pages[0] = {MW_IMAGE_RGB_565, 0, 0, {}, {}};
     empty.glyphs['A'].page = -1;
     const std::string emptyPath = empty.write("empty.fnt");
-    EXPECT_EXIT(mwbFontLoad(emptyPath.c_str()), ::testing::ExitedWithCode(FATAL_EXIT),
+    EXPECT_EXIT(mwbFontLoad(emptyPath.c_str()), ::testing::ExitedWithCode(kFatalExit),
                 "\\(1h\\) mwfont:[0-9]+: mwDMemAlloc: Attempt to allocate zero or less bytes");
 }
 
@@ -212,7 +212,7 @@ TEST(FontDeathTest, PagesAndGlyphsThePlugInCouldNotTrustAreRefused) {
         FontFile file;
         c.spoil(file);
         const std::string path = file.write("spoilt.fnt");
-        EXPECT_EXIT(mwbFontLoad(path.c_str()), ::testing::ExitedWithCode(FATAL_EXIT), "mwbFontLoad: Invalid font file")
+        EXPECT_EXIT(mwbFontLoad(path.c_str()), ::testing::ExitedWithCode(kFatalExit), "mwbFontLoad: Invalid font file")
             << c.what;
     }
 }

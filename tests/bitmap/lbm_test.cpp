@@ -232,7 +232,7 @@ TEST(LbmDeathTest, RowOverrunIsAScanCountError) {
     chunk(overrun, "BODY", {static_cast<uint8_t>(-5), 1}); // six bytes into a row of four
     const std::string path = scratchPath("overrun.lbm");
     writeFile(path, form(overrun));
-    EXPECT_EXIT(mwbLBMLoad(path.c_str()), ::testing::ExitedWithCode(FATAL_EXIT), "mwbLBMLoad: Scan count error.");
+    EXPECT_EXIT(mwbLBMLoad(path.c_str()), ::testing::ExitedWithCode(kFatalExit), "mwbLBMLoad: Scan count error.");
 
     Bytes noOp;
     chunk(noOp, "BMHD", bmhd(4, 1, 8, 1));
@@ -240,7 +240,7 @@ TEST(LbmDeathTest, RowOverrunIsAScanCountError) {
     chunk(noOp, "BODY", {0x80, 1}); // -128 repeats 129 times
     const std::string path128 = scratchPath("minus128.lbm");
     writeFile(path128, form(noOp));
-    EXPECT_EXIT(mwbLBMLoad(path128.c_str()), ::testing::ExitedWithCode(FATAL_EXIT), "mwbLBMLoad: Scan count error.");
+    EXPECT_EXIT(mwbLBMLoad(path128.c_str()), ::testing::ExitedWithCode(kFatalExit), "mwbLBMLoad: Scan count error.");
 }
 
 } // namespace

@@ -90,7 +90,7 @@ TEST(Targa, SaveRefusesWhatItCannotWrite) {
 }
 
 TEST(TargaDeathTest, SaveOfNothingIsReported) {
-    EXPECT_EXIT(mwbTGASave(nullptr, "x.tga"), ::testing::ExitedWithCode(FATAL_EXIT),
+    EXPECT_EXIT(mwbTGASave(nullptr, "x.tga"), ::testing::ExitedWithCode(kFatalExit),
                 "mwtga:[0-9]+: mwbTGASave: Invalid Parameter");
 }
 

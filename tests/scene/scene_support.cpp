@@ -1,8 +1,6 @@
 #include "scene_support.h"
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
 #include <fstream>
 
 #include "mwdynmem.h"
@@ -69,28 +67,4 @@ mwmSPLINE *rampMotion(const std::vector<int> &frames)
     spline->end = static_cast<float>(spline->keys[k - 1].frame);
     std::copy(spline->keys[0].values, spline->keys[0].values + MWS_NODE_CHANNELS, spline->values);
     return spline;
-}
-
-namespace {
-
-void throwFatal(const char *format, ...)
-{
-    char text[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    throw Reported{text};
-}
-
-void throwError(const char *, int, const char *function, int code)
-{
-    throw Reported{std::string(function) + ": " + mwErrorString(code)};
-}
-
-} // namespace
-
-void installThrowingHooks()
-{
-    mwSetErrorHandlers(throwFatal, throwError);
 }

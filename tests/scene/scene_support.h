@@ -1,5 +1,5 @@
 // Shared by the scene tests: a scratch folder with a fresh report log, the
-// heap's bytes in use, motions built by hand, and reporting hooks that throw.
+// heap's bytes in use, and motions built by hand.
 #ifndef SCENE_SUPPORT_H
 #define SCENE_SUPPORT_H
 
@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "mwscene.h"
+#include "mwreport.h"
 #include "mwtest.h"
 
 // Bytes of the dynamic heap in use. A load and release that leak nothing
@@ -42,13 +43,8 @@ std::vector<mwsNODE *> childrenOf(const mwsNODE *node);
 // x = the time it was sampled at.
 mwmSPLINE *rampMotion(const std::vector<int> &frames);
 
-// Reporting hooks that throw Reported instead of ending the process; for
-// isolated scenarios only.
-struct Reported {
-    std::string message;
-};
-void installThrowingHooks();
-
-constexpr int kFatalExit = 255;
+using mwtest::installThrowingHooks;
+using mwtest::kFatalExit;
+using mwtest::Reported;
 
 #endif

@@ -1,0 +1,47 @@
+/*
+ * mwreport.h - reports that throw: hooks that turn a fatal report or an
+ * error report into a C++ exception, for isolated scenarios that go on after
+ * a report (the kernel's own hooks are not restored). Reports that end the
+ * process end it with -1.
+ */
+#ifndef MW_TESTS_MWREPORT_H
+#define MW_TESTS_MWREPORT_H
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+#include "mwkernel.h"
+
+namespace mwtest {
+
+constexpr int kFatalExit = 255;
+
+// What a report said: the fatal message, or "<function>: <error string>".
+struct Reported {
+    std::string message;
+};
+
+inline void throwFatal(const char *format, ...)
+{
+    char text[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    throw Reported{text};
+}
+
+inline void throwError(const char *, int, const char *function, int code)
+{
+    throw Reported{std::string(function) + ": " + mwErrorString(code)};
+}
+
+inline void installThrowingHooks()
+{
+    mwSetErrorHandlers(throwFatal, throwError);
+}
+
+} // namespace mwtest
+
+#endif
