@@ -11,11 +11,6 @@ using namespace vdtest;
 
 namespace {
 
-uint16_t pattern(int x, int y)
-{
-    return kPure[(x + 3 * y) % 8];
-}
-
 class VoodooBitmap : public Voodoo {
   protected:
     // Checks a w x h rectangle at (x, y) that shows texture coordinates s0..s1

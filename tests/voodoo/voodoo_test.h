@@ -41,6 +41,12 @@ constexpr uint32_t kPointSampled = 0x7FA;
 constexpr uint16_t kPure[8] = {0x0000, 0xF800, 0x07E0, 0x001F, 0xFFE0, 0xF81F, 0x07FF, 0xFFFF};
 constexpr uint16_t kRed = 0xF800, kGreen = 0x07E0, kBlue = 0x001F, kBlack = 0x0000;
 
+// A picture of pure colours where every texel differs from its neighbours.
+inline uint16_t pattern(int x, int y)
+{
+    return kPure[(x + 3 * y) % 8];
+}
+
 inline int count(const std::string &text, const std::string &what)
 {
     int n = 0;

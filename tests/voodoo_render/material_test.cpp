@@ -7,11 +7,6 @@ using namespace vdtest;
 
 namespace {
 
-uint16_t pattern(int x, int y)
-{
-    return kPure[(x + 3 * y) % 8];
-}
-
 class RenderMaterial : public Render {
   protected:
     void TearDown() override
