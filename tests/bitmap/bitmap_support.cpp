@@ -26,6 +26,12 @@ Bytes readFile(const std::string &path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+mwBITMAP *loadBytes(const std::string &name, const Bytes &file, mwBITMAP *(*load)(const char *)) {
+    const std::string path = scratchPath(name);
+    writeFile(path, file);
+    return load(path.c_str());
+}
+
 bool run(const std::string &command) {
     const int status = std::system(command.c_str());
     if (status != 0) {

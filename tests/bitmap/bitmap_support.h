@@ -18,6 +18,8 @@ using Bytes = std::vector<uint8_t>;
 std::string scratchPath(const std::string &name);
 void writeFile(const std::string &path, const Bytes &bytes);
 Bytes readFile(const std::string &path);
+// Writes the bytes to a scratch file of that name and reads it with `load`.
+mwBITMAP *loadBytes(const std::string &name, const Bytes &file, mwBITMAP *(*load)(const char *));
 
 // Runs a shell command; false (with the command shown) when it fails.
 bool run(const std::string &command);

@@ -44,10 +44,13 @@ Bytes form(const Bytes &chunks, const char *type = "PBM ") {
     return file;
 }
 
-mwBITMAP *loadBytes(const std::string &name, const Bytes &file) {
-    const std::string path = scratchPath(name);
-    writeFile(path, file);
-    return mwbLBMLoad(path.c_str());
+// The usual file: header, a grey map of `entries` and the body.
+Bytes pbm(int width, int height, int planes, int compression, const Bytes &body, int entries = 2) {
+    Bytes chunks;
+    chunk(chunks, "BMHD", bmhd(width, height, planes, compression));
+    chunk(chunks, "CMAP", greyCmap(entries));
+    chunk(chunks, "BODY", body);
+    return form(chunks);
 }
 
 TEST(Lbm, OddWidthRowsDropTheirPadByte) {
@@ -58,7 +61,7 @@ TEST(Lbm, OddWidthRowsDropTheirPadByte) {
     chunk(raw, "ANNO", {'h', 'i', '!'}); // odd length, padded
     chunk(raw, "CMAP", greyCmap(7));     // 21 bytes, padded
     chunk(raw, "BODY", rows);
-    mwBITMAP *bitmap = loadBytes("raw.lbm", form(raw));
+    mwBITMAP *bitmap = loadBytes("raw.lbm", form(raw), mwbLBMLoad);
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->type, MW_IMAGE_PAL_8);
     EXPECT_EQ(bitmap->reserved, 0);
@@ -69,31 +72,21 @@ TEST(Lbm, OddWidthRowsDropTheirPadByte) {
     mwbFree(bitmap);
 
     // The same rows in ByteRun1: a literal of 3 then a run; 0 is a run of one.
-    Bytes packed;
-    chunk(packed, "BMHD", bmhd(3, 2, 8, 1));
-    chunk(packed, "CMAP", greyCmap(7));
-    chunk(packed, "BODY", {2, 1, 2, 3, 0, 77, 0, 4, 1, 5, 6, 0, 77});
-    mwBITMAP *compressed = loadBytes("packed.lbm", form(packed));
+    mwBITMAP *compressed =
+        loadBytes("packed.lbm", pbm(3, 2, 8, 1, {2, 1, 2, 3, 0, 77, 0, 4, 1, 5, 6, 0, 77}, 7), mwbLBMLoad);
     ASSERT_NE(compressed, nullptr);
     EXPECT_EQ(Bytes(compressed->data, compressed->data + 6), (Bytes{1, 2, 3, 4, 5, 6}));
     mwbFree(compressed);
 
-    Bytes repeat;
-    chunk(repeat, "BMHD", bmhd(6, 1, 8, 1));
-    chunk(repeat, "CMAP", greyCmap(2));
-    chunk(repeat, "BODY", {static_cast<uint8_t>(-5), 9});
-    mwBITMAP *run = loadBytes("repeat.lbm", form(repeat));
+    mwBITMAP *run = loadBytes("repeat.lbm", pbm(6, 1, 8, 1, {static_cast<uint8_t>(-5), 9}), mwbLBMLoad);
     ASSERT_NE(run, nullptr);
     EXPECT_EQ(Bytes(run->data, run->data + 6), Bytes(6, 9));
     mwbFree(run);
 }
 
 TEST(Lbm, FewPlanesPackLeftmostPixelHigh) {
-    Bytes four;
-    chunk(four, "BMHD", bmhd(5, 1, 4, 0));
-    chunk(four, "CMAP", greyCmap(16));
-    chunk(four, "BODY", {1, 2, 0x13, 4, 5, 0}); // 0x13: only the low 4 bits count
-    mwBITMAP *nibbles = loadBytes("four.lbm", form(four));
+    // 0x13: only the low 4 bits count.
+    mwBITMAP *nibbles = loadBytes("four.lbm", pbm(5, 1, 4, 0, {1, 2, 0x13, 4, 5, 0}, 16), mwbLBMLoad);
     ASSERT_NE(nibbles, nullptr);
     EXPECT_EQ(nibbles->type, MW_IMAGE_PAL_4);
     ASSERT_EQ(nibbles->size, 2) << "5 pixels of 4 bits store 2 bytes";
@@ -105,11 +98,8 @@ TEST(Lbm, FewPlanesPackLeftmostPixelHigh) {
     EXPECT_EQ(Bytes(nibbles->data, nibbles->data + 12), (Bytes{1, 2, 3, 2, 4, 6, 3, 6, 9, 4, 8, 12}));
     mwbFree(nibbles);
 
-    Bytes one;
-    chunk(one, "BMHD", bmhd(9, 2, 1, 0));
-    chunk(one, "CMAP", greyCmap(2));
-    chunk(one, "BODY", {1, 0, 1, 1, 0, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1, 1});
-    mwBITMAP *bits = loadBytes("one.lbm", form(one));
+    mwBITMAP *bits =
+        loadBytes("one.lbm", pbm(9, 2, 1, 0, {1, 0, 1, 1, 0, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1, 1}), mwbLBMLoad);
     ASSERT_NE(bits, nullptr);
     EXPECT_EQ(bits->type, MW_IMAGE_PAL_1);
     EXPECT_EQ(bits->paletteSize, 6);
@@ -118,11 +108,7 @@ TEST(Lbm, FewPlanesPackLeftmostPixelHigh) {
     EXPECT_EQ(bits->data[1], 0x40);
     mwbFree(bits);
 
-    Bytes narrow;
-    chunk(narrow, "BMHD", bmhd(3, 2, 1, 0));
-    chunk(narrow, "CMAP", greyCmap(2));
-    chunk(narrow, "BODY", {1, 1, 1, 0, 1, 1, 1, 0});
-    mwBITMAP *none = loadBytes("narrow.lbm", form(narrow));
+    mwBITMAP *none = loadBytes("narrow.lbm", pbm(3, 2, 1, 0, {1, 1, 1, 0, 1, 1, 1, 0}), mwbLBMLoad);
     ASSERT_NE(none, nullptr);
     EXPECT_EQ(none->size, 0) << "fewer than 8 one-bit pixels fill no byte";
     EXPECT_EQ(none->data, nullptr);
@@ -134,36 +120,27 @@ TEST(Lbm, FilesItDoesNotReadGiveNull) {
     chunk(good, "BMHD", bmhd(2, 1, 8, 0));
     chunk(good, "CMAP", greyCmap(2));
     chunk(good, "BODY", {0, 1});
-    mwBITMAP *bitmap = loadBytes("good.lbm", form(good));
+    mwBITMAP *bitmap = loadBytes("good.lbm", form(good), mwbLBMLoad);
     ASSERT_NE(bitmap, nullptr);
     mwbFree(bitmap);
 
-    EXPECT_EQ(loadBytes("ilbm.lbm", form(good, "ILBM")), nullptr);
+    EXPECT_EQ(loadBytes("ilbm.lbm", form(good, "ILBM"), mwbLBMLoad), nullptr);
     Bytes noHeader;
     chunk(noHeader, "CMAP", greyCmap(2));
     chunk(noHeader, "BODY", {0, 1});
-    EXPECT_EQ(loadBytes("noheader.lbm", form(noHeader)), nullptr);
+    EXPECT_EQ(loadBytes("noheader.lbm", form(noHeader), mwbLBMLoad), nullptr);
     Bytes mapLate;
     chunk(mapLate, "BMHD", bmhd(2, 1, 8, 0));
     chunk(mapLate, "BODY", {0, 1});
     chunk(mapLate, "CMAP", greyCmap(2));
-    EXPECT_EQ(loadBytes("maplate.lbm", form(mapLate)), nullptr);
+    EXPECT_EQ(loadBytes("maplate.lbm", form(mapLate), mwbLBMLoad), nullptr);
     Bytes noBody;
     chunk(noBody, "BMHD", bmhd(2, 1, 8, 0));
     chunk(noBody, "CMAP", greyCmap(2));
-    EXPECT_EQ(loadBytes("nobody.lbm", form(noBody)), nullptr);
-    for (int planes : {2, 5, 24}) {
-        Bytes odd;
-        chunk(odd, "BMHD", bmhd(2, 1, planes, 0));
-        chunk(odd, "CMAP", greyCmap(2));
-        chunk(odd, "BODY", {0, 1});
-        EXPECT_EQ(loadBytes("planes.lbm", form(odd)), nullptr) << planes << " planes";
-    }
-    Bytes empty;
-    chunk(empty, "BMHD", bmhd(0, 1, 8, 0));
-    chunk(empty, "CMAP", greyCmap(2));
-    chunk(empty, "BODY", {});
-    EXPECT_EQ(loadBytes("empty.lbm", form(empty)), nullptr);
+    EXPECT_EQ(loadBytes("nobody.lbm", form(noBody), mwbLBMLoad), nullptr);
+    for (int planes : {2, 5, 24})
+        EXPECT_EQ(loadBytes("planes.lbm", pbm(2, 1, planes, 0, {0, 1}), mwbLBMLoad), nullptr) << planes << " planes";
+    EXPECT_EQ(loadBytes("empty.lbm", pbm(0, 1, 8, 0, {}), mwbLBMLoad), nullptr);
     EXPECT_EQ(mwbLBMLoad(scratchPath("missing.lbm").c_str()), nullptr);
 }
 
@@ -185,14 +162,10 @@ TEST(Lbm, ChunksThatLieOverrunNothing) {
     chunk(beyond, "CMAP", greyCmap(2));
     chunk(beyond, "JUNK", {1, 2}, 0x7FFFFFF0);
     chunk(beyond, "BODY", {0, 1});
-    EXPECT_EQ(loadBytes("beyond.lbm", form(beyond)), nullptr);
+    EXPECT_EQ(loadBytes("beyond.lbm", form(beyond), mwbLBMLoad), nullptr);
 
     // A CMAP of 300 entries: 256 are used and the walk goes on after it.
-    Bytes big;
-    chunk(big, "BMHD", bmhd(2, 1, 8, 0));
-    chunk(big, "CMAP", greyCmap(300));
-    chunk(big, "BODY", {255, 1});
-    mwBITMAP *bitmap = loadBytes("big.lbm", form(big));
+    mwBITMAP *bitmap = loadBytes("big.lbm", pbm(2, 1, 8, 0, {255, 1}, 300), mwbLBMLoad);
     ASSERT_NE(bitmap, nullptr);
     ASSERT_EQ(bitmap->paletteSize, 768);
     EXPECT_EQ(Bytes(bitmap->palette, bitmap->palette + 768), greyCmap(256));
@@ -205,7 +178,7 @@ TEST(Lbm, ChunksThatLieOverrunNothing) {
     chunk(shortHeader, "BMHD", {0, 2, 0, 1, 0, 0, 0, 0, 8, 0});
     chunk(shortHeader, "CMAP", greyCmap(2));
     chunk(shortHeader, "BODY", {1, 0});
-    mwBITMAP *shortened = loadBytes("shortheader.lbm", form(shortHeader));
+    mwBITMAP *shortened = loadBytes("shortheader.lbm", form(shortHeader), mwbLBMLoad);
     ASSERT_NE(shortened, nullptr);
     EXPECT_EQ(shortened->data[0], 1);
     EXPECT_EQ(shortened->palette[5], 3);
@@ -219,28 +192,19 @@ TEST(Lbm, ChunksThatLieOverrunNothing) {
     putText(file, "BODY");
     putBe32(file, 12);
     file.insert(file.end(), {9, 9, 9, 9, 9});
-    mwBITMAP *partial = loadBytes("cut.lbm", file);
+    mwBITMAP *partial = loadBytes("cut.lbm", file, mwbLBMLoad);
     ASSERT_NE(partial, nullptr);
     EXPECT_EQ(Bytes(partial->data, partial->data + 12), (Bytes{9, 9, 9, 9, 9, 0, 0, 0, 0, 0, 0, 0}));
     mwbFree(partial);
 }
 
 TEST(LbmDeathTest, RowOverrunIsAScanCountError) {
-    Bytes overrun;
-    chunk(overrun, "BMHD", bmhd(4, 1, 8, 1));
-    chunk(overrun, "CMAP", greyCmap(2));
-    chunk(overrun, "BODY", {static_cast<uint8_t>(-5), 1}); // six bytes into a row of four
-    const std::string path = scratchPath("overrun.lbm");
-    writeFile(path, form(overrun));
-    EXPECT_EXIT(mwbLBMLoad(path.c_str()), ::testing::ExitedWithCode(kFatalExit), "mwbLBMLoad: Scan count error.");
-
-    Bytes noOp;
-    chunk(noOp, "BMHD", bmhd(4, 1, 8, 1));
-    chunk(noOp, "CMAP", greyCmap(2));
-    chunk(noOp, "BODY", {0x80, 1}); // -128 repeats 129 times
-    const std::string path128 = scratchPath("minus128.lbm");
-    writeFile(path128, form(noOp));
-    EXPECT_EXIT(mwbLBMLoad(path128.c_str()), ::testing::ExitedWithCode(kFatalExit), "mwbLBMLoad: Scan count error.");
+    // Six bytes into a row of four; and -128, which repeats 129 times.
+    for (uint8_t count : {static_cast<uint8_t>(-5), uint8_t{0x80}}) {
+        const std::string path = scratchPath("overrun.lbm");
+        writeFile(path, pbm(4, 1, 8, 1, {count, 1}));
+        EXPECT_EXIT(mwbLBMLoad(path.c_str()), ::testing::ExitedWithCode(kFatalExit), "mwbLBMLoad: Scan count error.");
+    }
 }
 
 } // namespace

@@ -29,12 +29,6 @@ void appendPalette(Bytes &file) {
     }
 }
 
-mwBITMAP *loadBytes(const std::string &name, const Bytes &file) {
-    const std::string path = scratchPath(name);
-    writeFile(path, file);
-    return mwbPCXLoad(path.c_str());
-}
-
 TEST(Pcx, NetpbmEightBitLoadsWithTheFilePalette) {
     const std::string source = scratchPath("source.ppm");
     const std::string path = scratchPath("eight.pcx");
@@ -92,7 +86,7 @@ TEST(Pcx, PlanesBecomeChannelsAndRunsStayInTheirLine) {
     file.insert(file.end(), {0xC0, 0x05, 0x06}); // G: 0xC0 is a literal
     file.insert(file.end(), {0xC1, 0xD0, 3, 0}); // B: a run of one 0xD0
     file.insert(file.end(), {0xC3, 0x77});       // A
-    mwBITMAP *bitmap = loadBytes("planes.pcx", file);
+    mwBITMAP *bitmap = loadBytes("planes.pcx", file, mwbPCXLoad);
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->type, MW_IMAGE_RGBA_8888);
     EXPECT_EQ(Bytes(bitmap->data, bitmap->data + 8), (Bytes{9, 0xC0, 0xD0, 0x77, 9, 5, 3, 0x77}));
@@ -101,7 +95,7 @@ TEST(Pcx, PlanesBecomeChannelsAndRunsStayInTheirLine) {
     Bytes raw = pcxHeader(3, 2, 1, 4, false);
     raw.insert(raw.end(), {1, 2, 3, 99, 4, 5, 6, 99});
     appendPalette(raw);
-    mwBITMAP *eight = loadBytes("raw.pcx", raw);
+    mwBITMAP *eight = loadBytes("raw.pcx", raw, mwbPCXLoad);
     ASSERT_NE(eight, nullptr);
     EXPECT_EQ(Bytes(eight->data, eight->data + 6), (Bytes{1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(eight->palette[3 * 255 + 2], static_cast<uint8_t>((3 * 255 + 2) * 5));
@@ -114,7 +108,7 @@ TEST(Pcx, HeadersThatLieOverrunNothing) {
     for (int i = 0; i < 12; i++) {
         narrow.push_back(static_cast<uint8_t>(i + 1));
     }
-    mwBITMAP *bitmap = loadBytes("narrow.pcx", narrow);
+    mwBITMAP *bitmap = loadBytes("narrow.pcx", narrow, mwbPCXLoad);
     ASSERT_NE(bitmap, nullptr);
     ASSERT_EQ(bitmap->size, 36);
     EXPECT_EQ(Bytes(bitmap->data, bitmap->data + 18), (Bytes{1, 3, 5, 2, 4, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -123,12 +117,12 @@ TEST(Pcx, HeadersThatLieOverrunNothing) {
     // xmax below xmin.
     Bytes backwards = pcxHeader(1, 1, 3, 2, false);
     backwards[4] = 10;
-    EXPECT_EQ(loadBytes("backwards.pcx", backwards), nullptr);
+    EXPECT_EQ(loadBytes("backwards.pcx", backwards, mwbPCXLoad), nullptr);
 
     // A run-length picture that ends early reads as zeros.
     Bytes cut = pcxHeader(4, 3, 3, 4, true);
     cut.insert(cut.end(), {0xC4, 200});
-    mwBITMAP *short_ = loadBytes("cut.pcx", cut);
+    mwBITMAP *short_ = loadBytes("cut.pcx", cut, mwbPCXLoad);
     ASSERT_NE(short_, nullptr);
     EXPECT_EQ(Bytes(short_->data, short_->data + 12), (Bytes{200, 0, 0, 200, 0, 0, 200, 0, 0, 200, 0, 0}));
     EXPECT_EQ(Bytes(short_->data + 12, short_->data + 36), Bytes(24, 0));
@@ -138,7 +132,7 @@ TEST(Pcx, HeadersThatLieOverrunNothing) {
 TEST(Pcx, VariantsItDoesNotReadGiveNull) {
     Bytes good = pcxHeader(1, 1, 3, 2, false);
     good.insert(good.end(), 6, 1);
-    mwBITMAP *bitmap = loadBytes("good.pcx", good);
+    mwBITMAP *bitmap = loadBytes("good.pcx", good, mwbPCXLoad);
     ASSERT_NE(bitmap, nullptr);
     mwbFree(bitmap);
 
@@ -146,16 +140,16 @@ TEST(Pcx, VariantsItDoesNotReadGiveNull) {
     for (const auto &change : broken) {
         Bytes file = good;
         file[change.offset] = static_cast<uint8_t>(change.value);
-        EXPECT_EQ(loadBytes("broken.pcx", file), nullptr) << "byte " << change.offset;
+        EXPECT_EQ(loadBytes("broken.pcx", file, mwbPCXLoad), nullptr) << "byte " << change.offset;
     }
     // One plane without the palette marker, and one too short to hold a palette.
     Bytes unmarked = pcxHeader(1, 1, 1, 2, false);
     unmarked.insert(unmarked.end(), {1, 0});
     appendPalette(unmarked);
     unmarked[unmarked.size() - 769] = 13;
-    EXPECT_EQ(loadBytes("unmarked.pcx", unmarked), nullptr);
+    EXPECT_EQ(loadBytes("unmarked.pcx", unmarked, mwbPCXLoad), nullptr);
     Bytes tiny = pcxHeader(1, 1, 1, 2, false);
-    EXPECT_EQ(loadBytes("tiny.pcx", tiny), nullptr);
+    EXPECT_EQ(loadBytes("tiny.pcx", tiny, mwbPCXLoad), nullptr);
     EXPECT_EQ(mwbPCXLoad(scratchPath("missing.pcx").c_str()), nullptr);
 }
 
