@@ -25,6 +25,12 @@ protected:
     }
     rect(v[0], v[1], v[2], v[3]);
   }
+  // Opens again in RGBA, the colour format the plug-in chooses.
+  static void openRgba() {
+    grSstWinOpen(0, GR_RESOLUTION_512x384, GR_REFRESH_60Hz, GR_COLORFORMAT_RGBA,
+                 GR_ORIGIN_UPPER_LEFT, 2, 1);
+    grDitherMode(GR_DITHER_DISABLE);
+  }
   // The plug-in's material set-up for a textured material, colour mode 1.
   static void textureTimesVertex() {
     grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
@@ -74,9 +80,7 @@ TEST_F(GlideCombine, ConstantColour) {
   fill(0, 0, 4, 4, 1, 2, 3);
   EXPECT_EQ(pixel(2, 2), rgb565(0xC8, 0x64, 0x32));
   // The constant is read in the colour format chosen at open.
-  grSstWinOpen(0, GR_RESOLUTION_512x384, GR_REFRESH_60Hz, GR_COLORFORMAT_RGBA,
-               GR_ORIGIN_UPPER_LEFT, 2, 1);
-  grDitherMode(GR_DITHER_DISABLE);
+  openRgba();
   grConstantColorValue(0xC8643200);
   fill(0, 0, 4, 4, 1, 2, 3);
   EXPECT_EQ(pixel(2, 2), rgb565(0xC8, 0x64, 0x32));
@@ -111,9 +115,7 @@ TEST_F(GlideCombine, ThePlugInBlendModes) {
     SCOPED_TRACE(mode);
     if (mode == 4) {
       // The plug-in opens in RGBA, where 0x80 is alpha 128.
-      grSstWinOpen(0, GR_RESOLUTION_512x384, GR_REFRESH_60Hz, GR_COLORFORMAT_RGBA,
-                   GR_ORIGIN_UPPER_LEFT, 2, 1);
-      grDitherMode(GR_DITHER_DISABLE);
+      openRgba();
     }
     grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
     iteratedColor();
@@ -123,35 +125,18 @@ TEST_F(GlideCombine, ThePlugInBlendModes) {
     textureTimesVertex();
     blendMode(mode);
     texturedQuad(texel, GR_TEXFMT_ARGB_4444, 255, 255, 255, float(va));
-    int r = tr, g = tg, b = tb;
-    switch (mode) {
-    case 1:
-      r = mul(tr, va) + mul(dr, 255 - va);
-      g = mul(tg, va) + mul(dg, 255 - va);
-      b = mul(tb, va) + mul(db, 255 - va);
-      break;
-    case 2:
-      r = mul(tr, ta) + mul(dr, 255 - ta);
-      g = mul(tg, ta) + mul(dg, 255 - ta);
-      b = mul(tb, ta) + mul(db, 255 - ta);
-      break;
-    case 3:
-      r = mul(dr, ta);
-      g = mul(dg, ta);
-      b = mul(db, ta);
-      break;
-    case 4:
-      r = tr + mul(dr, 127);
-      g = std::min(255, tg + mul(dg, 127));
-      b = tb + mul(db, 127);
-      break;
-    case 5:
-      r = std::min(255, tr + dr);
-      g = std::min(255, tg + dg);
-      b = std::min(255, tb + db);
-      break;
-    }
-    EXPECT_EQ(pixel(3, 3), rgb565(r, g, b));
+    // One channel of the result from its texel and destination values.
+    auto blended = [&](int t, int d) {
+      switch (mode) {
+      case 1: return mul(t, va) + mul(d, 255 - va);
+      case 2: return mul(t, ta) + mul(d, 255 - ta);
+      case 3: return mul(d, ta);
+      case 4: return std::min(255, t + mul(d, 127));
+      case 5: return std::min(255, t + d);
+      default: return t;
+      }
+    };
+    EXPECT_EQ(pixel(3, 3), rgb565(blended(tr, dr), blended(tg, dg), blended(tb, db)));
   }
 }
 
@@ -276,24 +261,22 @@ TEST_F(GlideCombine, ColourAndAlphaMasks) {
 TEST_F(GlideCombine, OrderedDitherPattern) {
   iteratedColor();
   const int m4[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+  const int m2[4][4] = {{0, 2}, {3, 1}};
+  const struct {
+    int mode, side;
+    const int (*matrix)[4];
+  } dithers[] = {{GR_DITHER_4x4, 4, m4}, {GR_DITHER_2x2, 2, m2}};
   const int v = 100, w = 201;
-  grDitherMode(GR_DITHER_4x4);
-  fill(0, 0, 8, 8, float(v), float(w), float(v));
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x) {
-      const double t = (m4[y & 3][x & 3] + 0.5) / 16.0;
-      const int r5 = int(v * 31 / 255.0 + t), g6 = int(w * 63 / 255.0 + t);
-      EXPECT_EQ(pixel(x, y), uint16_t((r5 << 11) | (g6 << 5) | r5)) << x << "," << y;
-    }
-  const int m2[2][2] = {{0, 2}, {3, 1}};
-  grDitherMode(GR_DITHER_2x2);
-  fill(0, 0, 8, 8, float(v), float(w), float(v));
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 4; ++x) {
-      const double t = (m2[y & 1][x & 1] + 0.5) / 4.0;
-      const int r5 = int(v * 31 / 255.0 + t), g6 = int(w * 63 / 255.0 + t);
-      EXPECT_EQ(pixel(x, y), uint16_t((r5 << 11) | (g6 << 5) | r5)) << x << "," << y;
-    }
+  for (const auto &d : dithers) {
+    grDitherMode(d.mode);
+    fill(0, 0, 8, 8, float(v), float(w), float(v));
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x) {
+        const double t = (d.matrix[y % d.side][x % d.side] + 0.5) / (d.side * d.side);
+        const int r5 = int(v * 31 / 255.0 + t), g6 = int(w * 63 / 255.0 + t);
+        EXPECT_EQ(pixel(x, y), uint16_t((r5 << 11) | (g6 << 5) | r5)) << d.side << ": " << x << "," << y;
+      }
+  }
   // Full white and black stay exact under the dither.
   grDitherMode(GR_DITHER_4x4);
   fill(0, 0, 4, 4, 255, 255, 255);

@@ -53,6 +53,8 @@ protected:
     grSstResetPerfStats();
   }
 
+public:
+  // Drawing and reading helpers, for scenes written as free functions too.
   static GrVertex vertex(float x, float y, float r = 0, float g = 0, float b = 0, float a = 255) {
     GrVertex v{};
     v.x = x;

@@ -177,14 +177,22 @@ TEST_F(GlideRaster, PointsFillThePixelContainingThem) {
   EXPECT_EQ(stats().pixelsIn, 1u);
 }
 
+// The colour and aux buffers and the counters, to compare whole results.
+std::vector<uint16_t> snapshot() {
+  std::vector<uint16_t> px = Board::read();
+  const std::vector<uint16_t> aux = Board::read(GR_BUFFER_AUXBUFFER);
+  px.insert(px.end(), aux.begin(), aux.end());
+  const GrSstPerfStats_t s = Board::stats();
+  px.insert(px.end(), {uint16_t(s.pixelsIn), uint16_t(s.pixelsOut), uint16_t(s.zFuncFail)});
+  return px;
+}
+
 // A scene touching every stage: textures, blending, depth, dither.
 std::vector<uint16_t> drawScene() {
   std::vector<uint16_t> texels(64 * 64);
   for (size_t i = 0; i < texels.size(); ++i)
     texels[i] = uint16_t(i * 2654435761u >> 16);
-  GrTexInfo info{GR_LOD_64, GR_LOD_64, GR_ASPECT_1x1, GR_TEXFMT_ARGB_4444, texels.data()};
-  grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
-  grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+  Board::loadTexture(GR_LOD_64, GR_ASPECT_1x1, GR_TEXFMT_ARGB_4444, texels.data());
   grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_BILINEAR, GR_TEXTUREFILTER_BILINEAR);
   grDitherMode(GR_DITHER_4x4);
   grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
@@ -215,16 +223,7 @@ std::vector<uint16_t> drawScene() {
     }
     grDrawTriangle(&v[0], &v[1], &v[2]);
   }
-  std::vector<uint16_t> px(size_t(kWidth) * kHeight * 2);
-  EXPECT_TRUE(grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 0, kWidth, kHeight, kWidth * 2, px.data()));
-  EXPECT_TRUE(grLfbReadRegion(GR_BUFFER_AUXBUFFER, 0, 0, kWidth, kHeight, kWidth * 2,
-                              px.data() + size_t(kWidth) * kHeight));
-  GrSstPerfStats_t s;
-  grSstPerfStats(&s);
-  px.push_back(uint16_t(s.pixelsIn));
-  px.push_back(uint16_t(s.pixelsOut));
-  px.push_back(uint16_t(s.zFuncFail));
-  return px;
+  return snapshot();
 }
 
 TEST_F(GlideRaster, BandsAndSpanBuildsGiveIdenticalPixels) {
@@ -247,9 +246,7 @@ std::vector<uint16_t> drawLayers(bool forceStages) {
   std::vector<uint16_t> texels(128 * 128);
   for (size_t i = 0; i < texels.size(); ++i)
     texels[i] = uint16_t(i * 40503u ^ (i >> 3) * 977u);
-  GrTexInfo info{GR_LOD_128, GR_LOD_128, GR_ASPECT_1x1, GR_TEXFMT_ARGB_4444, texels.data()};
-  grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
-  grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+  Board::loadTexture(GR_LOD_128, GR_ASPECT_1x1, GR_TEXFMT_ARGB_4444, texels.data());
   grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
                GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
   grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
@@ -296,16 +293,7 @@ std::vector<uint16_t> drawLayers(bool forceStages) {
           grDrawTriangle(&q[0], &q[2], &q[3]);
           ++layer;
         }
-  std::vector<uint16_t> px(size_t(kWidth) * kHeight * 2);
-  EXPECT_TRUE(grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 0, kWidth, kHeight, kWidth * 2, px.data()));
-  EXPECT_TRUE(grLfbReadRegion(GR_BUFFER_AUXBUFFER, 0, 0, kWidth, kHeight, kWidth * 2,
-                              px.data() + size_t(kWidth) * kHeight));
-  GrSstPerfStats_t s;
-  grSstPerfStats(&s);
-  px.push_back(uint16_t(s.pixelsIn));
-  px.push_back(uint16_t(s.pixelsOut));
-  px.push_back(uint16_t(s.zFuncFail));
-  return px;
+  return snapshot();
 }
 
 TEST_F(GlideRaster, FusedLayerSpansMatchTheStages) {
