@@ -66,15 +66,20 @@ inline Bytes chunk(uint16_t id, const Bytes &body)
     return out;
 }
 
-inline Bytes vertexList(const std::vector<Point> &points)
+// A count, then every value of every item as a float.
+template <typename Item>
+Bytes floatList(uint16_t id, const std::vector<Item> &items)
 {
     Bytes body;
-    put16(body, static_cast<uint32_t>(points.size()));
-    for (const Point &p : points)
-        for (float f : p)
+    put16(body, static_cast<uint32_t>(items.size()));
+    for (const Item &item : items)
+        for (float f : item)
             putFloat(body, f);
-    return chunk(kVertexList, body);
+    return chunk(id, body);
 }
+
+inline Bytes vertexList(const std::vector<Point> &points) { return floatList(kVertexList, points); }
+inline Bytes mappingList(const std::vector<Uv> &uvs) { return floatList(kMappingList, uvs); }
 
 // Faces as the file stores them, with a zero flags word; trailing sub-chunks
 // (face materials, smoothing groups) go after the records.
@@ -89,16 +94,6 @@ inline Bytes faceList(const std::vector<Face> &faces, const Bytes &subChunks = {
     }
     body.insert(body.end(), subChunks.begin(), subChunks.end());
     return chunk(kFaceList, body);
-}
-
-inline Bytes mappingList(const std::vector<Uv> &uvs)
-{
-    Bytes body;
-    put16(body, static_cast<uint32_t>(uvs.size()));
-    for (const Uv &uv : uvs)
-        for (float f : uv)
-            putFloat(body, f);
-    return chunk(kMappingList, body);
 }
 
 // A named object holding one triangle mesh built of the given sub-chunks.
