@@ -396,12 +396,8 @@ TEST(DynamicHeap, DataAndCollateListings)
         mwDMemFree("main", 3, a);
     });
 
-    const auto line = [](const char *format, auto... values) {
-        char text[256];
-        std::snprintf(text, sizeof text, format, values...);
-        return std::string(text);
-    };
-    const std::string R = std::string(78, '-') + "\n";
+    const auto line = [](const char *format, auto... values) { return mwtest::formatted(format, values...); };
+    const std::string &R = mwtest::kLogRuler;
     const int used = needFor(100) + needFor(10) + needFor(20);
     EXPECT_EQ("T\n\n" + R + "* DMEM   : Dynamic Memory Data\n" +
                   line("USED Size %-8d, Owner lightprt,360\n", needFor(100)) +

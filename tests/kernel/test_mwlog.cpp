@@ -10,7 +10,7 @@
 
 namespace {
 
-const std::string R = std::string(78, '-') + "\n";
+const std::string &R = mwtest::kLogRuler;
 
 class ReportLog : public ::testing::Test {
   protected:

@@ -160,12 +160,8 @@ TEST_F(BlockMemory, DataAndCollateListings)
     mwMemCollate("main", 3, "rays");
     mwMemCollate("main", 4, "nothing");
 
-    const std::string R = std::string(78, '-') + "\n";
-    const auto line = [](const char *format, auto... values) {
-        char text[256];
-        std::snprintf(text, sizeof text, format, values...);
-        return std::string(text);
-    };
+    const std::string &R = mwtest::kLogRuler;
+    const auto line = [](const char *format, auto... values) { return mwtest::formatted(format, values...); };
     const char *row = "%-13s :  %-4d         %-4d     %8.2fk       %8.2fk\n";
     const char *head = "File             First Line#  Allocs       Size        (actual)\n";
     EXPECT_EQ("T\n\n" + R + "* BLOCK  : Memory Data\nBottom:\n" +

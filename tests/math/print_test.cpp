@@ -19,7 +19,7 @@ std::string logged(Write write)
     mwLogRuler(); // so that the first entry adds none of its own
     write();
     const std::string text = mwtest::readFile("MARROW.TXT");
-    const std::string header = "math\n\n" + std::string(78, '-') + "\n";
+    const std::string header = "math\n\n" + mwtest::kLogRuler;
     return text.compare(0, header.size(), header) == 0 ? text.substr(header.size()) : text;
 }
 

@@ -116,7 +116,7 @@ TEST_F(PluginTest, LoadReportsEachContractFailureAndLeavesTheEntryAsItWas)
             std::ofstream(path) << "MZ not really";
         mwLogOpen("load");
         EXPECT_EQ(0, mwPluginLoad(entry));
-        EXPECT_EQ(c.message.empty() ? "load\n\n" : "load\n\n" + std::string(78, '-') + "\n" + tagged(c.message),
+        EXPECT_EQ(c.message.empty() ? "load\n\n" : "load\n\n" + mwtest::kLogRuler + tagged(c.message),
                   log());
         const mwPLUGIN_STATUS after = statusOf(entry);
         EXPECT_EQ(0, after.loaded);

@@ -39,7 +39,7 @@ mwsSCENE *SceneTest::load(const std::string &text)
 std::string SceneTest::log() const
 {
     const std::string text = mwtest::readFile("MARROW.TXT");
-    const std::string header = "scene\n\n" + std::string(78, '-') + "\n";
+    const std::string header = "scene\n\n" + mwtest::kLogRuler;
     return text.compare(0, header.size(), header) == 0 ? text.substr(header.size()) : text;
 }
 

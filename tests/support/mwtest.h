@@ -9,6 +9,9 @@
  * mwtest::TempDir: a fresh folder under $MARROW_TEST_TMP (or /tmp), removed
  *   again at the end of its scope; enter() makes it the current directory
  *   until then.
+ *
+ * mwtest::readFile, mwtest::formatted and mwtest::kLogRuler: for comparing
+ *   files and report logs with the text expected.
  */
 #ifndef MW_TESTS_MWTEST_H
 #define MW_TESTS_MWTEST_H
@@ -84,6 +87,18 @@ inline std::string readFile(const std::filesystem::path &path)
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+/* printf into a string (up to 255 characters). */
+template <typename... Values>
+std::string formatted(const char *format, Values... values)
+{
+    char text[256];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
+
+/* The line the report log puts between entries of different kinds. */
+inline const std::string kLogRuler = std::string(78, '-') + "\n";
 
 } // namespace mwtest
 
