@@ -1,15 +1,20 @@
-// Shared by the input suites: events as the window system delivers them,
-// and the scenarios' start.
+// Shared by the input suites: sending events, and the scenarios' start.
 #ifndef MW_TESTS_INPUT_TEST_H
 #define MW_TESTS_INPUT_TEST_H
 
 #include <gtest/gtest.h>
 
 #include "mwdinput5.h"
+#include "mwevents.h"
 #include "mwkernel.h"
 #include "mwtest.h"
 
 namespace inputtest {
+
+using mwtest::buttonEvent;
+using mwtest::keyEvent;
+using mwtest::motionEvent;
+using mwtest::wheelEvent;
 
 // X11 key codes (Linux key numbers + 8).
 constexpr uint32_t kEscape = 9;
@@ -32,39 +37,6 @@ inline bool useHeadless()
         return mwPlatformSetHeadless(1) != 0;
     }();
     return headless;
-}
-
-inline MWP_INPUT_EVENT keyEvent(int type, uint32_t keycode)
-{
-    MWP_INPUT_EVENT event{};
-    event.type = type;
-    event.keycode = keycode;
-    return event;
-}
-
-inline MWP_INPUT_EVENT motionEvent(int dx, int dy)
-{
-    MWP_INPUT_EVENT event{};
-    event.type = MWP_INPUT_MOTION;
-    event.dx = dx;
-    event.dy = dy;
-    return event;
-}
-
-inline MWP_INPUT_EVENT buttonEvent(int type, int button)
-{
-    MWP_INPUT_EVENT event{};
-    event.type = type;
-    event.button = button;
-    return event;
-}
-
-inline MWP_INPUT_EVENT wheelEvent(int wheel)
-{
-    MWP_INPUT_EVENT event{};
-    event.type = MWP_INPUT_WHEEL;
-    event.wheel = wheel;
-    return event;
 }
 
 inline void send(HWND window, const MWP_INPUT_EVENT &event)

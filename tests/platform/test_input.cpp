@@ -1,28 +1,13 @@
 // The input events a window keeps for the input layer.
+#include "mwevents.h"
 #include "platform_test.h"
 
+using namespace mwtest;
 using namespace platformtest;
 
 namespace {
 
 const bool headless = mwPlatformSetHeadless(1);
-
-MWP_INPUT_EVENT key(int type, uint32_t keycode)
-{
-    MWP_INPUT_EVENT event{};
-    event.type = type;
-    event.keycode = keycode;
-    return event;
-}
-
-MWP_INPUT_EVENT motion(int dx, int dy)
-{
-    MWP_INPUT_EVENT event{};
-    event.type = MWP_INPUT_MOTION;
-    event.dx = dx;
-    event.dy = dy;
-    return event;
-}
 
 int inject(HWND window, MWP_INPUT_EVENT event)
 {
@@ -33,17 +18,15 @@ TEST(InputEvents, ArriveInOrderWithoutKeyRepeats)
 {
     ASSERT_TRUE(headless);
     HWND window = makeWindow(4, 4);
-    MWP_INPUT_EVENT wheel{};
-    wheel.type = MWP_INPUT_WHEEL;
-    wheel.wheel = -MWP_WHEEL_DELTA;
+    MWP_INPUT_EVENT wheel = wheelEvent(-MWP_WHEEL_DELTA);
     wheel.time = 1234;
     const DWORD before = GetTickCount();
-    ASSERT_EQ(1, inject(window, key(MWP_INPUT_KEY_DOWN, 9)));
-    ASSERT_EQ(1, inject(window, key(MWP_INPUT_KEY_DOWN, 9))); // held: a repeat
-    ASSERT_EQ(1, inject(window, motion(3, -2)));
-    ASSERT_EQ(1, inject(window, key(MWP_INPUT_KEY_UP, 9)));
+    ASSERT_EQ(1, inject(window, keyEvent(MWP_INPUT_KEY_DOWN, 9)));
+    ASSERT_EQ(1, inject(window, keyEvent(MWP_INPUT_KEY_DOWN, 9))); // held: a repeat
+    ASSERT_EQ(1, inject(window, motionEvent(3, -2)));
+    ASSERT_EQ(1, inject(window, keyEvent(MWP_INPUT_KEY_UP, 9)));
     ASSERT_EQ(1, inject(window, wheel));
-    ASSERT_EQ(1, inject(window, key(MWP_INPUT_KEY_DOWN, 9))); // pressed again
+    ASSERT_EQ(1, inject(window, keyEvent(MWP_INPUT_KEY_DOWN, 9))); // pressed again
 
     const DWORD after = GetTickCount();
     MWP_INPUT_EVENT events[8];
@@ -67,7 +50,7 @@ TEST(InputEvents, AFullQueueDropsTheOldest)
 {
     HWND window = makeWindow(4, 4);
     for (int i = 0; i < MWP_INPUT_QUEUE + 44; i++)
-        inject(window, motion(i, 0));
+        inject(window, motionEvent(i, 0));
     std::vector<MWP_INPUT_EVENT> events(MWP_INPUT_QUEUE + 1);
     ASSERT_EQ(MWP_INPUT_QUEUE, mwPlatformReadInput(window, events.data(), MWP_INPUT_QUEUE + 1));
     EXPECT_EQ(44, events[0].dx);
@@ -79,11 +62,11 @@ TEST(InputEvents, LosingTheFocusForgetsHeldKeys)
 {
     HWND window = makeWindow(4, 4);
     ShowWindow(window, SW_SHOW);
-    inject(window, key(MWP_INPUT_KEY_DOWN, 38));
+    inject(window, keyEvent(MWP_INPUT_KEY_DOWN, 38));
     // The release happens while another window has the keyboard.
     mwPlatformInjectWindowEvent(window, MWP_WINDOW_FOCUS_OUT);
     mwPlatformInjectWindowEvent(window, MWP_WINDOW_FOCUS_IN);
-    inject(window, key(MWP_INPUT_KEY_DOWN, 38));
+    inject(window, keyEvent(MWP_INPUT_KEY_DOWN, 38));
     MWP_INPUT_EVENT events[4];
     EXPECT_EQ(2, mwPlatformReadInput(window, events, 4));
     DestroyWindow(window);
@@ -95,13 +78,13 @@ TEST(InputEvents, BadEventsAndWindowsAreRefused)
     MWP_INPUT_EVENT bad{};
     bad.type = 99;
     EXPECT_EQ(0, mwPlatformInjectInput(window, &bad));
-    EXPECT_EQ(0, inject(window, key(MWP_INPUT_KEY_DOWN, 256)));
+    EXPECT_EQ(0, inject(window, keyEvent(MWP_INPUT_KEY_DOWN, 256)));
     EXPECT_EQ(0, mwPlatformInjectInput(window, nullptr));
     MWP_INPUT_EVENT events[1];
     EXPECT_EQ(0, mwPlatformReadInput(window, events, 0));
     EXPECT_EQ(0, mwPlatformReadInput(window, nullptr, 1));
     DestroyWindow(window);
-    EXPECT_EQ(0, inject(window, key(MWP_INPUT_KEY_DOWN, 9)));
+    EXPECT_EQ(0, inject(window, keyEvent(MWP_INPUT_KEY_DOWN, 9)));
     EXPECT_EQ(0, mwPlatformReadInput(window, events, 1));
 }
 
