@@ -123,36 +123,32 @@ TEST(StretchDIBits, SourceRectanglesCountFromTheBottomOfBottomUpPictures)
 
 TEST(StretchDIBits, KeepsThePicturesAspectWithBlackBars)
 {
-    int w, h;
-    // 4:3 into 10 x 6: 8 x 6 in the middle, one black column each side.
-    HWND wide = makeWindow(10, 6);
-    EXPECT_EQ(3, presentWhite(wide, 0, 0, 10, 6, 4, 3));
-    auto shown = windowOf(wide, w, h);
-    for (int y = 0; y < 6; y++)
-        for (int x = 0; x < 10; x++)
-            ASSERT_EQ(x == 0 || x == 9 ? 0u : kWhite, shown[y * 10 + x]) << x << "," << y;
-
-    // 4:3 into 8 x 10: 8 x 6 with two black rows above and below.
-    HWND tall = makeWindow(8, 10);
-    EXPECT_EQ(3, presentWhite(tall, 0, 0, 8, 10, 4, 3));
-    shown = windowOf(tall, w, h);
-    for (int y = 0; y < 10; y++)
-        for (int x = 0; x < 8; x++)
-            ASSERT_EQ(y < 2 || y >= 8 ? 0u : kWhite, shown[y * 8 + x]) << x << "," << y;
-
-    // Only the destination rectangle changes; the rest keeps the class
-    // background. Parts outside the window are cut off.
-    HWND part = makeWindow(10, 10);
-    EXPECT_EQ(3, presentWhite(part, 7, 2, 6, 3, 4, 3)); // 4 x 3 at x 8..11 within 7..12
-    shown = windowOf(part, w, h);
-    for (int y = 0; y < 10; y++)
-        for (int x = 0; x < 10; x++) {
-            const uint32_t expected = y < 2 || y >= 5 || x < 7 ? kGray : x == 7 ? 0u : kWhite;
-            ASSERT_EQ(expected, shown[y * 10 + x]) << x << "," << y;
-        }
-    DestroyWindow(wide);
-    DestroyWindow(tall);
-    DestroyWindow(part);
+    // A white 4:3 picture into a destination rectangle of a window; the
+    // expected colour of each pixel of the window.
+    const struct {
+        const char *what;
+        int width, height, x, y, destWidth, destHeight;
+        uint32_t (*expected)(int x, int y);
+    } cases[] = {
+        {"8 x 6 in the middle of 10 x 6", 10, 6, 0, 0, 10, 6,
+         [](int x, int) { return x == 0 || x == 9 ? 0u : kWhite; }},
+        {"8 x 6 with two black rows above and below", 8, 10, 0, 0, 8, 10,
+         [](int, int y) { return y < 2 || y >= 8 ? 0u : kWhite; }},
+        // Only the destination rectangle changes; the rest keeps the class
+        // background. Parts outside the window are cut off.
+        {"4 x 3 at x 8..11 within 7..12", 10, 10, 7, 2, 6, 3,
+         [](int x, int y) { return y < 2 || y >= 5 || x < 7 ? kGray : x == 7 ? 0u : kWhite; }},
+    };
+    for (const auto &c : cases) {
+        HWND window = makeWindow(c.width, c.height);
+        EXPECT_EQ(3, presentWhite(window, c.x, c.y, c.destWidth, c.destHeight, 4, 3));
+        int w, h;
+        const auto shown = windowOf(window, w, h);
+        for (int y = 0; y < c.height; y++)
+            for (int x = 0; x < c.width; x++)
+                ASSERT_EQ(c.expected(x, y), shown[y * c.width + x]) << c.what << ": " << x << "," << y;
+        DestroyWindow(window);
+    }
 }
 
 TEST(StretchDIBits, ScalesByWholeFactorsWithoutBlending)
