@@ -207,25 +207,7 @@ TEST_F(BitmapFilesByExtension, LoadPicksTheReaderByTheEndingInAnyCase) {
 
 TEST_F(BitmapFilesByExtension, IffAndLbmBothReachTheIffReader) {
     // A one-pixel "PBM " file; under .iff and .lbm it loads, as .tga it does not.
-    Bytes body;
-    putText(body, "BMHD");
-    putBe32(body, 20);
-    Bytes bmhd(20, 0);
-    bmhd[1] = 1; // width 1
-    bmhd[3] = 1; // height 1
-    bmhd[8] = 8; // planes
-    body.insert(body.end(), bmhd.begin(), bmhd.end());
-    putText(body, "CMAP");
-    putBe32(body, 3);
-    body.insert(body.end(), {10, 20, 30, 0});
-    putText(body, "BODY");
-    putBe32(body, 2);
-    body.insert(body.end(), {0, 0});
-    Bytes file;
-    putText(file, "FORM");
-    putBe32(file, static_cast<uint32_t>(body.size() + 4));
-    putText(file, "PBM ");
-    file.insert(file.end(), body.begin(), body.end());
+    const Bytes file = pbmFile(1, 1, 8, 0, {0, 0}, {10, 20, 30});
     for (const char *name : {"one.iff", "one.lbm", "one.IFF"}) {
         const std::string path = scratchPath(name);
         writeFile(path, file);

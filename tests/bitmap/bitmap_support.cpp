@@ -66,6 +66,46 @@ void putText(Bytes &out, const char *text) {
     }
 }
 
+void iffChunk(Bytes &out, const char *id, const Bytes &data, uint32_t length) {
+    putText(out, id);
+    putBe32(out, length);
+    out.insert(out.end(), data.begin(), data.end());
+    if (data.size() % 2) {
+        out.push_back(0);
+    }
+}
+
+void iffChunk(Bytes &out, const char *id, const Bytes &data) {
+    iffChunk(out, id, data, static_cast<uint32_t>(data.size()));
+}
+
+Bytes iffHeader(int width, int height, int planes, int compression) {
+    Bytes data;
+    putBe16(data, width);
+    putBe16(data, height);
+    data.resize(20, 0);
+    data[8] = static_cast<uint8_t>(planes);
+    data[10] = static_cast<uint8_t>(compression);
+    return data;
+}
+
+Bytes iffForm(const Bytes &chunks, const char *type) {
+    Bytes file;
+    putText(file, "FORM");
+    putBe32(file, static_cast<uint32_t>(chunks.size() + 4));
+    putText(file, type);
+    file.insert(file.end(), chunks.begin(), chunks.end());
+    return file;
+}
+
+Bytes pbmFile(int width, int height, int planes, int compression, const Bytes &body, const Bytes &colourMap) {
+    Bytes chunks;
+    iffChunk(chunks, "BMHD", iffHeader(width, height, planes, compression));
+    iffChunk(chunks, "CMAP", colourMap);
+    iffChunk(chunks, "BODY", body);
+    return iffForm(chunks);
+}
+
 Picture testPicture(int width, int height, int channels) {
     Picture picture{width, height, channels, Bytes(static_cast<size_t>(width * height * channels))};
     for (int y = 0; y < height; y++) {

@@ -31,6 +31,16 @@ void putBe16(Bytes &out, unsigned value);
 void putBe32(Bytes &out, uint32_t value);
 void putText(Bytes &out, const char *text);
 
+// IFF "PBM " files built byte by byte: a chunk padded to an even length
+// (`length` is what its header claims), the header fields the reader uses,
+// the FORM around the chunks, and the usual file of header, colour map and
+// body.
+void iffChunk(Bytes &out, const char *id, const Bytes &data, uint32_t length);
+void iffChunk(Bytes &out, const char *id, const Bytes &data);
+Bytes iffHeader(int width, int height, int planes, int compression);
+Bytes iffForm(const Bytes &chunks, const char *type = "PBM ");
+Bytes pbmFile(int width, int height, int planes, int compression, const Bytes &body, const Bytes &colourMap);
+
 // An 8-bit picture, rows top first, channels R, G, B (and A).
 struct Picture {
     int width = 0;

@@ -6,27 +6,6 @@
 
 namespace {
 
-void chunk(Bytes &out, const char *id, const Bytes &data, uint32_t length) {
-    putText(out, id);
-    putBe32(out, length);
-    out.insert(out.end(), data.begin(), data.end());
-    if (data.size() % 2) {
-        out.push_back(0);
-    }
-}
-
-void chunk(Bytes &out, const char *id, const Bytes &data) { chunk(out, id, data, static_cast<uint32_t>(data.size())); }
-
-Bytes bmhd(int width, int height, int planes, int compression) {
-    Bytes data;
-    putBe16(data, width);
-    putBe16(data, height);
-    data.resize(20, 0);
-    data[8] = static_cast<uint8_t>(planes);
-    data[10] = static_cast<uint8_t>(compression);
-    return data;
-}
-
 Bytes greyCmap(int entries) {
     Bytes data;
     for (int i = 0; i < entries; i++) {
@@ -35,33 +14,20 @@ Bytes greyCmap(int entries) {
     return data;
 }
 
-Bytes form(const Bytes &chunks, const char *type = "PBM ") {
-    Bytes file;
-    putText(file, "FORM");
-    putBe32(file, static_cast<uint32_t>(chunks.size() + 4));
-    putText(file, type);
-    file.insert(file.end(), chunks.begin(), chunks.end());
-    return file;
-}
-
-// The usual file: header, a grey map of `entries` and the body.
+// The usual file with a grey map of `entries`.
 Bytes pbm(int width, int height, int planes, int compression, const Bytes &body, int entries = 2) {
-    Bytes chunks;
-    chunk(chunks, "BMHD", bmhd(width, height, planes, compression));
-    chunk(chunks, "CMAP", greyCmap(entries));
-    chunk(chunks, "BODY", body);
-    return form(chunks);
+    return pbmFile(width, height, planes, compression, body, greyCmap(entries));
 }
 
 TEST(Lbm, OddWidthRowsDropTheirPadByte) {
     // 3 x 2, 8 planes; rows of 4 bytes in the file.
     const Bytes rows = {1, 2, 3, 77, 4, 5, 6, 77};
     Bytes raw;
-    chunk(raw, "BMHD", bmhd(3, 2, 8, 0));
-    chunk(raw, "ANNO", {'h', 'i', '!'}); // odd length, padded
-    chunk(raw, "CMAP", greyCmap(7));     // 21 bytes, padded
-    chunk(raw, "BODY", rows);
-    mwBITMAP *bitmap = loadBytes("raw.lbm", form(raw), mwbLBMLoad);
+    iffChunk(raw, "BMHD", iffHeader(3, 2, 8, 0));
+    iffChunk(raw, "ANNO", {'h', 'i', '!'}); // odd length, padded
+    iffChunk(raw, "CMAP", greyCmap(7));     // 21 bytes, padded
+    iffChunk(raw, "BODY", rows);
+    mwBITMAP *bitmap = loadBytes("raw.lbm", iffForm(raw), mwbLBMLoad);
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->type, MW_IMAGE_PAL_8);
     EXPECT_EQ(bitmap->reserved, 0);
@@ -117,27 +83,27 @@ TEST(Lbm, FewPlanesPackLeftmostPixelHigh) {
 
 TEST(Lbm, FilesItDoesNotReadGiveNull) {
     Bytes good;
-    chunk(good, "BMHD", bmhd(2, 1, 8, 0));
-    chunk(good, "CMAP", greyCmap(2));
-    chunk(good, "BODY", {0, 1});
-    mwBITMAP *bitmap = loadBytes("good.lbm", form(good), mwbLBMLoad);
+    iffChunk(good, "BMHD", iffHeader(2, 1, 8, 0));
+    iffChunk(good, "CMAP", greyCmap(2));
+    iffChunk(good, "BODY", {0, 1});
+    mwBITMAP *bitmap = loadBytes("good.lbm", iffForm(good), mwbLBMLoad);
     ASSERT_NE(bitmap, nullptr);
     mwbFree(bitmap);
 
-    EXPECT_EQ(loadBytes("ilbm.lbm", form(good, "ILBM"), mwbLBMLoad), nullptr);
+    EXPECT_EQ(loadBytes("ilbm.lbm", iffForm(good, "ILBM"), mwbLBMLoad), nullptr);
     Bytes noHeader;
-    chunk(noHeader, "CMAP", greyCmap(2));
-    chunk(noHeader, "BODY", {0, 1});
-    EXPECT_EQ(loadBytes("noheader.lbm", form(noHeader), mwbLBMLoad), nullptr);
+    iffChunk(noHeader, "CMAP", greyCmap(2));
+    iffChunk(noHeader, "BODY", {0, 1});
+    EXPECT_EQ(loadBytes("noheader.lbm", iffForm(noHeader), mwbLBMLoad), nullptr);
     Bytes mapLate;
-    chunk(mapLate, "BMHD", bmhd(2, 1, 8, 0));
-    chunk(mapLate, "BODY", {0, 1});
-    chunk(mapLate, "CMAP", greyCmap(2));
-    EXPECT_EQ(loadBytes("maplate.lbm", form(mapLate), mwbLBMLoad), nullptr);
+    iffChunk(mapLate, "BMHD", iffHeader(2, 1, 8, 0));
+    iffChunk(mapLate, "BODY", {0, 1});
+    iffChunk(mapLate, "CMAP", greyCmap(2));
+    EXPECT_EQ(loadBytes("maplate.lbm", iffForm(mapLate), mwbLBMLoad), nullptr);
     Bytes noBody;
-    chunk(noBody, "BMHD", bmhd(2, 1, 8, 0));
-    chunk(noBody, "CMAP", greyCmap(2));
-    EXPECT_EQ(loadBytes("nobody.lbm", form(noBody), mwbLBMLoad), nullptr);
+    iffChunk(noBody, "BMHD", iffHeader(2, 1, 8, 0));
+    iffChunk(noBody, "CMAP", greyCmap(2));
+    EXPECT_EQ(loadBytes("nobody.lbm", iffForm(noBody), mwbLBMLoad), nullptr);
     for (int planes : {2, 5, 24})
         EXPECT_EQ(loadBytes("planes.lbm", pbm(2, 1, planes, 0, {0, 1}), mwbLBMLoad), nullptr) << planes << " planes";
     EXPECT_EQ(loadBytes("empty.lbm", pbm(0, 1, 8, 0, {}), mwbLBMLoad), nullptr);
@@ -158,11 +124,11 @@ TEST(Lbm, NetpbmIlbmGivesNull) {
 TEST(Lbm, ChunksThatLieOverrunNothing) {
     // A chunk whose length runs past the end of the file ends the walk.
     Bytes beyond;
-    chunk(beyond, "BMHD", bmhd(2, 1, 8, 0));
-    chunk(beyond, "CMAP", greyCmap(2));
-    chunk(beyond, "JUNK", {1, 2}, 0x7FFFFFF0);
-    chunk(beyond, "BODY", {0, 1});
-    EXPECT_EQ(loadBytes("beyond.lbm", form(beyond), mwbLBMLoad), nullptr);
+    iffChunk(beyond, "BMHD", iffHeader(2, 1, 8, 0));
+    iffChunk(beyond, "CMAP", greyCmap(2));
+    iffChunk(beyond, "JUNK", {1, 2}, 0x7FFFFFF0);
+    iffChunk(beyond, "BODY", {0, 1});
+    EXPECT_EQ(loadBytes("beyond.lbm", iffForm(beyond), mwbLBMLoad), nullptr);
 
     // A CMAP of 300 entries: 256 are used and the walk goes on after it.
     mwBITMAP *bitmap = loadBytes("big.lbm", pbm(2, 1, 8, 0, {255, 1}, 300), mwbLBMLoad);
@@ -175,10 +141,10 @@ TEST(Lbm, ChunksThatLieOverrunNothing) {
     // A header chunk shorter than 20 bytes reads the rest as zeros and
     // leaves the next chunk where it is.
     Bytes shortHeader;
-    chunk(shortHeader, "BMHD", {0, 2, 0, 1, 0, 0, 0, 0, 8, 0});
-    chunk(shortHeader, "CMAP", greyCmap(2));
-    chunk(shortHeader, "BODY", {1, 0});
-    mwBITMAP *shortened = loadBytes("shortheader.lbm", form(shortHeader), mwbLBMLoad);
+    iffChunk(shortHeader, "BMHD", {0, 2, 0, 1, 0, 0, 0, 0, 8, 0});
+    iffChunk(shortHeader, "CMAP", greyCmap(2));
+    iffChunk(shortHeader, "BODY", {1, 0});
+    mwBITMAP *shortened = loadBytes("shortheader.lbm", iffForm(shortHeader), mwbLBMLoad);
     ASSERT_NE(shortened, nullptr);
     EXPECT_EQ(shortened->data[0], 1);
     EXPECT_EQ(shortened->palette[5], 3);
@@ -186,9 +152,9 @@ TEST(Lbm, ChunksThatLieOverrunNothing) {
 
     // A body that ends early leaves zeros.
     Bytes cut;
-    chunk(cut, "BMHD", bmhd(4, 3, 8, 0));
-    chunk(cut, "CMAP", greyCmap(2));
-    Bytes file = form(cut);
+    iffChunk(cut, "BMHD", iffHeader(4, 3, 8, 0));
+    iffChunk(cut, "CMAP", greyCmap(2));
+    Bytes file = iffForm(cut);
     putText(file, "BODY");
     putBe32(file, 12);
     file.insert(file.end(), {9, 9, 9, 9, 9});

@@ -105,39 +105,18 @@ std::vector<Sample> samples() {
     bitmapSample("true.pcx", mwbPCXLoad, readFile(truePcx));
 
     // IFF "PBM ": 8 planes run-length, 4 planes raw, 1 plane run-length.
-    auto iff = [](int width, int height, int planes, int compression, const Bytes &body) {
-        Bytes chunks;
-        putText(chunks, "BMHD");
-        putBe32(chunks, 20);
-        putBe16(chunks, width);
-        putBe16(chunks, height);
-        Bytes rest(16, 0);
-        rest[4] = static_cast<uint8_t>(planes);
-        rest[6] = static_cast<uint8_t>(compression);
-        chunks.insert(chunks.end(), rest.begin(), rest.end());
-        putText(chunks, "CMAP");
-        putBe32(chunks, 48);
-        for (int i = 0; i < 48; i++)
-            chunks.push_back(static_cast<uint8_t>(i * 5));
-        putText(chunks, "BODY");
-        putBe32(chunks, static_cast<uint32_t>(body.size()));
-        chunks.insert(chunks.end(), body.begin(), body.end());
-        Bytes file;
-        putText(file, "FORM");
-        putBe32(file, static_cast<uint32_t>(chunks.size() + 4));
-        putText(file, "PBM ");
-        file.insert(file.end(), chunks.begin(), chunks.end());
-        return file;
-    };
+    Bytes colourMap;
+    for (int i = 0; i < 48; i++)
+        colourMap.push_back(static_cast<uint8_t>(i * 5));
     Bytes runs, raw;
     for (int row = 0; row < 8; row++) {
         runs.insert(runs.end(), {3, 1, 2, 3, 4, static_cast<uint8_t>(-11), 7}); // 4 literal + 12 repeated
         for (int x = 0; x < 16; x++)
             raw.push_back(static_cast<uint8_t>(x + row));
     }
-    bitmapSample("runs.lbm", mwbLBMLoad, iff(16, 8, 8, 1, runs));
-    bitmapSample("raw.lbm", mwbLBMLoad, iff(16, 8, 4, 0, raw));
-    bitmapSample("bits.lbm", mwbLBMLoad, iff(16, 8, 1, 1, runs));
+    bitmapSample("runs.lbm", mwbLBMLoad, pbmFile(16, 8, 8, 1, runs, colourMap));
+    bitmapSample("raw.lbm", mwbLBMLoad, pbmFile(16, 8, 4, 0, raw, colourMap));
+    bitmapSample("bits.lbm", mwbLBMLoad, pbmFile(16, 8, 1, 1, runs, colourMap));
 
     list.push_back({"console.fnt", readFile(MARROW_RUN_DIR "/CONSOLE.FNT"), loadFont});
     return list;
