@@ -1,5 +1,5 @@
 // Card fonts: glyphs cut from page bitmaps, text drawn through them.
-#include "voodoo_test.h"
+#include "mwvoodoo.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // Modes, clears, swaps and the 2D primitives.
-#include "voodoo_test.h"
+#include "mwvoodoo.h"
 
 #include "mwwindow.h"
 

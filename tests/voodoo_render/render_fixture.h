@@ -8,7 +8,7 @@
 
 #include <cmath>
 
-#include "../voodoo/voodoo_test.h"
+#include "mwvoodoo.h"
 #include "glide_spy.h"
 #include "mwrender.h"
 

@@ -1,7 +1,9 @@
-// voodoo_test.h - the plug-in loaded through the plug-in manager in a test
-// folder of its own (where MARROW.TXT is written), and pictures to draw.
-#ifndef MW_TESTS_VOODOO_VOODOO_TEST_H
-#define MW_TESTS_VOODOO_VOODOO_TEST_H
+// mwvoodoo.h - for the plug-in suites (programs set up with
+// marrow_voodoo_suite): the real plug-in loaded through the plug-in manager
+// in a test folder of its own (where MARROW.TXT is written), and pictures to
+// draw.
+#ifndef MW_TESTS_MWVOODOO_H
+#define MW_TESTS_MWVOODOO_H
 
 #include <cstdlib>
 #include <functional>
