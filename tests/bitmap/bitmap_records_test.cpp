@@ -79,13 +79,13 @@ TEST(BitmapRecords, TypeTablesAndNames) {
 }
 
 TEST(BitmapRecordsDeathTest, BadTypesAndSizesAreReported) {
-    EXPECT_EXIT(mwbCreate(20, 1, 1), ::testing::ExitedWithCode(kFatalExit), "mwbCreate: unknown image type 20");
-    EXPECT_EXIT(mwbBitsPerPixel(-1), ::testing::ExitedWithCode(kFatalExit), "mwbBitsPerPixel: unknown image type -1");
-    EXPECT_EXIT(mwbAlphaBits(20), ::testing::ExitedWithCode(kFatalExit), "mwbAlphaBits: unknown image type 20");
-    EXPECT_EXIT(mwbCreate(MW_IMAGE_RGB_888, -2, -3), ::testing::ExitedWithCode(kFatalExit),
-                "\\(0h\\) mwbitmap:[0-9]+: mwbCreate: Invalid Parameter");
-    EXPECT_EXIT(mwbCreate(MW_IMAGE_RGBA_8888, 65536, 65536), ::testing::ExitedWithCode(kFatalExit),
-                "\\(2h\\) mwbitmap:[0-9]+: mwbCreate: Out of memory");
+    EXPECT_REPORT(mwbCreate(20, 1, 1), "mwbCreate: unknown image type 20");
+    EXPECT_REPORT(mwbBitsPerPixel(-1), "mwbBitsPerPixel: unknown image type -1");
+    EXPECT_REPORT(mwbAlphaBits(20), "mwbAlphaBits: unknown image type 20");
+    EXPECT_REPORT(mwbCreate(MW_IMAGE_RGB_888, -2, -3),
+                  "\\(0h\\) mwbitmap:[0-9]+: mwbCreate: Invalid Parameter");
+    EXPECT_REPORT(mwbCreate(MW_IMAGE_RGBA_8888, 65536, 65536),
+                  "\\(2h\\) mwbitmap:[0-9]+: mwbCreate: Out of memory");
 }
 
 TEST(BitmapRecords, CopyOwnsItsPixelsAndPalette) {
@@ -156,18 +156,18 @@ TEST(BitmapRecords, CropCutsTheRectangleInWholeBytes) {
 TEST(BitmapRecordsDeathTest, CropOutsideTheBitmapIsReported) {
     mwBITMAP *source = mwbCreate(MW_IMAGE_RGB_565, 4, 4);
     const char *invalid = "\\(0h\\) mwbitmap:[0-9]+: mwbCrop: Invalid Parameter";
-    EXPECT_EXIT(mwbCrop(source, 1, 0, 4, 4), ::testing::ExitedWithCode(kFatalExit), invalid);
-    EXPECT_EXIT(mwbCrop(source, 0, 1, 4, 4), ::testing::ExitedWithCode(kFatalExit), invalid);
-    EXPECT_EXIT(mwbCrop(source, -1, 0, 1, 1), ::testing::ExitedWithCode(kFatalExit), invalid);
-    EXPECT_EXIT(mwbCrop(source, 0, 0, 1, -1), ::testing::ExitedWithCode(kFatalExit), invalid);
-    EXPECT_EXIT(mwbCrop(source, 2, 0, 0x7FFFFFFF, 1), ::testing::ExitedWithCode(kFatalExit), invalid);
-    EXPECT_EXIT(mwbCrop(nullptr, 0, 0, 1, 1), ::testing::ExitedWithCode(kFatalExit), invalid);
+    EXPECT_REPORT(mwbCrop(source, 1, 0, 4, 4), invalid);
+    EXPECT_REPORT(mwbCrop(source, 0, 1, 4, 4), invalid);
+    EXPECT_REPORT(mwbCrop(source, -1, 0, 1, 1), invalid);
+    EXPECT_REPORT(mwbCrop(source, 0, 0, 1, -1), invalid);
+    EXPECT_REPORT(mwbCrop(source, 2, 0, 0x7FFFFFFF, 1), invalid);
+    EXPECT_REPORT(mwbCrop(nullptr, 0, 0, 1, 1), invalid);
     source->size = 8; // a record that claims fewer bytes than its rows need
-    EXPECT_EXIT(mwbCrop(source, 0, 0, 2, 2), ::testing::ExitedWithCode(kFatalExit), invalid);
+    EXPECT_REPORT(mwbCrop(source, 0, 0, 2, 2), invalid);
     source->size = 32;
     mwbFree(source);
-    EXPECT_EXIT(mwbCopy(nullptr), ::testing::ExitedWithCode(kFatalExit), "mwbCopy: Invalid Parameter");
-    EXPECT_EXIT(mwbFree(nullptr), ::testing::ExitedWithCode(kFatalExit), "mwbFree: Invalid Parameter");
+    EXPECT_REPORT(mwbCopy(nullptr), "mwbCopy: Invalid Parameter");
+    EXPECT_REPORT(mwbFree(nullptr), "mwbFree: Invalid Parameter");
 }
 
 // One small picture in each format, written under several names.
@@ -223,14 +223,12 @@ TEST_F(BitmapFilesByExtension, IffAndLbmBothReachTheIffReader) {
 
 TEST(BitmapRecordsDeathTest, UnsupportedEndingsAreFatal) {
     mwBITMAP *picture = mwbCreate(MW_IMAGE_BGR_888, 1, 1);
-    EXPECT_EXIT(mwbLoad("abc"), ::testing::ExitedWithCode(kFatalExit), "mwbLoad: \"abc\" unsupported file format");
-    EXPECT_EXIT(mwbLoad("photo.bmp"), ::testing::ExitedWithCode(kFatalExit),
-                "mwbLoad: \"photo.bmp\" unsupported file format");
-    EXPECT_EXIT(mwbSave("picture.pcx", picture), ::testing::ExitedWithCode(kFatalExit),
-                "mwbSave: \"picture.pcx\" unsupported file format");
-    EXPECT_EXIT(mwbLoad(nullptr), ::testing::ExitedWithCode(kFatalExit), "mwbLoad: Invalid Parameter");
-    EXPECT_EXIT(mwbSave(nullptr, picture), ::testing::ExitedWithCode(kFatalExit), "mwbSave: Invalid Parameter");
-    EXPECT_EXIT(mwbSave("x.tga", nullptr), ::testing::ExitedWithCode(kFatalExit), "mwbSave: Invalid Parameter");
+    EXPECT_REPORT(mwbLoad("abc"), "mwbLoad: \"abc\" unsupported file format");
+    EXPECT_REPORT(mwbLoad("photo.bmp"), "mwbLoad: \"photo.bmp\" unsupported file format");
+    EXPECT_REPORT(mwbSave("picture.pcx", picture), "mwbSave: \"picture.pcx\" unsupported file format");
+    EXPECT_REPORT(mwbLoad(nullptr), "mwbLoad: Invalid Parameter");
+    EXPECT_REPORT(mwbSave(nullptr, picture), "mwbSave: Invalid Parameter");
+    EXPECT_REPORT(mwbSave("x.tga", nullptr), "mwbSave: Invalid Parameter");
     mwbFree(picture);
 }
 

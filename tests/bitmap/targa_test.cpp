@@ -84,8 +84,7 @@ TEST(Targa, SaveRefusesWhatItCannotWrite) {
 }
 
 TEST(TargaDeathTest, SaveOfNothingIsReported) {
-    EXPECT_EXIT(mwbTGASave(nullptr, "x.tga"), ::testing::ExitedWithCode(kFatalExit),
-                "mwtga:[0-9]+: mwbTGASave: Invalid Parameter");
+    EXPECT_REPORT(mwbTGASave(nullptr, "x.tga"), "mwtga:[0-9]+: mwbTGASave: Invalid Parameter");
 }
 
 TEST(Targa, BottomUpAndTopDownLoadToTheSameRows) {

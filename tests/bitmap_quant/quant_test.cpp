@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "mwreport.h"
 #include "pictures.h"
 
 namespace {
@@ -198,12 +199,11 @@ TEST(FitToPalette, TheBitmapsOwnPaletteCanBeGiven)
 TEST(QuantizeDeathTest, InvalidArguments)
 {
     mwBITMAP *b = pictureOf(2, 1, {kRed, kBlue});
-    EXPECT_EXIT(mwbQuantize(b, 257, 0), ::testing::ExitedWithCode(255), "mwbQuantize: Invalid Parameter");
-    EXPECT_EXIT(mwbQuantize(b, 16, 2), ::testing::ExitedWithCode(255), "mwbQuantize: Invalid Parameter");
-    EXPECT_EXIT(mwbFitToPalette(b, nullptr, 1), ::testing::ExitedWithCode(255),
-                "mwbFitToPalette: Invalid Parameter");
+    EXPECT_REPORT(mwbQuantize(b, 257, 0), "mwbQuantize: Invalid Parameter");
+    EXPECT_REPORT(mwbQuantize(b, 16, 2), "mwbQuantize: Invalid Parameter");
+    EXPECT_REPORT(mwbFitToPalette(b, nullptr, 1), "mwbFitToPalette: Invalid Parameter");
     b->size = 3; // data shorter than its rows
-    EXPECT_EXIT(mwbQuantize(b, 2, 0), ::testing::ExitedWithCode(255), "mwbQuantize: Invalid Parameter");
+    EXPECT_REPORT(mwbQuantize(b, 2, 0), "mwbQuantize: Invalid Parameter");
     b->size = 6;
     mwbFree(b);
 }

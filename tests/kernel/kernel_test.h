@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "mwerror.h"
+#include "mwreport.h"
 
 // Runs body in a child process with the kernel's report handlers installed
 // and expects it to end in a report: exit code 255 and standard error
@@ -14,12 +15,12 @@
 template <typename Body>
 void expectReport(Body body, const std::string &pattern)
 {
-    EXPECT_EXIT(
+    EXPECT_REPORT(
         {
             mwSetErrorHandlers(mwKernelFatal, mwKernelError);
             body();
         },
-        ::testing::ExitedWithCode(255), pattern);
+        pattern);
 }
 
 #endif

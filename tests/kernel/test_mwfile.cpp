@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "mwkernel.h"
+#include "mwreport.h"
 #include "mwtest.h"
 
 using ::testing::ExitedWithCode;
@@ -81,12 +82,9 @@ TEST_F(Files, ExistsOnlyForReadableRegularFiles)
 TEST_F(Files, OpeningWhatCannotBeOpenedIsFatal)
 {
     std::filesystem::create_directory("FOLDER");
-    EXPECT_EXIT(mwFileOpen("mwtga", 1, "POO.TGA", MW_FILE_READ), ExitedWithCode(255),
-                "^Error: Cannot open POO.TGA\n\n$");
-    EXPECT_EXIT(mwFileOpen("mwtga", 1, "FOLDER", MW_FILE_READ), ExitedWithCode(255),
-                "^Error: Cannot open FOLDER\n\n$");
-    EXPECT_EXIT(mwFileOpen("mwtga", 1, "NEW.BIN", MW_FILE_READWRITE), ExitedWithCode(255),
-                "^Error: Cannot open NEW.BIN\n\n$");
-    EXPECT_EXIT(mwFileOpen("mwtga", 2, "DATA.BIN", 7), ExitedWithCode(255),
-                "^Error Code \\(0h\\) mwtga:2: mwFileOpen: Invalid Parameter\n$");
+    EXPECT_REPORT(mwFileOpen("mwtga", 1, "POO.TGA", MW_FILE_READ), "^Error: Cannot open POO.TGA\n\n$");
+    EXPECT_REPORT(mwFileOpen("mwtga", 1, "FOLDER", MW_FILE_READ), "^Error: Cannot open FOLDER\n\n$");
+    EXPECT_REPORT(mwFileOpen("mwtga", 1, "NEW.BIN", MW_FILE_READWRITE), "^Error: Cannot open NEW.BIN\n\n$");
+    EXPECT_REPORT(mwFileOpen("mwtga", 2, "DATA.BIN", 7),
+                  "^Error Code \\(0h\\) mwtga:2: mwFileOpen: Invalid Parameter\n$");
 }

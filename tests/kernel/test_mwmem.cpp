@@ -9,6 +9,7 @@
 
 #include "mwerror.h"
 #include "mwmem.h"
+#include "mwreport.h"
 #include "mwtest.h"
 
 using ::testing::ExitedWithCode;
@@ -102,16 +103,15 @@ TEST_F(BlockMemory, ExactFitSucceedsAndOneByteMoreIsOutOfMemory)
     mwMemAlloc("test", 1, kRegion / 2 - MW_MEM_HEADER_SIZE, "half", 0);
     mwMemAlloc("test", 2, kRegion / 2 - MW_MEM_HEADER_SIZE, "half", 1);
     mwMemCheck("test", 3);
-    EXPECT_EXIT(mwMemAlloc("lightprt", 77, 1, "more", 0), ExitedWithCode(255),
-                "^Error Code \\(2h\\) lightprt:77: mwMemAlloc: Out of memory\n$");
+    EXPECT_REPORT(mwMemAlloc("lightprt", 77, 1, "more", 0),
+                  "^Error Code \\(2h\\) lightprt:77: mwMemAlloc: Out of memory\n$");
 }
 
 TEST_F(BlockMemory, SizeBelowOneIsReported)
 {
-    EXPECT_EXIT(mwMemAlloc("main", 9, 0, "none", 0), ExitedWithCode(255),
-                "^Error Code \\(1h\\) main:9: mwMemAlloc: Attempt to allocate zero or less bytes\n$");
-    EXPECT_EXIT(mwMemAlloc("main", 9, 0x7FFFFFFF, "huge", 0), ExitedWithCode(255),
-                "^Error Code \\(2h\\) main:9: mwMemAlloc");
+    EXPECT_REPORT(mwMemAlloc("main", 9, 0, "none", 0),
+                  "^Error Code \\(1h\\) main:9: mwMemAlloc: Attempt to allocate zero or less bytes\n$");
+    EXPECT_REPORT(mwMemAlloc("main", 9, 0x7FFFFFFF, "huge", 0), "^Error Code \\(2h\\) main:9: mwMemAlloc");
 }
 
 TEST_F(BlockMemory, WalksReportABrokenBlockUnderTheirOwnName)
@@ -135,12 +135,12 @@ TEST_F(BlockMemory, WalksReportABrokenBlockUnderTheirOwnName)
                 damage.apply(headerOf(victim));
                 walk();
             };
-            EXPECT_EXIT(corruptThen([] { mwMemCheck("checker", 5); }), ExitedWithCode(255),
-                        "^Error Code \\(3h\\) checker:5: mwMemCheck: The memory heap is corrupt\n$");
-            EXPECT_EXIT(corruptThen([] { mwMemData("checker", 6); }), ExitedWithCode(255),
-                        "checker:6: mwMemData: The memory heap is corrupt\n$");
-            EXPECT_EXIT(corruptThen([] { mwMemCollate("checker", 7, nullptr); }),
-                        ExitedWithCode(255), "checker:7: mwMemCollate: The memory heap is corrupt\n$");
+            EXPECT_REPORT(corruptThen([] { mwMemCheck("checker", 5); }),
+                          "^Error Code \\(3h\\) checker:5: mwMemCheck: The memory heap is corrupt\n$");
+            EXPECT_REPORT(corruptThen([] { mwMemData("checker", 6); }),
+                          "checker:6: mwMemData: The memory heap is corrupt\n$");
+            EXPECT_REPORT(corruptThen([] { mwMemCollate("checker", 7, nullptr); }),
+                          "checker:7: mwMemCollate: The memory heap is corrupt\n$");
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "init_test.h"
+#include "mwreport.h"
 
 using namespace inittest;
 using ::testing::ExitedWithCode;
@@ -133,7 +134,7 @@ void announceExit()
 
 TEST(KernelEventThreadDeathTest, AWindowClosedByRequestEndsTheProcess)
 {
-    EXPECT_EXIT(
+    EXPECT_REPORT(
         {
             mwInit(kBlockBytes, kDynamicBytes, "Lumenfall");
             mwExitRegister(announceExit, 255, MW_EXIT_FLAG_ONCE);
@@ -141,7 +142,7 @@ TEST(KernelEventThreadDeathTest, AWindowClosedByRequestEndsTheProcess)
             for (;;)
                 Sleep(1000); // the event thread ends the process
         },
-        ExitedWithCode(255), "^exit function ran\nError: Event pump closed\n\n$");
+        "^exit function ran\nError: Event pump closed\n\n$");
 }
 
 TEST(KernelEventThreadDeathTest, ANormalShutdownEndsWithoutAReport)
@@ -158,18 +159,18 @@ TEST(KernelEventThreadDeathTest, ANormalShutdownEndsWithoutAReport)
 
 TEST(KernelStartDeathTest, MemoryThatCannotBeHadIsFatal)
 {
-    EXPECT_EXIT(mwInit(0, 0, "Lumenfall"), ExitedWithCode(255), "^Error: Cannot initialize memory manager\n\n$");
+    EXPECT_REPORT(mwInit(0, 0, "Lumenfall"), "^Error: Cannot initialize memory manager\n\n$");
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "sanitizers need more address space than the limit below";
 #endif
-    EXPECT_EXIT(
+    EXPECT_REPORT(
         {
             rlimit limit;
             limit.rlim_cur = limit.rlim_max = 256u << 20;
             setrlimit(RLIMIT_AS, &limit);
             mwInit(1 << 30, 1 << 20, "Lumenfall");
         },
-        ExitedWithCode(255), "^Error: 1024.00 megabytes required to run\n\n$");
+        "^Error: 1024.00 megabytes required to run\n\n$");
 }
 
 } // namespace

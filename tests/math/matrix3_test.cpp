@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "mwmatrix.h"
+#include "mwreport.h"
 
 using mwtest::expectNear;
 using mwtest::product;
@@ -89,10 +90,8 @@ TEST(Matrix3, RotateAxisMatchesTheEulerSteps)
 TEST(Matrix3DeathTest, RotateAxisRejectsOtherAxes)
 {
     mwmMATRIX3 m = kIdentity;
-    EXPECT_EXIT(mwmMatrix3RotateAxis(&m, 3, 10.0f), ::testing::ExitedWithCode(255),
-                "mwmMatrix3RotateAxis: Invalid Parameter");
-    EXPECT_EXIT(mwmMatrix3RotateAxisI(&m, -1, 10), ::testing::ExitedWithCode(255),
-                "mwmMatrix3RotateAxisI: Invalid Parameter");
+    EXPECT_REPORT(mwmMatrix3RotateAxis(&m, 3, 10.0f), "mwmMatrix3RotateAxis: Invalid Parameter");
+    EXPECT_REPORT(mwmMatrix3RotateAxisI(&m, -1, 10), "mwmMatrix3RotateAxisI: Invalid Parameter");
 }
 
 TEST(Matrix3, LookAtHasTheOppositeSecondAxis)

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "mesh_support.h"
+#include "mwreport.h"
 
 namespace {
 
@@ -78,8 +79,8 @@ TEST(Sphere, PolesCarryTheirOwnWords)
 
 TEST(SphereDeath, RingsAndSegmentsBelowOneAreInvalid)
 {
-    EXPECT_EXIT(mwrGenSphere(1.0f, 0, 3), ::testing::ExitedWithCode(255), "mwrGenSphere: Invalid Parameter");
-    EXPECT_EXIT(mwrGenSphere(1.0f, 3, 0), ::testing::ExitedWithCode(255), "mwrGenSphere: Invalid Parameter");
+    EXPECT_REPORT(mwrGenSphere(1.0f, 0, 3), "mwrGenSphere: Invalid Parameter");
+    EXPECT_REPORT(mwrGenSphere(1.0f, 3, 0), "mwrGenSphere: Invalid Parameter");
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "mwreport.h"
 #include "render_fixture.h"
 
 using namespace mwtest;
@@ -318,21 +319,16 @@ TEST_F(LightsDeathTest, SixtyThreeLightsFitAndTheNextIsFatal)
     EXPECT_EQ(mwrLightRemove(10), 1);
     mwrLightAdd(&many[10], 10);
     EXPECT_EQ(activeSlots().size(), 63u);
-    EXPECT_EXIT(mwrLightAdd(&many[63], 63), ::testing::ExitedWithCode(255),
-                "mwrAddLight: Find- Too many lights \\(64\\)");
+    EXPECT_REPORT(mwrLightAdd(&many[63], 63), "mwrAddLight: Find- Too many lights \\(64\\)");
     mwrLightFree(many);
 }
 
 TEST_F(LightsDeathTest, BadRecordsAreInvalidParameters)
 {
-    EXPECT_EXIT(mwrLightAdd(nullptr, 1), ::testing::ExitedWithCode(255),
-                "mwlight:[0-9]+.*mwrLightAdd: Invalid Parameter");
-    EXPECT_EXIT(mwrLightAlloc(0), ::testing::ExitedWithCode(255),
-                "mwrLightAlloc: Invalid Parameter");
-    EXPECT_EXIT(mwrLightCopy(&lights[0], nullptr), ::testing::ExitedWithCode(255),
-                "mwrLightCopy: Invalid Parameter");
-    EXPECT_EXIT(mwrLightFree(nullptr), ::testing::ExitedWithCode(255),
-                "mwrLightFree: Invalid Parameter");
+    EXPECT_REPORT(mwrLightAdd(nullptr, 1), "mwlight:[0-9]+.*mwrLightAdd: Invalid Parameter");
+    EXPECT_REPORT(mwrLightAlloc(0), "mwrLightAlloc: Invalid Parameter");
+    EXPECT_REPORT(mwrLightCopy(&lights[0], nullptr), "mwrLightCopy: Invalid Parameter");
+    EXPECT_REPORT(mwrLightFree(nullptr), "mwrLightFree: Invalid Parameter");
 }
 
 } // namespace

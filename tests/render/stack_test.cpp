@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "mwreport.h"
 #include "render_fixture.h"
 
 using namespace mwtest;
@@ -128,21 +129,17 @@ TEST_F(MatrixStack, SingularModelPutsTheEyeAtTheCamera)
 
 TEST_F(MatrixStackDeathTest, PopOfTheLastEntryIsFatal)
 {
-    EXPECT_EXIT(mwrMatrixPop(1), ::testing::ExitedWithCode(255),
-                "mwrMatrixPop: Matrix stack is empty");
+    EXPECT_REPORT(mwrMatrixPop(1), "mwrMatrixPop: Matrix stack is empty");
     const mwmMATRIX t = translation(1, 2, 3);
     mwrMatrixPush(&t);
     mwrMatrixPop(0);
-    EXPECT_EXIT(mwrMatrixPop(0), ::testing::ExitedWithCode(255),
-                "mwrMatrixPop: Matrix stack is empty");
+    EXPECT_REPORT(mwrMatrixPop(0), "mwrMatrixPop: Matrix stack is empty");
 }
 
 TEST_F(MatrixStackDeathTest, NullMatrixIsAnInvalidParameter)
 {
-    EXPECT_EXIT(mwrMatrixPush(nullptr), ::testing::ExitedWithCode(255),
-                "mwrMatrixPush: Invalid Parameter");
-    EXPECT_EXIT(mwrMatrixMultiply(nullptr), ::testing::ExitedWithCode(255),
-                "mwrMatrixMultiply: Invalid Parameter");
+    EXPECT_REPORT(mwrMatrixPush(nullptr), "mwrMatrixPush: Invalid Parameter");
+    EXPECT_REPORT(mwrMatrixMultiply(nullptr), "mwrMatrixMultiply: Invalid Parameter");
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "mwreport.h"
 #include "render_fixture.h"
 
 using namespace mwtest;
@@ -347,26 +348,19 @@ TEST_F(ViewDeathTest, ClipEdgeRejectsUnknownPlanes)
 {
     const mwrTVERTEX a = eyeAt(0, 0, 5), b = eyeAt(10, 0, 5);
     mwrTVERTEX out;
-    EXPECT_EXIT(mwrClipEdge(0x40, &a, &b, &out), ::testing::ExitedWithCode(255),
-                "mwrClipEdge: Invalid Parameter");
-    EXPECT_EXIT(mwrClipEdge(MWR_CLIP_LEFT | MWR_CLIP_RIGHT, &a, &b, &out),
-                ::testing::ExitedWithCode(255), "mwrClipEdge: Invalid Parameter");
+    EXPECT_REPORT(mwrClipEdge(0x40, &a, &b, &out), "mwrClipEdge: Invalid Parameter");
+    EXPECT_REPORT(mwrClipEdge(MWR_CLIP_LEFT | MWR_CLIP_RIGHT, &a, &b, &out),
+                  "mwrClipEdge: Invalid Parameter");
 }
 
 TEST_F(ViewDeathTest, BadRecordsAreInvalidParameters)
 {
-    EXPECT_EXIT(mwrCameraAlloc(-1), ::testing::ExitedWithCode(255),
-                "mwcamera:[0-9]+.*mwrCameraAlloc: Invalid Parameter");
-    EXPECT_EXIT(mwrCameraSelect(nullptr), ::testing::ExitedWithCode(255),
-                "mwrCameraSelect: Invalid Parameter");
-    EXPECT_EXIT(mwrMaterialSelect(nullptr), ::testing::ExitedWithCode(255),
-                "mwmat:[0-9]+.*mwrMaterialSelect: Invalid Parameter");
-    EXPECT_EXIT(mwrMaterialFree(nullptr), ::testing::ExitedWithCode(255),
-                "mwrMaterialFree: Invalid Parameter");
-    EXPECT_EXIT(mwrCanvasSelect(nullptr), ::testing::ExitedWithCode(255),
-                "mwrCanvasSelect: Invalid Parameter");
-    EXPECT_EXIT(mwrCanvasAlloc(0), ::testing::ExitedWithCode(255),
-                "mwrCanvasAlloc: Invalid Parameter");
+    EXPECT_REPORT(mwrCameraAlloc(-1), "mwcamera:[0-9]+.*mwrCameraAlloc: Invalid Parameter");
+    EXPECT_REPORT(mwrCameraSelect(nullptr), "mwrCameraSelect: Invalid Parameter");
+    EXPECT_REPORT(mwrMaterialSelect(nullptr), "mwmat:[0-9]+.*mwrMaterialSelect: Invalid Parameter");
+    EXPECT_REPORT(mwrMaterialFree(nullptr), "mwrMaterialFree: Invalid Parameter");
+    EXPECT_REPORT(mwrCanvasSelect(nullptr), "mwrCanvasSelect: Invalid Parameter");
+    EXPECT_REPORT(mwrCanvasAlloc(0), "mwrCanvasAlloc: Invalid Parameter");
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 /*
- * mwreport.h - reports that throw: hooks that turn a fatal report or an
- * error report into a C++ exception, for isolated scenarios that go on after
- * a report (the kernel's own hooks are not restored). Reports that end the
- * process end it with -1.
+ * mwreport.h - reports: EXPECT_REPORT(statement, pattern) expects the
+ * statement to end the process as a report does (exit code -1, the error box
+ * on standard error matching pattern); and hooks that turn a fatal or an
+ * error report into a C++ exception instead, for isolated scenarios that go
+ * on after a report (the kernel's own hooks are not restored).
  */
 #ifndef MW_TESTS_MWREPORT_H
 #define MW_TESTS_MWREPORT_H
@@ -10,6 +11,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "mwkernel.h"
 
@@ -43,5 +46,8 @@ inline void installThrowingHooks()
 }
 
 } // namespace mwtest
+
+#define EXPECT_REPORT(statement, pattern)                                                          \
+    EXPECT_EXIT(statement, ::testing::ExitedWithCode(::mwtest::kFatalExit), pattern)
 
 #endif
