@@ -12,7 +12,6 @@
 #include "mwreport.h"
 
 using namespace inputtest;
-using ::testing::ExitedWithCode;
 
 namespace {
 

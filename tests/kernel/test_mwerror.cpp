@@ -10,8 +10,6 @@
 #include "mwtest.h"
 #include "mwwin32.h"
 
-using ::testing::ExitedWithCode;
-
 namespace {
 
 void announceExit() { std::fputs("exit function ran\n", stderr); }

@@ -8,8 +8,6 @@
 #include "mwreport.h"
 #include "mwtest.h"
 
-using ::testing::ExitedWithCode;
-
 namespace {
 
 class Files : public ::testing::Test {

@@ -12,8 +12,6 @@
 #include "mwreport.h"
 #include "mwtest.h"
 
-using ::testing::ExitedWithCode;
-
 namespace {
 
 int totalFor(int size)

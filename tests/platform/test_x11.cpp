@@ -16,7 +16,6 @@
 
 using namespace platformtest;
 using mwtest::eventually;
-using ::testing::ExitedWithCode;
 
 namespace {
 
