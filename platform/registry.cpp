@@ -321,6 +321,20 @@ LSTATUS save(const char *file, const std::vector<Key> &keys)
     return ERROR_SUCCESS;
 }
 
+// The checks of a value call before it reads the file, in the order Windows
+// makes them: the handle, the arguments, the key's access right, the file.
+LSTATUS checkValueCall(HKEY key, bool argumentsValid, REGSAM right, OpenKey &open, const char *&file)
+{
+    if (!resolve(key, open))
+        return ERROR_INVALID_HANDLE;
+    if (!argumentsValid)
+        return ERROR_INVALID_PARAMETER;
+    if (!(open.access & right))
+        return ERROR_ACCESS_DENIED;
+    file = registryFile();
+    return file ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
 } // namespace
 
 LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY result)
@@ -358,15 +372,9 @@ LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LP
                                 LPBYTE data, LPDWORD size)
 {
     OpenKey open;
-    if (!resolve(key, open))
-        return ERROR_INVALID_HANDLE;
-    if (reserved || (data && !size))
-        return ERROR_INVALID_PARAMETER;
-    if (!(open.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
-    const char *file = registryFile();
-    if (!file)
-        return ERROR_FILE_NOT_FOUND;
+    const char *file = nullptr;
+    if (LSTATUS refused = checkValueCall(key, !reserved && !(data && !size), KEY_QUERY_VALUE, open, file))
+        return refused;
 
     std::lock_guard<std::mutex> hold(fileLock);
     std::vector<Key> keys;
@@ -393,17 +401,12 @@ LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LP
 LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE *data,
                               DWORD size)
 {
+    const bool valid = !reserved && (data || !size) && (type != REG_DWORD || size == 4) &&
+                       (type == REG_SZ || type == REG_BINARY || type == REG_DWORD || type == REG_NONE);
     OpenKey open;
-    if (!resolve(key, open))
-        return ERROR_INVALID_HANDLE;
-    if (reserved || (!data && size) || (type == REG_DWORD && size != 4) ||
-        (type != REG_SZ && type != REG_BINARY && type != REG_DWORD && type != REG_NONE))
-        return ERROR_INVALID_PARAMETER;
-    if (!(open.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
-    const char *file = registryFile();
-    if (!file)
-        return ERROR_FILE_NOT_FOUND;
+    const char *file = nullptr;
+    if (LSTATUS refused = checkValueCall(key, valid, KEY_SET_VALUE, open, file))
+        return refused;
 
     std::lock_guard<std::mutex> hold(fileLock);
     std::vector<Key> keys;
