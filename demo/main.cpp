@@ -274,8 +274,8 @@ int main(int argc, char **argv)
     demoSetup();
     mwConPrintf("%s\n", kApplicationName);
     const RunResult result = demoRun(options);
-    mwDMemData("main", __LINE__);
-    mwMemData("main", __LINE__);
+    mwDMemData("main", 75);
+    mwMemData("main", 76);
     demoShutdown();
     mwShutdown();
 
