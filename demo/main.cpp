@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "lightprt.h"
 #include "mwblit.h"
@@ -199,16 +198,9 @@ void showMessage(const char *text)
 // The last frame shown in the main window, as a PNG file.
 bool saveSnapshot(const std::string &path)
 {
-    HWND window = static_cast<HWND>(mwGetMainWindow());
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    std::string error = "no frame was shown";
-    if (mwPlatformReadFrame(window, nullptr, 0, &width, &height) && width > 0 && height > 0) {
-        pixels.resize(size_t(width) * size_t(height));
-        if (mwPlatformReadFrame(window, pixels.data(), pixels.size(), &width, &height) &&
-            writeSnapshotPng(path, pixels.data(), width, height, error))
-            return true;
-    }
+    std::string error;
+    if (saveWindowSnapshot(mwGetMainWindow(), path, error))
+        return true;
     std::fprintf(stderr, "lumenfall: cannot save the snapshot %s: %s\n", path.c_str(), error.c_str());
     return false;
 }
@@ -282,8 +274,8 @@ int main(int argc, char **argv)
     demoSetup();
     mwConPrintf("%s\n", kApplicationName);
     const RunResult result = demoRun(options);
-    mwDMemData("main", __LINE__);
-    mwMemData("main", __LINE__);
+    mwDMemData("main", 75);
+    mwMemData("main", 76);
     demoShutdown();
     mwShutdown();
 

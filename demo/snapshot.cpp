@@ -3,6 +3,8 @@
 
 #include <png.h>
 
+#include "mwplatform.h"
+
 #include <vector>
 
 bool writeSnapshotPng(const std::string &path, const uint32_t *pixels, int width, int height,
@@ -29,4 +31,20 @@ bool writeSnapshotPng(const std::string &path, const uint32_t *pixels, int width
         return false;
     }
     return true;
+}
+
+bool saveWindowSnapshot(void *window, const std::string &path, std::string &error)
+{
+    const HWND handle = static_cast<HWND>(window);
+    int width = 0, height = 0;
+    if (!mwPlatformReadFrame(handle, nullptr, 0, &width, &height) || width < 1 || height < 1) {
+        error = "no frame was shown";
+        return false;
+    }
+    std::vector<uint32_t> pixels(size_t(width) * size_t(height));
+    if (!mwPlatformReadFrame(handle, pixels.data(), pixels.size(), &width, &height)) {
+        error = "the frame cannot be read";
+        return false;
+    }
+    return writeSnapshotPng(path, pixels.data(), width, height, error);
 }

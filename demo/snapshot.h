@@ -1,5 +1,6 @@
 /*
- * snapshot.h - saving the last frame the program showed as a PNG picture.
+ * snapshot.h - saving the last frame a program showed as a PNG picture.
+ * The screensaver and the example program share it.
  */
 #ifndef SNAPSHOT_H
 #define SNAPSHOT_H
@@ -12,5 +13,9 @@
  * an 8-bit RGB PNG file. Returns false with the reason in error. */
 bool writeSnapshotPng(const std::string &path, const uint32_t *pixels, int width, int height,
                       std::string &error);
+
+/* Writes the last frame shown in window (a HWND, such as the kernel's main
+ * window) as a PNG file. Returns false with the reason in error. */
+bool saveWindowSnapshot(void *window, const std::string &path, std::string &error);
 
 #endif /* SNAPSHOT_H */

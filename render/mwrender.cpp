@@ -63,10 +63,15 @@ struct ScreenPoint {
     float x, y;
 };
 
+// The screen position relative to the projection centre. The winding test
+// compares differences only, and drivers may move the centres far off: the
+// voodoo plug-in adds 2^19 to snap its coordinates to 1/16 pixel, which would
+// round away the winding of faces seen nearly edge-on (the camera close to a
+// cell wall), so the projected sx, sy are not used here.
 ScreenPoint project(const float *eye, const mwrRENDERSTATE &st)
 {
     const float oow = 1.0f / eye[2];
-    return {st.centerX + eye[0] * oow * st.scaleX, st.centerY - eye[1] * oow * st.scaleY};
+    return {eye[0] * oow * st.scaleX, -eye[1] * oow * st.scaleY};
 }
 
 // The screen position of a face corner for the winding test: a corner at or
@@ -81,9 +86,7 @@ ScreenPoint windingPoint(const mwrTVERTEX &v, const mwrTVERTEX &reference, const
         const float onNear[3] = {a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t, st.nearZ};
         return project(onNear, st);
     }
-    if (v.clip & MWR_CLIP_PENDING)
-        return project(v.eyePos, st);
-    return {v.sx, v.sy};
+    return project(v.eyePos, st);
 }
 
 // For a face whose corners all lie outside the view, though not all beyond

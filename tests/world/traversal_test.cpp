@@ -80,6 +80,30 @@ TEST_F(WorldTest, FacesTowardsTheCameraFormListTwo)
     }
 }
 
+TEST_F(WorldTest, FaceListsHoldWhereverADriverMovesTheProjectionCentres)
+{
+    // Two cells stacked in y, ahead of a camera a hair above the wall between
+    // them: the lower cell's top looks at the camera, the upper cell's bottom
+    // away from it. The voodoo plug-in moves the centres by 2^19 (and 0.05)
+    // to snap its own coordinates; the lists must not change with them.
+    mwwWORLD *world = makeWorld(1, 2, 1, {6, 6, 6}, {-3, -3, 1});
+    placeCamera(0.3f, 1e-4f, -2, 20);
+    mwrRENDERSTATE *state = mwrGetRenderState();
+    for (float offset : {0.0f, 524288.0f}) {
+        const float x = state->centerX, y = state->centerY;
+        state->centerX = state->centerX + offset + 0.05f;
+        state->centerY = state->centerY + offset + 0.05f;
+        mwrCellClassify(offset ? 2 : 1, &cellOf(world, 0, 0, 0));
+        mwrCellClassify(offset ? 2 : 1, &cellOf(world, 0, 1, 0));
+        state->centerX = x;
+        state->centerY = y;
+        const FaceLists lower = unpack(cellOf(world, 0, 0, 0).order);
+        const FaceLists upper = unpack(cellOf(world, 0, 1, 0).order);
+        EXPECT_EQ(std::count(lower.list2.begin(), lower.list2.end(), 4), 1) << "centres moved by " << offset;
+        EXPECT_EQ(std::count(upper.list1.begin(), upper.list1.end(), 1), 1) << "centres moved by " << offset;
+    }
+}
+
 TEST_F(WorldTest, FromInsideACellOnlyTheFacesAheadAreVisible)
 {
     // Standing in the middle of a 2 x 2 x 2 cell looking down +z: the far face
