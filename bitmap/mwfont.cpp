@@ -85,8 +85,10 @@ extern "C" mwbFONT *mwbFontLoad(const char *name) {
         (static_cast<uint64_t>(pageCount) > file.remaining() / PAGE_HEADER_BYTES || !mwbHeapCanHold(arrayBytes))) {
         invalid(name);
     }
-    // A count of 0 or below reaches the allocator, which reports it.
-    font->pages = static_cast<mwBITMAP *>(mwDMemAlloc(OWNER, __LINE__, static_cast<int>(arrayBytes)));
+    // A count of 0 or below reaches the allocator, which reports it (as 0
+    // bytes: a negative byte count could wrap when narrowed to an int).
+    const int allocBytes = pageCount > 0 ? static_cast<int>(arrayBytes) : 0;
+    font->pages = static_cast<mwBITMAP *>(mwDMemAlloc(OWNER, __LINE__, allocBytes));
     std::memset(font->pages, 0, arrayBytes);
     font->pageCount = pageCount;
 

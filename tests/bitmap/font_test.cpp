@@ -1,5 +1,6 @@
 // Fonts: the console font written at build time, and font files that lie.
 #include <cstring>
+#include <optional>
 #include <set>
 
 #include "bitmap_support.h"
@@ -20,7 +21,7 @@ struct FontFile {
     int cellWidth = 4, cellHeight = 4;
     mwbGLYPH glyphs[256];
     std::vector<PagePart> pages;
-    int declaredPages = -1;
+    std::optional<int32_t> declaredPages; // the page count written, when it lies
 
     FontFile() {
         for (mwbGLYPH &glyph : glyphs)
@@ -38,7 +39,7 @@ struct FontFile {
             for (int32_t v : {g.width, g.height, g.page, g.x, g.y, g.unused})
                 putLe32(out, static_cast<uint32_t>(v));
         }
-        putLe32(out, static_cast<uint32_t>(declaredPages >= 0 ? declaredPages : static_cast<int>(pages.size())));
+        putLe32(out, static_cast<uint32_t>(declaredPages.value_or(static_cast<int32_t>(pages.size()))));
         for (const PagePart &p : pages) {
             putLe32(out, p.type);
             putLe32(out, p.width);
@@ -172,6 +173,13 @@ TEST(FontDeathTest, ZeroPagesAndEmptyPagesReachTheAllocator) {
     none.pages.clear();
     const std::string nonePath = none.write("none.fnt");
     EXPECT_REPORT(mwbFontLoad(nonePath.c_str()),
+                  "\\(1h\\) mwfont:[0-9]+: mwDMemAlloc: Attempt to allocate zero or less bytes");
+    // A negative count is less than zero pages too, however its byte size
+    // would wrap when narrowed to the allocator's int.
+    FontFile negative;
+    negative.declaredPages = -336860182;
+    const std::string negativePath = negative.write("negative.fnt");
+    EXPECT_REPORT(mwbFontLoad(negativePath.c_str()),
                   "\\(1h\\) mwfont:[0-9]+: mwDMemAlloc: Attempt to allocate zero or less bytes");
     FontFile empty;
     empty.pages[0] = {MW_IMAGE_RGB_565, 0, 0, {}, {}};
