@@ -32,7 +32,7 @@ Vec referenceLight(const mwrLIGHT &light, const mwrMATERIAL &material, Vec eye, 
     const Vec color = {light.color[0], light.color[1], light.color[2]};
     const Vec diffuse = {color.x * material.diffuse[0], color.y * material.diffuse[1],
                          color.z * material.diffuse[2]};
-    const Vec spec = {color.x * material.specular[0], color.y * material.specular[1],
+    const Vec specularColor = {color.x * material.specular[0], color.y * material.specular[1],
                       color.z * material.specular[2]};
     const Vec pos = column(light.matrix, 3);
     const Vec dir = unit(column(light.matrix, 2)) * -1.0;
@@ -48,7 +48,7 @@ Vec referenceLight(const mwrLIGHT &light, const mwrMATERIAL &material, Vec eye, 
             return acc;
         acc = diffuse * d;
         if (specular)
-            acc = acc + spec * power(unit(eye - p) + dir);
+            acc = acc + specularColor * power(unit(eye - p) + dir);
         return acc;
     }
     const Vec toLight = pos - p;
@@ -69,7 +69,7 @@ Vec referenceLight(const mwrLIGHT &light, const mwrMATERIAL &material, Vec eye, 
         return acc;
     acc = diffuse * (d / dist * a);
     if (specular)
-        acc = acc + spec * (power(toLight * (1.0 / dist) + unit(eye - p)) * a);
+        acc = acc + specularColor * (power(toLight * (1.0 / dist) + unit(eye - p)) * a);
     return acc;
 }
 
