@@ -20,86 +20,86 @@ using namespace bench;
 #define GL_BGRA 0x80E1
 #endif
 
-void blendMode(int mode) {
-  glEnable(GL_BLEND);
-  switch (mode) {
-  case 1: glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
-  case 3: glBlendFunc(GL_ZERO, GL_SRC_ALPHA); break;
-  case 5: glBlendFunc(GL_ONE, GL_ONE); break;
-  default: glDisable(GL_BLEND); break;
-  }
+void blendMode(int mode)
+{
+    glEnable(GL_BLEND);
+    switch (mode) {
+    case 1: glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
+    case 3: glBlendFunc(GL_ZERO, GL_SRC_ALPHA); break;
+    case 5: glBlendFunc(GL_ONE, GL_ONE); break;
+    default: glDisable(GL_BLEND); break;
+    }
 }
 
-void BM_ScreensaverFrameLlvmpipe(benchmark::State &state) {
-  // One thread, as the board uses: llvmpipe rasterises in the caller.
-  setenv("LP_NUM_THREADS", "0", 0);
-  OSMesaContext ctx = OSMesaCreateContextExt(OSMESA_RGB_565, 16, 0, 0, nullptr);
-  std::vector<uint16_t> frame(size_t(kScreenWidth) * kScreenHeight);
-  if (!ctx || !OSMesaMakeCurrent(ctx, frame.data(), GL_UNSIGNED_SHORT_5_6_5, kScreenWidth,
-                                 kScreenHeight)) {
-    state.SkipWithError("OSMesa context not available");
-    return;
-  }
-  state.SetLabel(reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
-  OSMesaPixelStore(OSMESA_Y_UP, 0);
-  glViewport(0, 0, kScreenWidth, kScreenHeight);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, kScreenWidth, kScreenHeight, 0, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glEnable(GL_TEXTURE_2D);
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LEQUAL);
-  glDepthMask(GL_TRUE);
-  glEnable(GL_DITHER);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-
-  std::vector<uint16_t> maps[5] = {pictureMap(), grainMap(), {}, {}, {}};
-  for (int pass = 0; pass < 3; ++pass)
-    lightMap(0, pass, maps[2 + pass]);
-  GLuint tex[3];
-  glGenTextures(3, tex); // picture, grain, light map
-  for (int i = 0; i < 3; ++i) {
-    glBindTexture(GL_TEXTURE_2D, tex[i]);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA4, kMapSide, kMapSide, 0, GL_BGRA,
-                 GL_UNSIGNED_SHORT_4_4_4_4_REV, maps[i < 2 ? i : 2].data());
-  }
-  for (auto _ : state) {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    for (const Layer &layer : kLayers) {
-      const int t = layer.texture < 2 ? layer.texture : 2;
-      glBindTexture(GL_TEXTURE_2D, tex[t]);
-      if (layer.texture >= 2)
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kMapSide, kMapSide, GL_BGRA,
-                        GL_UNSIGNED_SHORT_4_4_4_4_REV, maps[layer.texture].data());
-      blendMode(layer.blendMode);
-      // Depth 1/w as the board gets it; nearer layers come later.
-      const float z = 1.0f / layer.depth - 1.0f;
-      const float s1 = kQuadU1 * 255.0f / 256.0f, t1 = kQuadV1 * 255.0f / 256.0f;
-      glColor4f(1, 1, 1, 1);
-      glBegin(GL_QUADS);
-      glTexCoord2f(0, 0);
-      glVertex3f(kQuadX0, kQuadY0, z);
-      glTexCoord2f(s1, 0);
-      glVertex3f(kQuadX1, kQuadY0, z);
-      glTexCoord2f(s1, t1);
-      glVertex3f(kQuadX1, kQuadY1, z);
-      glTexCoord2f(0, t1);
-      glVertex3f(kQuadX0, kQuadY1, z);
-      glEnd();
+void BM_ScreensaverFrameLlvmpipe(benchmark::State &state)
+{
+    // One thread, as the board uses: llvmpipe rasterises in the caller.
+    setenv("LP_NUM_THREADS", "0", 0);
+    OSMesaContext ctx = OSMesaCreateContextExt(OSMESA_RGB_565, 16, 0, 0, nullptr);
+    std::vector<uint16_t> frame(size_t(kScreenWidth) * kScreenHeight);
+    if (!ctx || !OSMesaMakeCurrent(ctx, frame.data(), GL_UNSIGNED_SHORT_5_6_5, kScreenWidth, kScreenHeight)) {
+        state.SkipWithError("OSMesa context not available");
+        return;
     }
-    glFinish();
-  }
-  state.SetItemsProcessed(int64_t(state.iterations()) * 6 * 500 * 370);
-  state.counters["frames/s"] = benchmark::Counter(double(state.iterations()),
-                                                  benchmark::Counter::kIsRate);
-  glDeleteTextures(3, tex);
-  OSMesaDestroyContext(ctx);
+    state.SetLabel(reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
+    OSMesaPixelStore(OSMESA_Y_UP, 0);
+    glViewport(0, 0, kScreenWidth, kScreenHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, kScreenWidth, kScreenHeight, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
+    glEnable(GL_DITHER);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+
+    std::vector<uint16_t> maps[5] = {pictureMap(), grainMap(), {}, {}, {}};
+    for (int pass = 0; pass < 3; ++pass)
+        lightMap(0, pass, maps[2 + pass]);
+    GLuint tex[3];
+    glGenTextures(3, tex); // picture, grain, light map
+    for (int i = 0; i < 3; ++i) {
+        glBindTexture(GL_TEXTURE_2D, tex[i]);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA4, kMapSide, kMapSide, 0, GL_BGRA,
+                     GL_UNSIGNED_SHORT_4_4_4_4_REV, maps[i < 2 ? i : 2].data());
+    }
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        for (const Layer &layer : kLayers) {
+            const int t = layer.texture < 2 ? layer.texture : 2;
+            glBindTexture(GL_TEXTURE_2D, tex[t]);
+            if (layer.texture >= 2)
+                glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kMapSide, kMapSide, GL_BGRA,
+                                GL_UNSIGNED_SHORT_4_4_4_4_REV, maps[layer.texture].data());
+            blendMode(layer.blendMode);
+            // Depth 1/w as the board gets it; nearer layers come later.
+            const float z = 1.0f / layer.depth - 1.0f;
+            const float s1 = kQuadU1 * 255.0f / 256.0f, t1 = kQuadV1 * 255.0f / 256.0f;
+            glColor4f(1, 1, 1, 1);
+            glBegin(GL_QUADS);
+            glTexCoord2f(0, 0);
+            glVertex3f(kQuadX0, kQuadY0, z);
+            glTexCoord2f(s1, 0);
+            glVertex3f(kQuadX1, kQuadY0, z);
+            glTexCoord2f(s1, t1);
+            glVertex3f(kQuadX1, kQuadY1, z);
+            glTexCoord2f(0, t1);
+            glVertex3f(kQuadX0, kQuadY1, z);
+            glEnd();
+        }
+        glFinish();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * 6 * 500 * 370);
+    state.counters["frames/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    glDeleteTextures(3, tex);
+    OSMesaDestroyContext(ctx);
 }
 BENCHMARK(BM_ScreensaverFrameLlvmpipe)->Unit(benchmark::kMicrosecond);
 

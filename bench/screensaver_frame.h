@@ -15,11 +15,11 @@ constexpr int kMapSide = 256;
 // The plug-in's blend modes used by the layers: 1 blend by vertex alpha,
 // 3 darken by texture alpha, 5 additive.
 struct Layer {
-  int texture; // 0 picture, 1 grain, 2..4 the three light maps
-  int blendMode;
-  float depth; // 1/w
+    int texture; // 0 picture, 1 grain, 2..4 the three light maps
+    int blendMode;
+    float depth; // 1/w
 };
-constexpr Layer kLayers[6] = {{0, 1, 0.9f}, {1, 3, 0.91f}, {2, 3, 1.0f},
+constexpr Layer kLayers[6] = {{0, 1, 0.9f},  {1, 3, 0.91f}, {2, 3, 1.0f},
                               {3, 5, 1.01f}, {0, 3, 1.02f}, {4, 5, 1.03f}};
 
 // Screen quad: pixels 10..509 x 10..379; s, t run 0..255 * (1 - 10/510 or 10/380).

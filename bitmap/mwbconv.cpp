@@ -33,44 +33,39 @@ struct Layout16 {
     Field r, g, b, a;
 };
 
-constexpr Layout16 layout16(int type) {
+constexpr Layout16 layout16(int type)
+{
     switch (type) {
-    case MW_IMAGE_RGB_565:
-        return {{11, 5}, {5, 6}, {0, 5}, {0, 0}};
-    case MW_IMAGE_BGR_565:
-        return {{0, 5}, {5, 6}, {11, 5}, {0, 0}};
-    case MW_IMAGE_RGBA_4444:
-        return {{12, 4}, {8, 4}, {4, 4}, {0, 4}};
-    case MW_IMAGE_BGRA_4444:
-        return {{4, 4}, {8, 4}, {12, 4}, {0, 4}};
-    case MW_IMAGE_ARGB_4444:
-        return {{8, 4}, {4, 4}, {0, 4}, {12, 4}};
-    case MW_IMAGE_ABGR_4444:
-        return {{0, 4}, {4, 4}, {8, 4}, {12, 4}};
-    case MW_IMAGE_RGBA_5551:
-        return {{11, 5}, {6, 5}, {1, 5}, {0, 1}};
-    case MW_IMAGE_BGRA_5551:
-        return {{1, 5}, {6, 5}, {11, 5}, {0, 1}};
-    case MW_IMAGE_ARGB_1555:
-        return {{10, 5}, {5, 5}, {0, 5}, {15, 1}};
-    default: /* MW_IMAGE_ABGR_1555 */
-        return {{0, 5}, {5, 5}, {10, 5}, {15, 1}};
+    case MW_IMAGE_RGB_565: return {{11, 5}, {5, 6}, {0, 5}, {0, 0}};
+    case MW_IMAGE_BGR_565: return {{0, 5}, {5, 6}, {11, 5}, {0, 0}};
+    case MW_IMAGE_RGBA_4444: return {{12, 4}, {8, 4}, {4, 4}, {0, 4}};
+    case MW_IMAGE_BGRA_4444: return {{4, 4}, {8, 4}, {12, 4}, {0, 4}};
+    case MW_IMAGE_ARGB_4444: return {{8, 4}, {4, 4}, {0, 4}, {12, 4}};
+    case MW_IMAGE_ABGR_4444: return {{0, 4}, {4, 4}, {8, 4}, {12, 4}};
+    case MW_IMAGE_RGBA_5551: return {{11, 5}, {6, 5}, {1, 5}, {0, 1}};
+    case MW_IMAGE_BGRA_5551: return {{1, 5}, {6, 5}, {11, 5}, {0, 1}};
+    case MW_IMAGE_ARGB_1555: return {{10, 5}, {5, 5}, {0, 5}, {15, 1}};
+    default: /* MW_IMAGE_ABGR_1555 */ return {{0, 5}, {5, 5}, {10, 5}, {15, 1}};
     }
 }
 
 // An n-bit field becomes 8 bits by a left shift; the low bits stay 0.
-constexpr uint8_t widen(unsigned word, Field field) {
+constexpr uint8_t widen(unsigned word, Field field)
+{
     return field.bits == 0
                ? 0
                : static_cast<uint8_t>(((word >> field.shift) & ((1u << field.bits) - 1)) << (8 - field.bits));
 }
 
 // 8 bits become n by a right shift: truncation, no rounding.
-constexpr unsigned narrow(uint8_t value, Field field) {
+constexpr unsigned narrow(uint8_t value, Field field)
+{
     return field.bits == 0 ? 0 : static_cast<unsigned>(value >> (8 - field.bits)) << field.shift;
 }
 
-template <int Type> void decode16(const uint8_t *source, uint8_t *rgba, int count, const Palette &) {
+template <int Type>
+void decode16(const uint8_t *source, uint8_t *rgba, int count, const Palette &)
+{
     constexpr Layout16 layout = layout16(Type);
     for (int i = 0; i < count; i++, source += 2, rgba += 4) {
         const unsigned word = source[0] | source[1] << 8;
@@ -81,11 +76,13 @@ template <int Type> void decode16(const uint8_t *source, uint8_t *rgba, int coun
     }
 }
 
-template <int Type> void encode16(const uint8_t *rgba, uint8_t *target, int count) {
+template <int Type>
+void encode16(const uint8_t *rgba, uint8_t *target, int count)
+{
     constexpr Layout16 layout = layout16(Type);
     for (int i = 0; i < count; i++, rgba += 4, target += 2) {
-        const unsigned word = narrow(rgba[0], layout.r) | narrow(rgba[1], layout.g) | narrow(rgba[2], layout.b) |
-                              narrow(rgba[3], layout.a);
+        const unsigned word = narrow(rgba[0], layout.r) | narrow(rgba[1], layout.g) |
+                              narrow(rgba[2], layout.b) | narrow(rgba[3], layout.a);
         target[0] = static_cast<uint8_t>(word);
         target[1] = static_cast<uint8_t>(word >> 8);
     }
@@ -94,7 +91,8 @@ template <int Type> void encode16(const uint8_t *rgba, uint8_t *target, int coun
 //---- 24- and 32-bit types: byte offsets of R, G, B and A (-1: none)
 
 template <int R, int G, int B, int A, int Bytes>
-void decodeBytes(const uint8_t *source, uint8_t *rgba, int count, const Palette &) {
+void decodeBytes(const uint8_t *source, uint8_t *rgba, int count, const Palette &)
+{
     for (int i = 0; i < count; i++, source += Bytes, rgba += 4) {
         rgba[0] = source[R];
         rgba[1] = source[G];
@@ -107,7 +105,9 @@ void decodeBytes(const uint8_t *source, uint8_t *rgba, int count, const Palette 
     }
 }
 
-template <int R, int G, int B, int A, int Bytes> void encodeBytes(const uint8_t *rgba, uint8_t *target, int count) {
+template <int R, int G, int B, int A, int Bytes>
+void encodeBytes(const uint8_t *rgba, uint8_t *target, int count)
+{
     for (int i = 0; i < count; i++, rgba += 4, target += Bytes) {
         target[R] = rgba[0];
         target[G] = rgba[1];
@@ -122,7 +122,9 @@ template <int R, int G, int B, int A, int Bytes> void encodeBytes(const uint8_t 
 
 // Leftmost pixel in the most significant bits. An index beyond the palette
 // gives black: the palette may be shorter than the type can address.
-template <int Bits> void decodePalette(const uint8_t *source, uint8_t *rgba, int count, const Palette &palette) {
+template <int Bits>
+void decodePalette(const uint8_t *source, uint8_t *rgba, int count, const Palette &palette)
+{
     constexpr int perByte = 8 / Bits;
     constexpr unsigned mask = (1u << Bits) - 1;
     for (int i = 0; i < count; i++, rgba += 4) {
@@ -137,7 +139,9 @@ template <int Bits> void decodePalette(const uint8_t *source, uint8_t *rgba, int
     }
 }
 
-template <int Bits> void encodePalette(const uint8_t *, uint8_t *, int) {
+template <int Bits>
+void encodePalette(const uint8_t *, uint8_t *, int)
+{
     mwFatal("encodePAL_%d: cannot encode to palette data", Bits);
 }
 
@@ -192,7 +196,8 @@ const Encoder encoders[MW_IMAGE_TYPE_COUNT] = {
 
 } // namespace
 
-extern "C" int mwbConvert(mwBITMAP *bitmap, int newType) {
+extern "C" int mwbConvert(mwBITMAP *bitmap, int newType)
+{
     if (!bitmap || newType < 1 || newType >= MW_IMAGE_TYPE_COUNT) {
         mwError(OWNER, __LINE__, "mwbConvert", MW_ERR_INVALID_PARAMETER);
     }
@@ -208,8 +213,9 @@ extern "C" int mwbConvert(mwBITMAP *bitmap, int newType) {
     if (newSize > INT32_MAX) {
         mwError(OWNER, __LINE__, "mwbConvert", MW_ERR_OUT_OF_MEMORY);
     }
-    uint8_t *target =
-        newSize > 0 ? static_cast<uint8_t *>(mwDMemAlloc(OWNER, __LINE__, static_cast<int>(newSize))) : nullptr;
+    uint8_t *target = newSize > 0
+                          ? static_cast<uint8_t *>(mwDMemAlloc(OWNER, __LINE__, static_cast<int>(newSize)))
+                          : nullptr;
 
     const int oldBits = mwbBitsPerPixel(oldType);
     const int newBits = mwbBitsPerPixel(newType);

@@ -6,7 +6,8 @@
 
 #include "mwkernel.h"
 
-bool mwbFileReader::open(const char *name) {
+bool mwbFileReader::open(const char *name)
+{
     if (!mwFileExists(owner_, line_, name)) {
         return false;
     }
@@ -14,7 +15,8 @@ bool mwbFileReader::open(const char *name) {
     return true;
 }
 
-void mwbFileReader::openOrFail(const char *name) {
+void mwbFileReader::openOrFail(const char *name)
+{
     close();
     stream_ = mwFileOpen(owner_, line_, name, MW_FILE_READ);
     const int size = mwFileSize(owner_, line_, stream_);
@@ -23,7 +25,8 @@ void mwbFileReader::openOrFail(const char *name) {
     bufferLength_ = 0;
 }
 
-void mwbFileReader::close() {
+void mwbFileReader::close()
+{
     if (stream_) {
         mwFileClose(owner_, line_, stream_);
         stream_ = nullptr;
@@ -34,7 +37,8 @@ void mwbFileReader::close() {
 
 void mwbFileReader::seek(uint64_t position) { position_ = std::min(position, size_); }
 
-void mwbFileReader::refill() {
+void mwbFileReader::refill()
+{
     if (streamAt_ != position_) {
         // The file layer takes int offsets; it also reports sizes as int, so
         // every position within size_ fits.
@@ -52,7 +56,8 @@ void mwbFileReader::refill() {
     }
 }
 
-void mwbFileReader::read(void *buffer, uint64_t count) {
+void mwbFileReader::read(void *buffer, uint64_t count)
+{
     auto *out = static_cast<uint8_t *>(buffer);
     while (count > 0 && position_ < size_) {
         if (position_ < bufferStart_ || position_ >= bufferStart_ + bufferLength_) {
@@ -71,7 +76,8 @@ void mwbFileReader::read(void *buffer, uint64_t count) {
     }
 }
 
-uint8_t mwbFileReader::byte() {
+uint8_t mwbFileReader::byte()
+{
     if (position_ >= bufferStart_ && position_ < bufferStart_ + bufferLength_) {
         return buffer_[position_++ - bufferStart_];
     }
@@ -80,25 +86,29 @@ uint8_t mwbFileReader::byte() {
     return value;
 }
 
-uint16_t mwbFileReader::le16() {
+uint16_t mwbFileReader::le16()
+{
     uint8_t b[2];
     read(b, 2);
     return static_cast<uint16_t>(b[0] | b[1] << 8);
 }
 
-uint32_t mwbFileReader::le32() {
+uint32_t mwbFileReader::le32()
+{
     uint8_t b[4];
     read(b, 4);
     return b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
 }
 
-uint16_t mwbFileReader::be16() {
+uint16_t mwbFileReader::be16()
+{
     uint8_t b[2];
     read(b, 2);
     return static_cast<uint16_t>(b[0] << 8 | b[1]);
 }
 
-uint32_t mwbFileReader::be32() {
+uint32_t mwbFileReader::be32()
+{
     uint8_t b[4];
     read(b, 4);
     return static_cast<uint32_t>(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];

@@ -40,7 +40,8 @@ template <typename Record, void (*Free)(Record *)>
 class mwbFreeGuard {
 public:
     explicit mwbFreeGuard(Record *record) : record_(record) {}
-    ~mwbFreeGuard() {
+    ~mwbFreeGuard()
+    {
         if (record_) {
             Free(record_);
         }
@@ -48,7 +49,8 @@ public:
     mwbFreeGuard(const mwbFreeGuard &) = delete;
     mwbFreeGuard &operator=(const mwbFreeGuard &) = delete;
     Record *get() const { return record_; }
-    Record *release() {
+    Record *release()
+    {
         Record *record = record_;
         record_ = nullptr;
         return record;

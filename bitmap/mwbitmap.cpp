@@ -16,14 +16,16 @@ const uint8_t bitsPerPixel[MW_IMAGE_TYPE_COUNT] = {0,  1,  4,  8,  16, 16, 16, 1
                                                    16, 16, 16, 16, 24, 24, 32, 32, 32, 32};
 const uint8_t alphaBits[MW_IMAGE_TYPE_COUNT] = {0, 0, 0, 0, 0, 0, 4, 4, 4, 4, 1, 1, 1, 1, 0, 0, 8, 8, 8, 8};
 const char *const typeNames[MW_IMAGE_TYPE_COUNT] = {
-    "MW_IMAGE_UNKNOWN",   "MW_IMAGE_PAL_1",     "MW_IMAGE_PAL_4",     "MW_IMAGE_PAL_8",     "MW_IMAGE_RGB_565",
-    "MW_IMAGE_BGR_565",   "MW_IMAGE_RGBA_4444", "MW_IMAGE_BGRA_4444", "MW_IMAGE_ARGB_4444", "MW_IMAGE_ABGR_4444",
-    "MW_IMAGE_RGBA_5551", "MW_IMAGE_BGRA_5551", "MW_IMAGE_ARGB_1555", "MW_IMAGE_ABGR_1555", "MW_IMAGE_RGB_888",
-    "MW_IMAGE_BGR_888",   "MW_IMAGE_RGBA_8888", "MW_IMAGE_BGRA_8888", "MW_IMAGE_ARGB_8888", "MW_IMAGE_ABGR_8888"};
+    "MW_IMAGE_UNKNOWN",   "MW_IMAGE_PAL_1",     "MW_IMAGE_PAL_4",     "MW_IMAGE_PAL_8",
+    "MW_IMAGE_RGB_565",   "MW_IMAGE_BGR_565",   "MW_IMAGE_RGBA_4444", "MW_IMAGE_BGRA_4444",
+    "MW_IMAGE_ARGB_4444", "MW_IMAGE_ABGR_4444", "MW_IMAGE_RGBA_5551", "MW_IMAGE_BGRA_5551",
+    "MW_IMAGE_ARGB_1555", "MW_IMAGE_ABGR_1555", "MW_IMAGE_RGB_888",   "MW_IMAGE_BGR_888",
+    "MW_IMAGE_RGBA_8888", "MW_IMAGE_BGRA_8888", "MW_IMAGE_ARGB_8888", "MW_IMAGE_ABGR_8888"};
 
 bool validType(int type) { return type >= 0 && type < MW_IMAGE_TYPE_COUNT; }
 
-bool equalIgnoringCase(const char *a, const char *b) {
+bool equalIgnoringCase(const char *a, const char *b)
+{
     for (; *a && *b; a++, b++) {
         if (std::toupper(static_cast<unsigned char>(*a)) != std::toupper(static_cast<unsigned char>(*b))) {
             return false;
@@ -35,7 +37,8 @@ bool equalIgnoringCase(const char *a, const char *b) {
 // The last four characters of name in upper case; empty when it is shorter.
 struct Extension {
     char text[5] = {};
-    explicit Extension(const char *name) {
+    explicit Extension(const char *name)
+    {
         const size_t length = std::strlen(name);
         if (length < 4) {
             return;
@@ -57,7 +60,8 @@ int64_t mwbImageBytes(int type, int64_t width, int64_t height) { return height *
 
 bool mwbHeapCanHold(int64_t bytes) { return bytes >= 0 && bytes <= mwDMemSize(); }
 
-bool mwbPictureFits(int type, int64_t width, int64_t height) {
+bool mwbPictureFits(int type, int64_t width, int64_t height)
+{
     // Both sides come from 16- or 32-bit file fields, so the product cannot
     // overflow 64 bits.
     if (width < 1 || height < 1 || width > INT32_MAX || height > INT32_MAX) {
@@ -67,7 +71,8 @@ bool mwbPictureFits(int type, int64_t width, int64_t height) {
     return bytes <= INT32_MAX && mwbHeapCanHold(bytes);
 }
 
-bool mwbHoldsRows(const mwBITMAP *bitmap) {
+bool mwbHoldsRows(const mwBITMAP *bitmap)
+{
     if (!validType(bitmap->type) || bitmap->width < 0 || bitmap->height < 0) {
         return false;
     }
@@ -75,7 +80,8 @@ bool mwbHoldsRows(const mwBITMAP *bitmap) {
     return bytes == 0 || (bitmap->data && bitmap->size >= bytes);
 }
 
-mwBITMAP *mwbNewBitmap(const char *owner, int line, int type, int width, int height) {
+mwBITMAP *mwbNewBitmap(const char *owner, int line, int type, int width, int height)
+{
     auto *bitmap = static_cast<mwBITMAP *>(mwDMemAlloc(owner, line, sizeof(mwBITMAP)));
     std::memset(bitmap, 0, sizeof *bitmap);
     bitmap->type = type;
@@ -89,7 +95,8 @@ mwBITMAP *mwbNewBitmap(const char *owner, int line, int type, int width, int hei
     return bitmap;
 }
 
-uint8_t *mwbDuplicate(const char *owner, int line, const void *source, int size) {
+uint8_t *mwbDuplicate(const char *owner, int line, const void *source, int size)
+{
     if (size <= 0) {
         return nullptr;
     }
@@ -100,23 +107,29 @@ uint8_t *mwbDuplicate(const char *owner, int line, const void *source, int size)
 
 //---- Image type tables
 
-extern "C" int mwbBitsPerPixel(int type) {
+extern "C" int mwbBitsPerPixel(int type)
+{
     if (!validType(type)) {
         mwFatal("mwbBitsPerPixel: unknown image type %d", type);
     }
     return bitsPerPixel[type];
 }
 
-extern "C" int mwbAlphaBits(int type) {
+extern "C" int mwbAlphaBits(int type)
+{
     if (!validType(type)) {
         mwFatal("mwbAlphaBits: unknown image type %d", type);
     }
     return alphaBits[type];
 }
 
-extern "C" const char *mwbImageTypeName(int type) { return typeNames[validType(type) ? type : MW_IMAGE_UNKNOWN]; }
+extern "C" const char *mwbImageTypeName(int type)
+{
+    return typeNames[validType(type) ? type : MW_IMAGE_UNKNOWN];
+}
 
-extern "C" int mwbImageTypeFromName(const char *text) {
+extern "C" int mwbImageTypeFromName(const char *text)
+{
     if (!text) {
         return MW_IMAGE_UNKNOWN;
     }
@@ -130,7 +143,8 @@ extern "C" int mwbImageTypeFromName(const char *text) {
 
 //---- Records
 
-extern "C" mwBITMAP *mwbCreate(int type, int width, int height) {
+extern "C" mwBITMAP *mwbCreate(int type, int width, int height)
+{
     if (!validType(type)) {
         mwFatal("mwbCreate: unknown image type %d", type);
     }
@@ -144,7 +158,8 @@ extern "C" mwBITMAP *mwbCreate(int type, int width, int height) {
     return mwbNewBitmap(OWNER, __LINE__, type, width, height);
 }
 
-extern "C" mwBITMAP *mwbCopy(const mwBITMAP *bitmap) {
+extern "C" mwBITMAP *mwbCopy(const mwBITMAP *bitmap)
+{
     if (!bitmap) {
         mwError(OWNER, __LINE__, "mwbCopy", MW_ERR_INVALID_PARAMETER);
     }
@@ -160,7 +175,8 @@ extern "C" mwBITMAP *mwbCopy(const mwBITMAP *bitmap) {
     return copy;
 }
 
-extern "C" mwBITMAP *mwbCrop(const mwBITMAP *bitmap, int x, int y, int width, int height) {
+extern "C" mwBITMAP *mwbCrop(const mwBITMAP *bitmap, int x, int y, int width, int height)
+{
     // Sums in 64 bits: x + width must not wrap past the check.
     if (!bitmap || x < 0 || y < 0 || width < 0 || height < 0 || int64_t{x} + width > bitmap->width ||
         int64_t{y} + height > bitmap->height || !mwbHoldsRows(bitmap)) {
@@ -184,7 +200,8 @@ extern "C" mwBITMAP *mwbCrop(const mwBITMAP *bitmap, int x, int y, int width, in
     return crop;
 }
 
-extern "C" void mwbFree(mwBITMAP *bitmap) {
+extern "C" void mwbFree(mwBITMAP *bitmap)
+{
     if (!bitmap) {
         mwError(OWNER, __LINE__, "mwbFree", MW_ERR_INVALID_PARAMETER);
     }
@@ -200,7 +217,8 @@ extern "C" void mwbFree(mwBITMAP *bitmap) {
 
 //---- Files by extension
 
-extern "C" mwBITMAP *mwbLoad(const char *name) {
+extern "C" mwBITMAP *mwbLoad(const char *name)
+{
     if (!name) {
         mwError(OWNER, __LINE__, "mwbLoad", MW_ERR_INVALID_PARAMETER);
     }
@@ -220,7 +238,8 @@ extern "C" mwBITMAP *mwbLoad(const char *name) {
     mwFatal("mwbLoad: \"%s\" unsupported file format", name);
 }
 
-extern "C" int mwbSave(const char *name, const mwBITMAP *bitmap) {
+extern "C" int mwbSave(const char *name, const mwBITMAP *bitmap)
+{
     if (!name || !bitmap) {
         mwError(OWNER, __LINE__, "mwbSave", MW_ERR_INVALID_PARAMETER);
     }

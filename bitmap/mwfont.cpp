@@ -19,26 +19,29 @@ constexpr int MAX_PALETTE_BYTES = 768;
 
 int32_t readInt(mwbFileReader &file) { return static_cast<int32_t>(file.le32()); }
 
-bool pageSizesAgree(const mwBITMAP &page) {
+bool pageSizesAgree(const mwBITMAP &page)
+{
     if (page.type < 0 || page.type >= MW_IMAGE_TYPE_COUNT || page.width < 0 || page.height < 0) {
         return false;
     }
     const int bits = mwbBitsPerPixel(page.type);
     const bool paletteType = page.type >= MW_IMAGE_PAL_1 && page.type <= MW_IMAGE_PAL_8;
     // A palette type needs every entry its indices can reach.
-    const bool paletteAgrees =
-        paletteType ? page.paletteSize == 3 << bits
-                    : page.paletteSize >= 0 && page.paletteSize <= MAX_PALETTE_BYTES && page.paletteSize % 3 == 0;
+    const bool paletteAgrees = paletteType ? page.paletteSize == 3 << bits
+                                           : page.paletteSize >= 0 && page.paletteSize <= MAX_PALETTE_BYTES &&
+                                                 page.paletteSize % 3 == 0;
     // A size of 0 is left to the allocator, which reports it.
-    return paletteAgrees && (page.size == 0 || page.size == mwbImageBytes(page.type, page.width, page.height));
+    return paletteAgrees &&
+           (page.size == 0 || page.size == mwbImageBytes(page.type, page.width, page.height));
 }
 
-bool glyphInsidePage(const mwbGLYPH &glyph, const mwbFONT &font) {
+bool glyphInsidePage(const mwbGLYPH &glyph, const mwbFONT &font)
+{
     if (glyph.page == -1) {
         return true;
     }
-    if (glyph.page < 0 || glyph.page >= font.pageCount || glyph.width < 0 || glyph.height < 0 || glyph.x < 0 ||
-        glyph.y < 0) {
+    if (glyph.page < 0 || glyph.page >= font.pageCount || glyph.width < 0 || glyph.height < 0 ||
+        glyph.x < 0 || glyph.y < 0) {
         return false;
     }
     const mwBITMAP &page = font.pages[glyph.page];
@@ -47,7 +50,8 @@ bool glyphInsidePage(const mwbGLYPH &glyph, const mwbFONT &font) {
 
 } // namespace
 
-extern "C" mwbFONT *mwbFontLoad(const char *name) {
+extern "C" mwbFONT *mwbFontLoad(const char *name)
+{
     if (!name) {
         mwError(OWNER, __LINE__, "mwbFontLoad", MW_ERR_INVALID_PARAMETER);
     }
@@ -81,8 +85,8 @@ extern "C" mwbFONT *mwbFontLoad(const char *name) {
     const int32_t pageCount = readInt(file);
     // Every page takes at least its header in the file.
     const int64_t arrayBytes = int64_t{pageCount} * int64_t{sizeof(mwBITMAP)};
-    if (pageCount > 0 &&
-        (static_cast<uint64_t>(pageCount) > file.remaining() / PAGE_HEADER_BYTES || !mwbHeapCanHold(arrayBytes))) {
+    if (pageCount > 0 && (static_cast<uint64_t>(pageCount) > file.remaining() / PAGE_HEADER_BYTES ||
+                          !mwbHeapCanHold(arrayBytes))) {
         invalid(name);
     }
     // A count of 0 or below reaches the allocator, which reports it (as 0
@@ -120,7 +124,8 @@ extern "C" mwbFONT *mwbFontLoad(const char *name) {
     return guard.release();
 }
 
-extern "C" void mwbFontFree(mwbFONT *font) {
+extern "C" void mwbFontFree(mwbFONT *font)
+{
     if (!font) {
         mwError(OWNER, __LINE__, "mwbFontFree", MW_ERR_INVALID_PARAMETER);
     }

@@ -28,8 +28,10 @@ bool isId(const uint8_t *id, const char *text) { return std::memcmp(id, text, 4)
 class RowPacker {
 public:
     RowPacker(int bits, int64_t width, int64_t pitch)
-        : bits_(bits), mask_((1u << bits) - 1), stored_(std::min(width, pitch * 8 / bits)) {}
-    void put(uint8_t *row, int64_t x, uint8_t value) const {
+        : bits_(bits), mask_((1u << bits) - 1), stored_(std::min(width, pitch * 8 / bits))
+    {}
+    void put(uint8_t *row, int64_t x, uint8_t value) const
+    {
         if (x >= stored_) {
             return;
         }
@@ -43,7 +45,8 @@ private:
     int64_t stored_;
 };
 
-mwBITMAP *decodeBody(mwbFileReader &file, const BitmapHeader &header, const uint8_t *cmap, int entries) {
+mwBITMAP *decodeBody(mwbFileReader &file, const BitmapHeader &header, const uint8_t *cmap, int entries)
+{
     const int type = header.planes == 1   ? MW_IMAGE_PAL_1
                      : header.planes == 4 ? MW_IMAGE_PAL_4
                      : header.planes == 8 ? MW_IMAGE_PAL_8
@@ -94,7 +97,8 @@ mwBITMAP *decodeBody(mwbFileReader &file, const BitmapHeader &header, const uint
 
 } // namespace
 
-extern "C" mwBITMAP *mwbLBMLoad(const char *name) {
+extern "C" mwBITMAP *mwbLBMLoad(const char *name)
+{
     if (!name) {
         mwError(OWNER, __LINE__, "mwbLBMLoad", MW_ERR_INVALID_PARAMETER);
     }

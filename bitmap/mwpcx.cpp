@@ -17,7 +17,9 @@ constexpr uint8_t RUN_ABOVE = 0xC0; // a byte above this starts a run of (byte &
 // Decodes one plane line of bytesPerLine values and stores the first width
 // of them at out[0], out[step], out[2 * step] ... A run never carries into
 // the next line.
-void decodePlaneLine(mwbFileReader &file, bool runLength, int64_t bytesPerLine, int64_t width, uint8_t *out, int step) {
+void decodePlaneLine(mwbFileReader &file, bool runLength, int64_t bytesPerLine, int64_t width, uint8_t *out,
+                     int step)
+{
     int64_t produced = 0;
     // Past the end of the file every value is 0, which the zeroed pixels
     // already hold, so stopping there changes nothing.
@@ -38,7 +40,8 @@ void decodePlaneLine(mwbFileReader &file, bool runLength, int64_t bytesPerLine, 
 
 } // namespace
 
-extern "C" mwBITMAP *mwbPCXLoad(const char *name) {
+extern "C" mwBITMAP *mwbPCXLoad(const char *name)
+{
     if (!name) {
         mwError(OWNER, __LINE__, "mwbPCXLoad", MW_ERR_INVALID_PARAMETER);
     }

@@ -64,7 +64,7 @@ struct mwbOCTNODE {
 // with the number of distinct colours. Past a budget of a quarter of the
 // dynamic heap it is reduced early, so that photographs fit.
 class Octree {
-  public:
+public:
     Octree(int colours, int mode) : colours_(colours), mode_(mode)
     {
         constexpr int64_t nodeBytes = sizeof(mwbOCTNODE) + 64; // with the heap's block header
@@ -86,8 +86,7 @@ class Octree {
             if (node->isLeaf || node->level >= maxDepth_)
                 break;
             const int shift = 7 - node->level;
-            const int index =
-                ((c.r >> shift) & 1) << 2 | ((c.g >> shift) & 1) << 1 | ((c.b >> shift) & 1);
+            const int index = ((c.r >> shift) & 1) << 2 | ((c.g >> shift) & 1) << 1 | ((c.b >> shift) & 1);
             if (!node->child[index]) {
                 node->child[index] = newNode(node->level + 1);
                 if (++node->childCount > 1 && !node->inList)
@@ -138,7 +137,7 @@ class Octree {
         return next;
     }
 
-  private:
+private:
     mwbOCTNODE *newNode(int level)
     {
         auto *node = static_cast<mwbOCTNODE *>(mwDMemAlloc(kOwner, __LINE__, sizeof(mwbOCTNODE)));
@@ -265,13 +264,10 @@ int mwbPaletteTypeFor(int colours)
     return colours > 16 ? MW_IMAGE_PAL_8 : colours > 2 ? MW_IMAGE_PAL_4 : MW_IMAGE_PAL_1;
 }
 
-int mwbPaletteBytesFor(int colours)
-{
-    return colours > 16 ? 768 : colours > 2 ? 48 : 6;
-}
+int mwbPaletteBytesFor(int colours) { return colours > 16 ? 768 : colours > 2 ? 48 : 6; }
 
-void mwbFitIndexed(mwBITMAP *bitmap, const uint8_t *palette, int searched, int type,
-                   int paletteBytes, const char *function)
+void mwbFitIndexed(mwBITMAP *bitmap, const uint8_t *palette, int searched, int type, int paletteBytes,
+                   const char *function)
 {
     // Every searched entry must be addressable by an index of the type.
     const int bits = mwbBitsPerPixel(type);
@@ -289,8 +285,7 @@ void mwbFitIndexed(mwBITMAP *bitmap, const uint8_t *palette, int searched, int t
     const int64_t size = pitch * height;
     // Pixels that would not complete the last byte of a row are not stored.
     const int64_t storedPixels = pitch * 8 / bits;
-    uint8_t *data =
-        size > 0 ? static_cast<uint8_t *>(mwDMemAlloc(kOwner, __LINE__, int(size))) : nullptr;
+    uint8_t *data = size > 0 ? static_cast<uint8_t *>(mwDMemAlloc(kOwner, __LINE__, int(size))) : nullptr;
 
     Rgb lastColour = {};
     int lastIndex = nearestEntry(entries, searched, lastColour);
@@ -339,8 +334,8 @@ void mwbFitToPalette(mwBITMAP *bitmap, const uint8_t *palette, int colours)
 {
     if (!bitmap || !palette || colours < 1 || colours > kMaxEntries)
         mwError(kOwner, __LINE__, "mwbFitToPalette", MW_ERR_INVALID_PARAMETER);
-    mwbFitIndexed(bitmap, palette, colours, mwbPaletteTypeFor(colours),
-                  mwbPaletteBytesFor(colours), "mwbFitToPalette");
+    mwbFitIndexed(bitmap, palette, colours, mwbPaletteTypeFor(colours), mwbPaletteBytesFor(colours),
+                  "mwbFitToPalette");
 }
 
 void mwbQuantize(mwBITMAP *bitmap, int colours, int mode)
@@ -364,8 +359,8 @@ void mwbQuantize(mwBITMAP *bitmap, int colours, int mode)
     }
     // Only the entries the tree filled are candidates: the black entries
     // after them are no colour of the picture.
-    mwbFitIndexed(bitmap, palette, filled, mwbPaletteTypeFor(colours),
-                  mwbPaletteBytesFor(colours), "mwbQuantize");
+    mwbFitIndexed(bitmap, palette, filled, mwbPaletteTypeFor(colours), mwbPaletteBytesFor(colours),
+                  "mwbQuantize");
 }
 
 } // extern "C"

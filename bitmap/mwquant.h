@@ -17,7 +17,7 @@ int mwbPaletteBytesFor(int colours);
 // type `type` carrying paletteBytes (0..768) of palette: the searched
 // entries, then black. The entries are copied before the bitmap changes, so
 // palette may be the bitmap's own. `function` names the caller in reports.
-void mwbFitIndexed(mwBITMAP *bitmap, const uint8_t *palette, int searched, int type,
-                   int paletteBytes, const char *function);
+void mwbFitIndexed(mwBITMAP *bitmap, const uint8_t *palette, int searched, int type, int paletteBytes,
+                   const char *function);
 
 #endif // MWQUANT_H

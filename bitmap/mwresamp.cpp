@@ -58,8 +58,8 @@ bool isPaletteType(int type)
     return type == MW_IMAGE_PAL_1 || type == MW_IMAGE_PAL_4 || type == MW_IMAGE_PAL_8;
 }
 
-void resampleRgba(const uint8_t *source, int sourceWidth, int sourceHeight, uint8_t *target,
-                  int width, int height, Tap *columns)
+void resampleRgba(const uint8_t *source, int sourceWidth, int sourceHeight, uint8_t *target, int width,
+                  int height, Tap *columns)
 {
     for (int i = 0; i < width; ++i)
         columns[i] = tapFor(i, sourceWidth, width);
@@ -109,8 +109,7 @@ extern "C" int mwbResample(mwBITMAP *bitmap, int width, int height, int /*filter
     mwbConvert(bitmap, MW_IMAGE_RGBA_8888);
     auto *data = static_cast<uint8_t *>(mwDMemAlloc(kOwner, __LINE__, int(bytes)));
     if (bitmap->width > 0 && bitmap->height > 0) {
-        auto *columns =
-            static_cast<Tap *>(mwDMemAlloc(kOwner, __LINE__, int(tapBytes)));
+        auto *columns = static_cast<Tap *>(mwDMemAlloc(kOwner, __LINE__, int(tapBytes)));
         resampleRgba(bitmap->data, bitmap->width, bitmap->height, data, width, height, columns);
         mwDMemFree(kOwner, __LINE__, columns);
     } else {
@@ -124,8 +123,7 @@ extern "C" int mwbResample(mwBITMAP *bitmap, int width, int height, int /*filter
     bitmap->size = int32_t(bytes);
 
     if (isPaletteType(type))
-        mwbFitIndexed(bitmap, palette.entries, palette.bytes / 3, type, palette.bytes,
-                      "mwbResample");
+        mwbFitIndexed(bitmap, palette.entries, palette.bytes / 3, type, palette.bytes, "mwbResample");
     else
         mwbConvert(bitmap, type);
     return 1;

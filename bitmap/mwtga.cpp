@@ -19,7 +19,8 @@ constexpr uint8_t TOP_ROW_FIRST = 0x20;
 
 } // namespace
 
-extern "C" mwBITMAP *mwbTGALoad(const char *name) {
+extern "C" mwBITMAP *mwbTGALoad(const char *name)
+{
     if (!name) {
         mwError(OWNER, __LINE__, "mwbTGALoad", MW_ERR_INVALID_PARAMETER);
     }
@@ -65,7 +66,8 @@ extern "C" mwBITMAP *mwbTGALoad(const char *name) {
     return bitmap;
 }
 
-extern "C" int mwbTGASave(const mwBITMAP *bitmap, const char *name) {
+extern "C" int mwbTGASave(const mwBITMAP *bitmap, const char *name)
+{
     if (!bitmap || !name || bitmap->size < 0 || (bitmap->size > 0 && !bitmap->data)) {
         mwError(OWNER, __LINE__, "mwbTGASave", MW_ERR_INVALID_PARAMETER);
     }

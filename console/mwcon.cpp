@@ -39,10 +39,7 @@ Console con;
 char printBuffer[MW_CON_PRINT_MAX];
 char printAtBuffer[MW_CON_PRINT_MAX];
 
-bool on()
-{
-    return con.font != nullptr;
-}
+bool on() { return con.font != nullptr; }
 
 char *lineAt(int index)
 {
@@ -181,14 +178,9 @@ void mwConPuts(const char *text)
         if (con.column >= con.lineWidth - 1)
             mwConNewLine();
         switch (*text) {
-        case '\n':
-            mwConNewLine();
-            break;
-        case '\r':
-            con.column = 0;
-            break;
-        default:
-            lineAt(con.line)[con.column++] = *text;
+        case '\n': mwConNewLine(); break;
+        case '\r': con.column = 0; break;
+        default: lineAt(con.line)[con.column++] = *text;
         }
     }
 }

@@ -31,18 +31,14 @@ struct Tap {
 // always saturates, then the 4 neighbours, the 4 diagonals and the 12 pixels
 // at distance 2 and sqrt(5).
 constexpr Tap ALPHA_TAPS[] = {
-    {0, 15},
-    {-1, 6}, {1, 6}, {-256, 6}, {256, 6},
-    {-255, 4}, {255, 4}, {-257, 4}, {257, 4},
-    {-2, 3}, {2, 3}, {-512, 3}, {512, 3},
-    {-254, 3}, {254, 3}, {-258, 3}, {258, 3},
-    {-511, 3}, {511, 3}, {-513, 3}, {513, 3},
+    {0, 15},   {-1, 6},   {1, 6},   {-256, 6}, {256, 6},  {-255, 4}, {255, 4},
+    {-257, 4}, {257, 4},  {-2, 3},  {2, 3},    {-512, 3}, {512, 3},  {-254, 3},
+    {254, 3},  {-258, 3}, {258, 3}, {-511, 3}, {511, 3},  {-513, 3}, {513, 3},
 };
 
 // Grey increments (all three nibbles at once) around a sample.
 constexpr Tap GLOW_TAPS[] = {
-    {0, 0x444},
-    {-1, 0x222}, {1, 0x222}, {-256, 0x222}, {256, 0x222},
+    {0, 0x444},    {-1, 0x222},  {1, 0x222},    {-256, 0x222}, {256, 0x222},
     {-255, 0x111}, {255, 0x111}, {-257, 0x111}, {257, 0x111},
 };
 
@@ -106,8 +102,8 @@ void rasterise(float x0, float x1, float y0, float y1, int density, uint16_t *ma
 {
     if (density < 1 || density > MAX_DENSITY)
         return;
-    if ((x0 < BOX_MIN && x1 < BOX_MIN) || (x0 > BOX_MAX && x1 > BOX_MAX) ||
-        (y0 < BOX_MIN && y1 < BOX_MIN) || (y0 > BOX_MAX && y1 > BOX_MAX))
+    if ((x0 < BOX_MIN && x1 < BOX_MIN) || (x0 > BOX_MAX && x1 > BOX_MAX) || (y0 < BOX_MIN && y1 < BOX_MIN) ||
+        (y0 > BOX_MAX && y1 > BOX_MAX))
         return;
 
     Point a = {x0, y0}, b = {x1, y1};
@@ -177,8 +173,7 @@ void traceOccluded(const Trace &trace, uint16_t *map)
     for (int i = 0; i < trace.rayCount; ++i) {
         const Probe p = probe(trace, trace.rays[i]);
         const Point end = p.occluded ? p.probe : p.far;
-        alphaRay(trace.lightX, end.x, trace.lightY, end.y,
-                 p.occluded ? OCCLUDED_DENSITY : OPEN_DENSITY, map);
+        alphaRay(trace.lightX, end.x, trace.lightY, end.y, p.occluded ? OCCLUDED_DENSITY : OPEN_DENSITY, map);
     }
 }
 
@@ -258,8 +253,7 @@ mwBITMAP *loadPicture()
         mwFatal("Cannot open %s", kPictureFile);
     mwBITMAP *picture = mwbLoad(kPictureFile);
     if (!picture)
-        mwFatal("Cannot read %s: not an uncompressed 24- or 32-bit Targa that fits in memory",
-                kPictureFile);
+        mwFatal("Cannot read %s: not an uncompressed 24- or 32-bit Targa that fits in memory", kPictureFile);
     mwbResample(picture, MAP_SIDE, MAP_SIDE, 0);
     mwbConvert(picture, MW_IMAGE_ARGB_4444);
     uint16_t *p = pixels(picture);
@@ -297,8 +291,8 @@ constexpr Point CLIP_MAX = {510.0f, 380.0f};
 
 // The quad's part inside the clip rectangle as one screen polygon, with the
 // texture coordinates cut to match.
-void drawScreenQuad(const Quad &q, const float colour[3], float alpha, float depth,
-                    const Point &clipMin, const Point &clipMax)
+void drawScreenQuad(const Quad &q, const float colour[3], float alpha, float depth, const Point &clipMin,
+                    const Point &clipMax)
 {
     const float u0 = q.x < clipMin.x ? (clipMin.x - q.x) / q.w : 0.0f;
     const float v0 = q.y < clipMin.y ? (clipMin.y - q.y) / q.h : 0.0f;
@@ -343,8 +337,7 @@ void drawLayer(mwCARDBITMAP *texture, int blendMode, float depth)
 
 // Clears the light map, traces one pass into it and draws it as a layer; the
 // card copy lives only for that layer.
-void drawLightMap(void (*pass)(const Trace &, uint16_t *), const Trace &trace, int blendMode,
-                  float depth)
+void drawLightMap(void (*pass)(const Trace &, uint16_t *), const Trace &trace, int blendMode, float depth)
 {
     std::memset(part.lightMap->data, 0, size_t(MAP_PIXELS) * 2);
     pass(trace, pixels(part.lightMap));

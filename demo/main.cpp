@@ -32,11 +32,11 @@ constexpr int kRayCount = 300;
 #define ABOUT_INDENT "\t\t\t\t\t\t\t\t\t\t   "
 const char kAboutCaption[] = "Lumenfall by Zur Iror, 1998";
 const char kAboutText[] =
-    "Lumenfall - Light Tracing Screensaver\n"
-    ABOUT_INDENT "Code: Zur Iror, on the Marrow engine\n"
-    ABOUT_INDENT "Display: the voodoo plug-in on a Glide 2.x board\n"
-    ABOUT_INDENT "POO.TGA and VOODOO.DLL must be in the local dir (in windows dir if installed)\n"
-    ABOUT_INDENT "Edit POO.TGA if you want to change the picture (Black is an Occluder)\n";
+    "Lumenfall - Light Tracing Screensaver\n" ABOUT_INDENT
+    "Code: Zur Iror, on the Marrow engine\n" ABOUT_INDENT
+    "Display: the voodoo plug-in on a Glide 2.x board\n" ABOUT_INDENT
+    "POO.TGA and VOODOO.DLL must be in the local dir (in windows dir if installed)\n" ABOUT_INDENT
+    "Edit POO.TGA if you want to change the picture (Black is an Occluder)\n";
 #undef ABOUT_INDENT
 
 void showAboutBox()
@@ -105,7 +105,7 @@ extern "C" void onStopSignal(int) { signalled = 1; }
 
 void catchStopSignals()
 {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
@@ -128,10 +128,9 @@ void logPlugins()
         mwPLUGIN_STATUS status;
         if (!mwPluginGetStatus(list->entries[i], &status))
             continue;
-        mwLogPrintf("%s, %s\nSystem v%d.%d, Plugin v%d.%d, %s\n", status.path,
-                    status.info.description, versionMajor(status.info.systemVersion),
-                    versionMinor(status.info.systemVersion), versionMajor(status.info.pluginVersion),
-                    versionMinor(status.info.pluginVersion),
+        mwLogPrintf("%s, %s\nSystem v%d.%d, Plugin v%d.%d, %s\n", status.path, status.info.description,
+                    versionMajor(status.info.systemVersion), versionMinor(status.info.systemVersion),
+                    versionMajor(status.info.pluginVersion), versionMinor(status.info.pluginVersion),
                     status.loaded ? "loaded" : "not-loaded");
     }
     mwPluginFreeList(list);

@@ -23,13 +23,13 @@
 #include <string>
 
 struct RunOptions {
-    bool about = false;    // the configure request: show the about box and end
+    bool about = false; // the configure request: show the about box and end
     bool window = false;
     bool headless = false;
     bool fps = false;
-    long frames = 0;       // 0: no limit
-    double seconds = 0.0;  // 0: no limit
-    std::string snapshot;  // empty: none
+    long frames = 0;      // 0: no limit
+    double seconds = 0.0; // 0: no limit
+    std::string snapshot; // empty: none
     bool fixedClock = false;
     double startTime = 0.0; // seconds at the first frame with a fixed clock
 };

@@ -133,8 +133,8 @@ void worldMatrix(const mwsNODE *node, mwmMATRIX *out)
 }
 
 struct SceneParts {
-    mwsNODE *camera = nullptr;        // the first camera, or none
-    std::vector<mwsNODE *> lights;    // each drives one light of our own
+    mwsNODE *camera = nullptr;     // the first camera, or none
+    std::vector<mwsNODE *> lights; // each drives one light of our own
 };
 
 void collect(mwsNODE *node, SceneParts &parts)

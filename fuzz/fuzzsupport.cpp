@@ -17,8 +17,7 @@ void refuseFatal(const char *, ...) { throw Refused{}; }
 void refuseError(const char *file, int line, const char *function, int code)
 {
     if (code == MW_ERR_HEAP_CORRUPT || code == MW_ERR_BAD_POINTER) {
-        std::fprintf(stderr, "kernel heap damaged: %s at %s:%d (code %d)\n", function, file, line,
-                     code);
+        std::fprintf(stderr, "kernel heap damaged: %s at %s:%d (code %d)\n", function, file, line, code);
         std::abort();
     }
     throw Refused{};

@@ -24,108 +24,109 @@ constexpr int kRowPad = 32;
 //---- Configuration of the combine units
 
 struct CombineUnit {
-  int function = GR_COMBINE_FUNCTION_ZERO;
-  int factor = GR_COMBINE_FACTOR_ZERO;
-  int local = GR_COMBINE_LOCAL_ITERATED;
-  int other = GR_COMBINE_OTHER_ITERATED;
-  bool invert = false;
+    int function = GR_COMBINE_FUNCTION_ZERO;
+    int factor = GR_COMBINE_FACTOR_ZERO;
+    int local = GR_COMBINE_LOCAL_ITERATED;
+    int other = GR_COMBINE_OTHER_ITERATED;
+    bool invert = false;
 };
 
 //---- One texture unit
 
 struct TextureSource {
-  bool valid = false; // a grTexSource with a usable GrTexInfo was made
-  uint32_t address = 0;
-  uint32_t evenOdd = GR_MIPMAPLEVELMASK_BOTH;
-  int smallLod = GR_LOD_1, largeLod = GR_LOD_256;
-  int aspect = GR_ASPECT_1x1, format = GR_TEXFMT_RGB_565;
+    bool valid = false; // a grTexSource with a usable GrTexInfo was made
+    uint32_t address = 0;
+    uint32_t evenOdd = GR_MIPMAPLEVELMASK_BOTH;
+    int smallLod = GR_LOD_1, largeLod = GR_LOD_256;
+    int aspect = GR_ASPECT_1x1, format = GR_TEXFMT_RGB_565;
 };
 
 struct Tmu {
-  std::vector<uint8_t> memory;
-  TextureSource source;
-  CombineUnit rgb, alpha; // grTexCombine
-  int minFilter = GR_TEXTUREFILTER_POINT_SAMPLED;
-  int magFilter = GR_TEXTUREFILTER_POINT_SAMPLED;
-  int clampS = GR_TEXTURECLAMP_WRAP, clampT = GR_TEXTURECLAMP_WRAP;
-  int mipmapMode = GR_MIPMAP_DISABLE;
-  std::array<uint32_t, 256> palette{};
-  uint32_t paletteGeneration = 0;
-  TexelCache texels;
+    std::vector<uint8_t> memory;
+    TextureSource source;
+    CombineUnit rgb, alpha; // grTexCombine
+    int minFilter = GR_TEXTUREFILTER_POINT_SAMPLED;
+    int magFilter = GR_TEXTUREFILTER_POINT_SAMPLED;
+    int clampS = GR_TEXTURECLAMP_WRAP, clampT = GR_TEXTURECLAMP_WRAP;
+    int mipmapMode = GR_MIPMAP_DISABLE;
+    std::array<uint32_t, 256> palette{};
+    uint32_t paletteGeneration = 0;
+    TexelCache texels;
 };
 
 //---- Counters (wide; reported to 24 bits)
 
 struct Counters {
-  uint64_t pixelsIn = 0, chromaFail = 0, zFuncFail = 0, aFuncFail = 0, pixelsOut = 0;
-  Counters &operator+=(const Counters &o) {
-    pixelsIn += o.pixelsIn;
-    chromaFail += o.chromaFail;
-    zFuncFail += o.zFuncFail;
-    aFuncFail += o.aFuncFail;
-    pixelsOut += o.pixelsOut;
-    return *this;
-  }
+    uint64_t pixelsIn = 0, chromaFail = 0, zFuncFail = 0, aFuncFail = 0, pixelsOut = 0;
+    Counters &operator+=(const Counters &o)
+    {
+        pixelsIn += o.pixelsIn;
+        chromaFail += o.chromaFail;
+        zFuncFail += o.zFuncFail;
+        aFuncFail += o.aFuncFail;
+        pixelsOut += o.pixelsOut;
+        return *this;
+    }
 };
 
 //---- The board
 
 struct Board {
-  // Hardware, fixed at grGlideInit from the environment.
-  int fbMegabytes = 4;
-  int tmuCount = 2;
-  int tmuMegabytes = 4;
-  int bands = 1;
-  bool baselineSpans = false;
+    // Hardware, fixed at grGlideInit from the environment.
+    int fbMegabytes = 4;
+    int tmuCount = 2;
+    int tmuMegabytes = 4;
+    int bands = 1;
+    bool baselineSpans = false;
 
-  // Window and buffers (grSstWinOpen).
-  bool open = false;
-  uint32_t window = 0;
-  int width = 0, height = 0, stride = 0;
-  int colorFormat = GR_COLORFORMAT_ARGB;
-  int origin = GR_ORIGIN_UPPER_LEFT;
-  int colorBufferCount = 0;
-  bool hasAux = false;
-  std::vector<uint16_t> color[kMaxColorBuffers]; // stride * height each
-  std::vector<uint16_t> aux;
-  int front = 0;       // index into color[] shown by the last swap
-  int renderBack = 1;  // 1: drawing goes to the back buffer
-  int refreshHz = 60;
-  std::chrono::steady_clock::time_point retraceEpoch{};
-  int clipMinX = 0, clipMinY = 0, clipMaxX = 0, clipMaxY = 0; // max exclusive
+    // Window and buffers (grSstWinOpen).
+    bool open = false;
+    uint32_t window = 0;
+    int width = 0, height = 0, stride = 0;
+    int colorFormat = GR_COLORFORMAT_ARGB;
+    int origin = GR_ORIGIN_UPPER_LEFT;
+    int colorBufferCount = 0;
+    bool hasAux = false;
+    std::vector<uint16_t> color[kMaxColorBuffers]; // stride * height each
+    std::vector<uint16_t> aux;
+    int front = 0;      // index into color[] shown by the last swap
+    int renderBack = 1; // 1: drawing goes to the back buffer
+    int refreshHz = 60;
+    std::chrono::steady_clock::time_point retraceEpoch{};
+    int clipMinX = 0, clipMinY = 0, clipMaxX = 0, clipMaxY = 0; // max exclusive
 
-  // Pixel pipeline state.
-  CombineUnit colorCombine{GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
-                           GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_ITERATED, false};
-  CombineUnit alphaCombine{GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
-                           GR_COMBINE_LOCAL_NONE, GR_COMBINE_OTHER_CONSTANT, false};
-  int rgbSrcBlend = GR_BLEND_ONE, rgbDstBlend = GR_BLEND_ZERO;
-  int alphaSrcBlend = GR_BLEND_ONE, alphaDstBlend = GR_BLEND_ZERO;
-  int alphaTestFunction = GR_CMP_ALWAYS;
-  int alphaTestReference = 0;
-  uint32_t constantColor = 0xFFFFFFFFu;
-  bool rgbWrite = true, alphaWrite = false, depthWrite = false;
-  int depthMode = GR_DEPTHBUFFER_DISABLE;
-  int depthFunction = GR_CMP_LESS;
-  int depthBias = 0;
-  int cullMode = GR_CULL_DISABLE;
-  bool chromakey = false;
-  uint32_t chromakeyValue = 0;
-  int ditherMode = GR_DITHER_4x4;
+    // Pixel pipeline state.
+    CombineUnit colorCombine{GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
+                             GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_ITERATED, false};
+    CombineUnit alphaCombine{GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_NONE,
+                             GR_COMBINE_OTHER_CONSTANT, false};
+    int rgbSrcBlend = GR_BLEND_ONE, rgbDstBlend = GR_BLEND_ZERO;
+    int alphaSrcBlend = GR_BLEND_ONE, alphaDstBlend = GR_BLEND_ZERO;
+    int alphaTestFunction = GR_CMP_ALWAYS;
+    int alphaTestReference = 0;
+    uint32_t constantColor = 0xFFFFFFFFu;
+    bool rgbWrite = true, alphaWrite = false, depthWrite = false;
+    int depthMode = GR_DEPTHBUFFER_DISABLE;
+    int depthFunction = GR_CMP_LESS;
+    int depthBias = 0;
+    int cullMode = GR_CULL_DISABLE;
+    bool chromakey = false;
+    uint32_t chromakeyValue = 0;
+    int ditherMode = GR_DITHER_4x4;
 
-  std::array<Tmu, kMaxTmus> tmus;
+    std::array<Tmu, kMaxTmus> tmus;
 
-  Counters counters;
+    Counters counters;
 
-  // Bumped by every state change that the resolved pipeline depends on.
-  uint32_t stateSerial = 1;
+    // Bumped by every state change that the resolved pipeline depends on.
+    uint32_t stateSerial = 1;
 
-  // The buffer drawing goes to, and the one shown.
-  uint16_t *drawBuffer() { return color[renderBack && colorBufferCount > 1 ? back() : front].data(); }
-  int back() const { return (front + 1) % colorBufferCount; }
-  // The aux buffer holds depth while depth buffering is on, else alpha.
-  bool auxIsDepth() const { return hasAux && depthMode != GR_DEPTHBUFFER_DISABLE; }
-  bool auxIsAlpha() const { return hasAux && depthMode == GR_DEPTHBUFFER_DISABLE; }
+    // The buffer drawing goes to, and the one shown.
+    uint16_t *drawBuffer() { return color[renderBack && colorBufferCount > 1 ? back() : front].data(); }
+    int back() const { return (front + 1) % colorBufferCount; }
+    // The aux buffer holds depth while depth buffering is on, else alpha.
+    bool auxIsDepth() const { return hasAux && depthMode != GR_DEPTHBUFFER_DISABLE; }
+    bool auxIsAlpha() const { return hasAux && depthMode == GR_DEPTHBUFFER_DISABLE; }
 };
 
 Board &board();
@@ -138,13 +139,14 @@ void resetState(Board &b);
 
 // Red, green, blue, alpha bytes of a GrColor_t in the board's colour format.
 struct Rgba {
-  uint8_t r, g, b, a;
+    uint8_t r, g, b, a;
 };
 Rgba unpackColor(uint32_t color, int format);
 
 // 8-bit channels to 565, truncating (clears and frame buffer writes).
-inline uint16_t pack565(unsigned r, unsigned g, unsigned b) {
-  return uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+inline uint16_t pack565(unsigned r, unsigned g, unsigned b)
+{
+    return uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
 }
 
 // An integer from the environment when it is set and one of the accepted

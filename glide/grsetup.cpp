@@ -12,51 +12,55 @@ namespace {
 // function product well inside 64 bits.
 constexpr float kCoordinateLimit = 32768.0f;
 
-int64_t floorDiv(int64_t a, int64_t d) { // d > 0
-  int64_t q = a / d;
-  if ((a % d) != 0 && a < 0)
-    --q;
-  return q;
+int64_t floorDiv(int64_t a, int64_t d)
+{ // d > 0
+    int64_t q = a / d;
+    if ((a % d) != 0 && a < 0)
+        --q;
+    return q;
 }
 int64_t ceilDiv(int64_t a, int64_t d) { return -floorDiv(-a, d); }
 
 struct Edge {
-  int64_t dx, dy, px, py;
-  int64_t bias; // 0 for a top or left edge (its centres are inside), else 1
+    int64_t dx, dy, px, py;
+    int64_t bias; // 0 for a top or left edge (its centres are inside), else 1
 };
 
 // Edge from p to q of a triangle wound so that the inside is on the
 // positive side. With y down, a top edge runs to the right horizontally and
 // a left edge runs upwards.
-Edge edgeOf(const SetupVertex &p, const SetupVertex &q) {
-  Edge e{q.X - p.X, q.Y - p.Y, p.X, p.Y, 1};
-  if ((e.dy == 0 && e.dx > 0) || e.dy < 0)
-    e.bias = 0;
-  return e;
+Edge edgeOf(const SetupVertex &p, const SetupVertex &q)
+{
+    Edge e{q.X - p.X, q.Y - p.Y, p.X, p.Y, 1};
+    if ((e.dy == 0 && e.dx > 0) || e.dy < 0)
+        e.bias = 0;
+    return e;
 }
 
 // Pipelines resolved for the board state they were built from: one for
 // primitives with varying colour, one for a flat colour.
 struct Resolved {
-  uint32_t serial = 0;
-  bool flat = false;
-  FlatColor color{};
-  Pipeline pipeline;
-  const SpanKernels *kernels = nullptr;
-  Block block;
+    uint32_t serial = 0;
+    bool flat = false;
+    FlatColor color{};
+    Pipeline pipeline;
+    const SpanKernels *kernels = nullptr;
+    Block block;
 };
 Resolved g_resolved[2];
 
-bool sameFlat(const FlatColor &a, const FlatColor &b) {
-  return a.value[0] == b.value[0] && a.value[1] == b.value[1] && a.value[2] == b.value[2] &&
-         a.value[3] == b.value[3];
+bool sameFlat(const FlatColor &a, const FlatColor &b)
+{
+    return a.value[0] == b.value[0] && a.value[1] == b.value[1] && a.value[2] == b.value[2] &&
+           a.value[3] == b.value[3];
 }
 
 // The iterated value the span stages give a colour attribute.
-int32_t iteratedValue(float x) {
-  x = x > 0.0f ? x : 0.0f;
-  x = x < 255.0f ? x : 255.0f;
-  return int32_t(x + 0.5f);
+int32_t iteratedValue(float x)
+{
+    x = x > 0.0f ? x : 0.0f;
+    x = x < 255.0f ? x : 255.0f;
+    return int32_t(x + 0.5f);
 }
 
 // Source of a unit without a usable texture: one black texel, padded.
@@ -64,206 +68,211 @@ const uint32_t kNoTexel[4] = {0, 0, 0, 0};
 
 } // namespace
 
-bool loadVertex(const Board &b, const GrVertex &v, SetupVertex &out) {
-  if (!(std::fabs(v.x) <= kCoordinateLimit) || !(std::fabs(v.y) <= kCoordinateLimit))
-    return false;
-  const float y = b.origin == GR_ORIGIN_LOWER_LEFT ? float(b.height) - v.y : v.y;
-  out.X = std::lrint(double(v.x) * 16.0);
-  out.Y = std::lrint(double(y) * 16.0);
-  out.x = double(out.X) / 16.0;
-  out.y = double(out.Y) / 16.0;
-  out.attr[kOow] = v.oow;
-  out.attr[kOoz] = v.ooz;
-  out.attr[kRed] = v.r;
-  out.attr[kGreen] = v.g;
-  out.attr[kBlue] = v.b;
-  out.attr[kAlpha] = v.a;
-  out.attr[kSow0] = v.tmuvtx[0].sow;
-  out.attr[kTow0] = v.tmuvtx[0].tow;
-  out.attr[kSow1] = v.tmuvtx[1].sow;
-  out.attr[kTow1] = v.tmuvtx[1].tow;
-  return true;
+bool loadVertex(const Board &b, const GrVertex &v, SetupVertex &out)
+{
+    if (!(std::fabs(v.x) <= kCoordinateLimit) || !(std::fabs(v.y) <= kCoordinateLimit))
+        return false;
+    const float y = b.origin == GR_ORIGIN_LOWER_LEFT ? float(b.height) - v.y : v.y;
+    out.X = std::lrint(double(v.x) * 16.0);
+    out.Y = std::lrint(double(y) * 16.0);
+    out.x = double(out.X) / 16.0;
+    out.y = double(out.Y) / 16.0;
+    out.attr[kOow] = v.oow;
+    out.attr[kOoz] = v.ooz;
+    out.attr[kRed] = v.r;
+    out.attr[kGreen] = v.g;
+    out.attr[kBlue] = v.b;
+    out.attr[kAlpha] = v.a;
+    out.attr[kSow0] = v.tmuvtx[0].sow;
+    out.attr[kTow0] = v.tmuvtx[0].tow;
+    out.attr[kSow1] = v.tmuvtx[1].sow;
+    out.attr[kTow1] = v.tmuvtx[1].tow;
+    return true;
 }
 
-bool flatColorOf(const GrVertex *const *v, int count, FlatColor &out) {
-  for (int i = 1; i < count; ++i)
-    if (v[i]->r != v[0]->r || v[i]->g != v[0]->g || v[i]->b != v[0]->b || v[i]->a != v[0]->a)
-      return false;
-  out = {{iteratedValue(v[0]->r), iteratedValue(v[0]->g), iteratedValue(v[0]->b),
-          iteratedValue(v[0]->a)}};
-  return true;
+bool flatColorOf(const GrVertex *const *v, int count, FlatColor &out)
+{
+    for (int i = 1; i < count; ++i)
+        if (v[i]->r != v[0]->r || v[i]->g != v[0]->g || v[i]->b != v[0]->b || v[i]->a != v[0]->a)
+            return false;
+    out = {{iteratedValue(v[0]->r), iteratedValue(v[0]->g), iteratedValue(v[0]->b), iteratedValue(v[0]->a)}};
+    return true;
 }
 
-bool beginDraw(DrawContext &ctx, const FlatColor *flat) {
-  Board &b = board();
-  if (!b.open)
-    return false;
-  Resolved &r = g_resolved[flat ? 1 : 0];
-  if (r.serial != b.stateSerial || !r.kernels || (flat && !sameFlat(r.color, *flat))) {
-    r.kernels = resolvePipeline(b, r.pipeline, flat);
-    r.serial = b.stateSerial;
-    if (flat)
-      r.color = *flat;
-    if (r.kernels)
-      r.kernels->prepareBlock(r.pipeline, r.block);
-  }
-  if (!r.kernels)
-    return false;
-  Pipeline &p = r.pipeline;
-  p.color = b.drawBuffer();
-  p.aux = b.hasAux ? b.aux.data() : nullptr;
-  p.stride = b.stride;
-  ctx = {&b, &p, r.kernels, &r.block};
-  return true;
-}
-
-bool planesOf(const SetupVertex &a, const SetupVertex &b, const SetupVertex &c, Planes &out) {
-  const double x1 = b.x - a.x, y1 = b.y - a.y, x2 = c.x - a.x, y2 = c.y - a.y;
-  const double det = x1 * y2 - x2 * y1;
-  if (det == 0.0)
-    return false;
-  out.x0 = a.x;
-  out.y0 = a.y;
-  for (int i = 0; i < kAttrs; ++i) {
-    const double v0 = a.attr[i], d1 = double(b.attr[i]) - v0, d2 = double(c.attr[i]) - v0;
-    out.v0[i] = v0;
-    out.dx[i] = (d1 * y2 - d2 * y1) / det;
-    out.dy[i] = (d2 * x1 - d1 * x2) / det;
-  }
-  return true;
-}
-
-void prepareSamplers(DrawContext &ctx, const Planes &pl, double cx, double cy) {
-  Board &b = *ctx.board;
-  Pipeline &p = *ctx.pipeline;
-  for (int u = 0; u < kMaxTmus; ++u) {
-    if (p.samplerStep[u] < 0)
-      continue;
-    Tmu &t = b.tmus[u];
-    Sampler &sm = p.sampler[u];
-    const DecodedTexture *d = t.texels.lookup(t.source, t.memory, t.palette, t.paletteGeneration);
-    if (!d) {
-      sm.texels = kNoTexel;
-      sm.width = sm.height = 1;
-      sm.stride = 2;
-      p.steps[p.samplerStep[u]].fn = ctx.kernels->sample[0][0][0][0];
-      p.span = ctx.kernels->drawSpan;
-      continue;
+bool beginDraw(DrawContext &ctx, const FlatColor *flat)
+{
+    Board &b = board();
+    if (!b.open)
+        return false;
+    Resolved &r = g_resolved[flat ? 1 : 0];
+    if (r.serial != b.stateSerial || !r.kernels || (flat && !sameFlat(r.color, *flat))) {
+        r.kernels = resolvePipeline(b, r.pipeline, flat);
+        r.serial = b.stateSerial;
+        if (flat)
+            r.color = *flat;
+        if (r.kernels)
+            r.kernels->prepareBlock(r.pipeline, r.block);
     }
-    int levelIndex = 0;
-    int filter = t.magFilter;
-    const bool mipmapped = t.mipmapMode != GR_MIPMAP_DISABLE && d->levelCount > 1;
-    if (mipmapped || t.minFilter != t.magFilter) {
-      // Texels per pixel at the centre, in texels of the largest level.
-      const int sa = u == 0 ? kSow0 : kSow1, ta = u == 0 ? kTow0 : kTow1;
-      const double dxc = cx - pl.x0, dyc = cy - pl.y0;
-      auto at = [&](int a) { return pl.v0[a] + pl.dx[a] * dxc + pl.dy[a] * dyc; };
-      const double q = at(kOow), s = at(sa) / q, tt = at(ta) / q;
-      const double longSide = std::max(d->level[0].width, d->level[0].height) / 256.0;
-      const double sdx = (pl.dx[sa] - s * pl.dx[kOow]) / q * longSide;
-      const double sdy = (pl.dy[sa] - s * pl.dy[kOow]) / q * longSide;
-      const double tdx = (pl.dx[ta] - tt * pl.dx[kOow]) / q * longSide;
-      const double tdy = (pl.dy[ta] - tt * pl.dy[kOow]) / q * longSide;
-      const double rho = std::max(std::hypot(sdx, tdx), std::hypot(sdy, tdy));
-      const double lod = rho > 0.0 && std::isfinite(rho) ? std::log2(rho) : 0.0;
-      filter = lod > 0.0 ? t.minFilter : t.magFilter;
-      if (mipmapped && lod > 0.0)
-        levelIndex = int(std::min<double>(d->levelCount - 1, std::floor(lod + 0.5)));
-    }
-    const DecodedLevel &l = d->level[levelIndex];
-    sm.texels = l.texels;
-    sm.width = l.width;
-    sm.height = l.height;
-    sm.stride = l.stride;
-    sm.scale = float(std::max(l.width, l.height));
-    // Every pixel of a primitive of one 1/w divides by the same value.
-    const bool constantW = pl.dx[kOow] == 0.0 && pl.dy[kOow] == 0.0;
-    sm.reciprocalW = 1.0f / float(pl.v0[kOow]);
-    const bool bilinear = filter == GR_TEXTUREFILTER_BILINEAR;
-    p.steps[p.samplerStep[u]].fn =
-        ctx.kernels->sample[bilinear][t.clampS == GR_TEXTURECLAMP_CLAMP]
-                           [t.clampT == GR_TEXTURECLAMP_CLAMP][constantW];
-    const FusedLayer &f = p.fused;
-    if (u == 0 && f.eligible)
-      p.span = ctx.kernels->texturedSpan[bilinear][constantW][f.depth][f.blend][f.dither];
-  }
+    if (!r.kernels)
+        return false;
+    Pipeline &p = r.pipeline;
+    p.color = b.drawBuffer();
+    p.aux = b.hasAux ? b.aux.data() : nullptr;
+    p.stride = b.stride;
+    ctx = {&b, &p, r.kernels, &r.block};
+    return true;
 }
 
-void rasterTriangle(DrawContext &ctx, const SetupVertex &a, const SetupVertex &b0,
-                    const SetupVertex &c0, const Planes &pl) {
-  Board &bd = *ctx.board;
-  // Wind the triangle so that its inside is on the positive side of each edge.
-  const int64_t area = (b0.X - a.X) * (c0.Y - a.Y) - (c0.X - a.X) * (b0.Y - a.Y);
-  if (area == 0)
-    return;
-  const SetupVertex &b = area > 0 ? b0 : c0;
-  const SetupVertex &c = area > 0 ? c0 : b0;
-  const Edge edges[3] = {edgeOf(a, b), edgeOf(b, c), edgeOf(c, a)};
-
-  const int64_t minY = std::min({a.Y, b.Y, c.Y}), maxY = std::max({a.Y, b.Y, c.Y});
-  const int rowFirst = int(std::max<int64_t>(bd.clipMinY, ceilDiv(minY - 8, 16)));
-  const int rowLast = int(std::min<int64_t>(bd.clipMaxY - 1, floorDiv(maxY - 8, 16)));
-
-  Counters counters;
-  Span span;
-  for (int band = 0; band < bd.bands; ++band) {
-    const int bandFirst = int(int64_t(bd.height) * band / bd.bands);
-    const int bandLast = int(int64_t(bd.height) * (band + 1) / bd.bands) - 1;
-    for (int y = std::max(rowFirst, bandFirst); y <= std::min(rowLast, bandLast); ++y) {
-      const int64_t ry = 16 * int64_t(y) + 8;
-      int64_t lo = bd.clipMinX, hi = bd.clipMaxX - 1;
-      for (const Edge &e : edges) {
-        const int64_t k = e.dx * (ry - e.py) + e.dy * (e.px - 8);
-        if (e.dy < 0)
-          lo = std::max(lo, ceilDiv(e.bias - k, -16 * e.dy));
-        else if (e.dy > 0)
-          hi = std::min(hi, floorDiv(k - e.bias, 16 * e.dy));
-        else if (k < e.bias)
-          hi = lo - 1;
-      }
-      if (lo > hi)
-        continue;
-      span.y = y;
-      span.x = int(lo);
-      span.count = int(hi - lo + 1);
-      const double px = double(lo) + 0.5 - pl.x0, py = double(y) + 0.5 - pl.y0;
-      for (int i = 0; i < kAttrs; ++i) {
-        span.start[i] = float(pl.v0[i] + pl.dx[i] * px + pl.dy[i] * py);
-        span.step[i] = float(pl.dx[i]);
-      }
-      ctx.pipeline->span(*ctx.pipeline, *ctx.block, span, counters);
+bool planesOf(const SetupVertex &a, const SetupVertex &b, const SetupVertex &c, Planes &out)
+{
+    const double x1 = b.x - a.x, y1 = b.y - a.y, x2 = c.x - a.x, y2 = c.y - a.y;
+    const double det = x1 * y2 - x2 * y1;
+    if (det == 0.0)
+        return false;
+    out.x0 = a.x;
+    out.y0 = a.y;
+    for (int i = 0; i < kAttrs; ++i) {
+        const double v0 = a.attr[i], d1 = double(b.attr[i]) - v0, d2 = double(c.attr[i]) - v0;
+        out.v0[i] = v0;
+        out.dx[i] = (d1 * y2 - d2 * y1) / det;
+        out.dy[i] = (d2 * x1 - d1 * x2) / det;
     }
-  }
-  bd.counters += counters;
+    return true;
+}
+
+void prepareSamplers(DrawContext &ctx, const Planes &pl, double cx, double cy)
+{
+    Board &b = *ctx.board;
+    Pipeline &p = *ctx.pipeline;
+    for (int u = 0; u < kMaxTmus; ++u) {
+        if (p.samplerStep[u] < 0)
+            continue;
+        Tmu &t = b.tmus[u];
+        Sampler &sm = p.sampler[u];
+        const DecodedTexture *d = t.texels.lookup(t.source, t.memory, t.palette, t.paletteGeneration);
+        if (!d) {
+            sm.texels = kNoTexel;
+            sm.width = sm.height = 1;
+            sm.stride = 2;
+            p.steps[p.samplerStep[u]].fn = ctx.kernels->sample[0][0][0][0];
+            p.span = ctx.kernels->drawSpan;
+            continue;
+        }
+        int levelIndex = 0;
+        int filter = t.magFilter;
+        const bool mipmapped = t.mipmapMode != GR_MIPMAP_DISABLE && d->levelCount > 1;
+        if (mipmapped || t.minFilter != t.magFilter) {
+            // Texels per pixel at the centre, in texels of the largest level.
+            const int sa = u == 0 ? kSow0 : kSow1, ta = u == 0 ? kTow0 : kTow1;
+            const double dxc = cx - pl.x0, dyc = cy - pl.y0;
+            auto at = [&](int a) { return pl.v0[a] + pl.dx[a] * dxc + pl.dy[a] * dyc; };
+            const double q = at(kOow), s = at(sa) / q, tt = at(ta) / q;
+            const double longSide = std::max(d->level[0].width, d->level[0].height) / 256.0;
+            const double sdx = (pl.dx[sa] - s * pl.dx[kOow]) / q * longSide;
+            const double sdy = (pl.dy[sa] - s * pl.dy[kOow]) / q * longSide;
+            const double tdx = (pl.dx[ta] - tt * pl.dx[kOow]) / q * longSide;
+            const double tdy = (pl.dy[ta] - tt * pl.dy[kOow]) / q * longSide;
+            const double rho = std::max(std::hypot(sdx, tdx), std::hypot(sdy, tdy));
+            const double lod = rho > 0.0 && std::isfinite(rho) ? std::log2(rho) : 0.0;
+            filter = lod > 0.0 ? t.minFilter : t.magFilter;
+            if (mipmapped && lod > 0.0)
+                levelIndex = int(std::min<double>(d->levelCount - 1, std::floor(lod + 0.5)));
+        }
+        const DecodedLevel &l = d->level[levelIndex];
+        sm.texels = l.texels;
+        sm.width = l.width;
+        sm.height = l.height;
+        sm.stride = l.stride;
+        sm.scale = float(std::max(l.width, l.height));
+        // Every pixel of a primitive of one 1/w divides by the same value.
+        const bool constantW = pl.dx[kOow] == 0.0 && pl.dy[kOow] == 0.0;
+        sm.reciprocalW = 1.0f / float(pl.v0[kOow]);
+        const bool bilinear = filter == GR_TEXTUREFILTER_BILINEAR;
+        p.steps[p.samplerStep[u]].fn = ctx.kernels->sample[bilinear][t.clampS == GR_TEXTURECLAMP_CLAMP]
+                                                          [t.clampT == GR_TEXTURECLAMP_CLAMP][constantW];
+        const FusedLayer &f = p.fused;
+        if (u == 0 && f.eligible)
+            p.span = ctx.kernels->texturedSpan[bilinear][constantW][f.depth][f.blend][f.dither];
+    }
+}
+
+void rasterTriangle(DrawContext &ctx, const SetupVertex &a, const SetupVertex &b0, const SetupVertex &c0,
+                    const Planes &pl)
+{
+    Board &bd = *ctx.board;
+    // Wind the triangle so that its inside is on the positive side of each edge.
+    const int64_t area = (b0.X - a.X) * (c0.Y - a.Y) - (c0.X - a.X) * (b0.Y - a.Y);
+    if (area == 0)
+        return;
+    const SetupVertex &b = area > 0 ? b0 : c0;
+    const SetupVertex &c = area > 0 ? c0 : b0;
+    const Edge edges[3] = {edgeOf(a, b), edgeOf(b, c), edgeOf(c, a)};
+
+    const int64_t minY = std::min({a.Y, b.Y, c.Y}), maxY = std::max({a.Y, b.Y, c.Y});
+    const int rowFirst = int(std::max<int64_t>(bd.clipMinY, ceilDiv(minY - 8, 16)));
+    const int rowLast = int(std::min<int64_t>(bd.clipMaxY - 1, floorDiv(maxY - 8, 16)));
+
+    Counters counters;
+    Span span;
+    for (int band = 0; band < bd.bands; ++band) {
+        const int bandFirst = int(int64_t(bd.height) * band / bd.bands);
+        const int bandLast = int(int64_t(bd.height) * (band + 1) / bd.bands) - 1;
+        for (int y = std::max(rowFirst, bandFirst); y <= std::min(rowLast, bandLast); ++y) {
+            const int64_t ry = 16 * int64_t(y) + 8;
+            int64_t lo = bd.clipMinX, hi = bd.clipMaxX - 1;
+            for (const Edge &e : edges) {
+                const int64_t k = e.dx * (ry - e.py) + e.dy * (e.px - 8);
+                if (e.dy < 0)
+                    lo = std::max(lo, ceilDiv(e.bias - k, -16 * e.dy));
+                else if (e.dy > 0)
+                    hi = std::min(hi, floorDiv(k - e.bias, 16 * e.dy));
+                else if (k < e.bias)
+                    hi = lo - 1;
+            }
+            if (lo > hi)
+                continue;
+            span.y = y;
+            span.x = int(lo);
+            span.count = int(hi - lo + 1);
+            const double px = double(lo) + 0.5 - pl.x0, py = double(y) + 0.5 - pl.y0;
+            for (int i = 0; i < kAttrs; ++i) {
+                span.start[i] = float(pl.v0[i] + pl.dx[i] * px + pl.dy[i] * py);
+                span.step[i] = float(pl.dx[i]);
+            }
+            ctx.pipeline->span(*ctx.pipeline, *ctx.block, span, counters);
+        }
+    }
+    bd.counters += counters;
 }
 
 } // namespace gr
 
 //---- Entry point
 
-extern "C" void FX_CALL grDrawTriangle(const GrVertex *a, const GrVertex *b, const GrVertex *c) {
-  using namespace gr;
-  DrawContext ctx;
-  if (!a || !b || !c)
-    return;
-  const GrVertex *corners[3] = {a, b, c};
-  FlatColor flat;
-  if (!beginDraw(ctx, flatColorOf(corners, 3, flat) ? &flat : nullptr))
-    return;
-  SetupVertex v[3];
-  if (!loadVertex(*ctx.board, *a, v[0]) || !loadVertex(*ctx.board, *b, v[1]) ||
-      !loadVertex(*ctx.board, *c, v[2]))
-    return;
-  // Culling looks at the triangle as the caller gave it.
-  int64_t area = (v[1].X - v[0].X) * (v[2].Y - v[0].Y) - (v[2].X - v[0].X) * (v[1].Y - v[0].Y);
-  if (ctx.board->origin == GR_ORIGIN_LOWER_LEFT)
-    area = -area;
-  if (area == 0 || (ctx.board->cullMode == GR_CULL_NEGATIVE && area < 0) ||
-      (ctx.board->cullMode == GR_CULL_POSITIVE && area > 0))
-    return;
-  Planes planes;
-  if (!planesOf(v[0], v[1], v[2], planes))
-    return;
-  prepareSamplers(ctx, planes, (v[0].x + v[1].x + v[2].x) / 3.0, (v[0].y + v[1].y + v[2].y) / 3.0);
-  rasterTriangle(ctx, v[0], v[1], v[2], planes);
+extern "C" void FX_CALL grDrawTriangle(const GrVertex *a, const GrVertex *b, const GrVertex *c)
+{
+    using namespace gr;
+    DrawContext ctx;
+    if (!a || !b || !c)
+        return;
+    const GrVertex *corners[3] = {a, b, c};
+    FlatColor flat;
+    if (!beginDraw(ctx, flatColorOf(corners, 3, flat) ? &flat : nullptr))
+        return;
+    SetupVertex v[3];
+    if (!loadVertex(*ctx.board, *a, v[0]) || !loadVertex(*ctx.board, *b, v[1]) ||
+        !loadVertex(*ctx.board, *c, v[2]))
+        return;
+    // Culling looks at the triangle as the caller gave it.
+    int64_t area = (v[1].X - v[0].X) * (v[2].Y - v[0].Y) - (v[2].X - v[0].X) * (v[1].Y - v[0].Y);
+    if (ctx.board->origin == GR_ORIGIN_LOWER_LEFT)
+        area = -area;
+    if (area == 0 || (ctx.board->cullMode == GR_CULL_NEGATIVE && area < 0) ||
+        (ctx.board->cullMode == GR_CULL_POSITIVE && area > 0))
+        return;
+    Planes planes;
+    if (!planesOf(v[0], v[1], v[2], planes))
+        return;
+    prepareSamplers(ctx, planes, (v[0].x + v[1].x + v[2].x) / 3.0, (v[0].y + v[1].y + v[2].y) / 3.0);
+    rasterTriangle(ctx, v[0], v[1], v[2], planes);
 }

@@ -11,8 +11,9 @@ namespace avx2 {
 #include "grspan.inc"
 } // namespace avx2
 
-const SpanKernels &avx2Kernels() {
-  static const SpanKernels kernels = avx2::makeKernels();
-  return kernels;
+const SpanKernels &avx2Kernels()
+{
+    static const SpanKernels kernels = avx2::makeKernels();
+    return kernels;
 }
 } // namespace gr

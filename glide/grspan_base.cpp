@@ -8,8 +8,9 @@ namespace base {
 #include "grspan.inc"
 } // namespace base
 
-const SpanKernels &baselineKernels() {
-  static const SpanKernels kernels = base::makeKernels();
-  return kernels;
+const SpanKernels &baselineKernels()
+{
+    static const SpanKernels kernels = base::makeKernels();
+    return kernels;
 }
 } // namespace gr

@@ -14,13 +14,13 @@ constexpr int kMaxLevels = 9; // GR_LOD_256 .. GR_LOD_1
 
 // Where the levels of a texture lie in texture memory.
 struct TexLayout {
-  int count = 0; // levels stored (those chosen by evenOdd)
-  struct Level {
-    int lod, width, height;
-    uint32_t offset; // from the start address
-  } level[kMaxLevels];
-  uint32_t bytes = 0;     // memory taken, levels 8-byte aligned
-  uint32_t hostBytes = 0; // bytes of all levels in the host's GrTexInfo data
+    int count = 0; // levels stored (those chosen by evenOdd)
+    struct Level {
+        int lod, width, height;
+        uint32_t offset; // from the start address
+    } level[kMaxLevels];
+    uint32_t bytes = 0;     // memory taken, levels 8-byte aligned
+    uint32_t hostBytes = 0; // bytes of all levels in the host's GrTexInfo data
 };
 
 int texelBytes(int format); // 1 or 2; 0 for a format that does not exist
@@ -28,27 +28,26 @@ bool formatDecodable(int format);
 
 // Levels largeLod..smallLod of the aspect and format, keeping those whose
 // lod parity evenOdd selects. False for an invalid combination.
-bool textureLayout(int smallLod, int largeLod, int aspect, int format, uint32_t evenOdd,
-                   TexLayout &out);
+bool textureLayout(int smallLod, int largeLod, int aspect, int format, uint32_t evenOdd, TexLayout &out);
 
 // A level is stored with one extra column and row repeating the first, so
 // that a texel and its right-hand neighbour are adjacent in memory (and the
 // row below follows) wherever the sample falls: bilinear filtering then reads
 // two pairs instead of four texels. Eight texels of slack follow the levels.
 struct DecodedLevel {
-  const uint32_t *texels = nullptr; // (width + 1) * (height + 1) ARGB, rows top first
-  int lod = 0, width = 1, height = 1;
-  int stride = 2; // width + 1
+    const uint32_t *texels = nullptr; // (width + 1) * (height + 1) ARGB, rows top first
+    int lod = 0, width = 1, height = 1;
+    int stride = 2; // width + 1
 };
 
 struct DecodedTexture {
-  uint32_t address = 0, bytes = 0;
-  int format = 0, smallLod = 0, largeLod = 0, aspect = 0;
-  uint32_t evenOdd = 0, paletteGeneration = 0;
-  int levelCount = 0;
-  DecodedLevel level[kMaxLevels];
-  std::vector<uint32_t> texels;
-  uint64_t lastUse = 0;
+    uint32_t address = 0, bytes = 0;
+    int format = 0, smallLod = 0, largeLod = 0, aspect = 0;
+    uint32_t evenOdd = 0, paletteGeneration = 0;
+    int levelCount = 0;
+    DecodedLevel level[kMaxLevels];
+    std::vector<uint32_t> texels;
+    uint64_t lastUse = 0;
 };
 
 struct TextureSource;
@@ -59,21 +58,20 @@ struct TextureSource;
 // the byte budget is spent.
 class TexelCache {
 public:
-  // The decoded copy of the unit's current source; decoded now if needed.
-  // Null when the source is not decodable.
-  const DecodedTexture *lookup(const TextureSource &source, const std::vector<uint8_t> &memory,
-                               const std::array<uint32_t, 256> &palette,
-                               uint32_t paletteGeneration);
-  void invalidateRange(uint32_t begin, uint32_t end);
-  void invalidatePaletteFormats();
-  void clear();
-  size_t entryCount() const { return entries_.size(); }
+    // The decoded copy of the unit's current source; decoded now if needed.
+    // Null when the source is not decodable.
+    const DecodedTexture *lookup(const TextureSource &source, const std::vector<uint8_t> &memory,
+                                 const std::array<uint32_t, 256> &palette, uint32_t paletteGeneration);
+    void invalidateRange(uint32_t begin, uint32_t end);
+    void invalidatePaletteFormats();
+    void clear();
+    size_t entryCount() const { return entries_.size(); }
 
 private:
-  void evictFor(size_t bytes);
-  std::unordered_map<uint32_t, std::unique_ptr<DecodedTexture>> entries_;
-  size_t bytesHeld_ = 0;
-  uint64_t clock_ = 0;
+    void evictFor(size_t bytes);
+    std::unordered_map<uint32_t, std::unique_ptr<DecodedTexture>> entries_;
+    size_t bytesHeld_ = 0;
+    uint64_t clock_ = 0;
 };
 
 // One texel of a format, widened to ARGB 8888 (narrow fields replicate their

@@ -156,10 +156,10 @@ mwBITMAP *mwbLBMLoad(const char *name);
 
 /* One glyph: a rectangle of a page bitmap. */
 typedef struct mwbGLYPH {
-    int32_t width;  /* rectangle size in pixels; the pen advances by width */
+    int32_t width; /* rectangle size in pixels; the pen advances by width */
     int32_t height;
-    int32_t page;   /* index into mwbFONT.pages; -1: no glyph for this code */
-    int32_t x;      /* top-left corner in the page */
+    int32_t page; /* index into mwbFONT.pages; -1: no glyph for this code */
+    int32_t x;    /* top-left corner in the page */
     int32_t y;
     int32_t unused; /* read by no one */
 } mwbGLYPH;
@@ -253,8 +253,8 @@ float *mwbHSIToRGB(const float hsi[3], float rgb[3]);
  * hueTarget and its saturation raised by weight (0: neither). The two unused
  * floats have no effect. NULL for a NULL palette (256 entries) or levels
  * below 1; the caller frees the table with mwDMemFree. */
-uint8_t *mwbShadeTable(const uint8_t *palette, int levels, float unused1, float unused2,
-                       float hueTarget, float weight);
+uint8_t *mwbShadeTable(const uint8_t *palette, int levels, float unused1, float unused2, float hueTarget,
+                       float weight);
 
 MW_EXTERN_C_END
 

@@ -82,120 +82,119 @@ typedef struct mwPLUGIN_CLASS_INFO {
 /*---- The driver function packet ------------------------------------------*/
 
 /* X(slot, GlobalName, slotName, result, (arguments)) in slot order. */
-#define MW_BLIT_SLOTS(X)                                                                          \
-    /* code 1 with value 1: the application became active; 0: inactive (hand the display back) */ \
-    X(0, Status, status, void, (int status, int value))                                           \
-    /* the driver's mode list, valid until the next call */                                       \
-    X(1, GetModeList, getModeList, const mwBLIT_MODE *, (void))                                   \
-    /* sets the mode on the window; 1 if set, 0 with the previous state kept */                   \
-    X(2, SetMode, setMode, int, (const mwBLIT_MODE *mode, void *window))                          \
-    /* copies the current mode; 0 for a NULL pointer */                                           \
-    X(3, GetMode, getMode, int, (mwBLIT_MODE *mode))                                              \
-    /* clears colour, alpha (low 8 bits) and depth */                                             \
-    X(4, Clear, clear, void, (uint32_t color, int alpha))                                         \
-    /* clears colour only */                                                                      \
-    X(5, ClearColor, clearColor, void, (uint32_t color))                                          \
-    /* clears the depth buffer only; nothing without one */                                       \
-    X(6, ClearDepth, clearDepth, void, (void))                                                    \
-    /* clears the alpha buffer only (low 8 bits); nothing without one */                          \
-    X(7, ClearAlpha, clearAlpha, void, (int alpha))                                               \
-    /* 0 front, 1 back; only when double-buffered */                                              \
-    X(8, SetRenderBuffer, setRenderBuffer, void, (int buffer))                                    \
-    /* shows the back buffer after `interval` vertical retraces (0: no wait) */                   \
-    X(9, SwapBuffers, swapBuffers, void, (int interval))                                          \
-    /* buffer swaps still queued */                                                               \
-    X(10, NumPending, numPending, int, (void))                                                    \
-    /* 0-terminated list of image types writeRegion accepts */                                    \
-    X(11, GetRegionTypes, getRegionTypes, const int32_t *, (void))                                \
-    /* copies the bitmap to the drawing buffer at (x, y); 0 for a type not listed */              \
-    X(12, WriteRegion, writeRegion, int, (int x, int y, const mwBITMAP *bitmap))                  \
-    /* reads width x height (set by the caller) into newly allocated RGB 565 pixels */            \
-    X(13, ReadRegion, readRegion, int, (int x, int y, mwBITMAP *bitmap))                          \
-    /* 0-terminated list of image types offered for createBitmap */                               \
-    X(14, GetBitmapTypes, getBitmapTypes, const int32_t *, (void))                                \
-    /* a card bitmap, or NULL; flags bit 0: the driver keeps private copies */                    \
-    X(15, CreateBitmap, createBitmap, mwCARDBITMAP *, (mwBITMAP * bitmap, int flags))             \
-    /* replaces the pixels; 0 if type or size differ */                                           \
-    X(16, UpdateBitmap, updateBitmap, int, (mwCARDBITMAP * card, mwBITMAP *bitmap, int flags))    \
-    /* 1; 0 for a handle that is not a card bitmap */                                             \
-    X(17, FreeBitmap, freeBitmap, int, (mwCARDBITMAP * card))                                     \
-    /* draws 1:1 with the top left at (x, y); 0 on failure */                                     \
-    X(18, DrawBitmap, drawBitmap, int, (int x, int y, mwCARDBITMAP *card))                        \
-    /* draws the whole bitmap into the rectangle */                                               \
-    X(19, DrawBitmapScaled, drawBitmapScaled, int, (int x, int y, int w, int h, mwCARDBITMAP *card)) \
-    /* draws a w x h part from (sx, sy) 1:1 */                                                    \
-    X(20, DrawBitmapPart, drawBitmapPart, int,                                                    \
-      (int x, int y, int sx, int sy, int w, int h, mwCARDBITMAP *card))                           \
-    /* draws an sw x sh part scaled into w x h */                                                 \
-    X(21, DrawBitmapPartScaled, drawBitmapPartScaled, int,                                        \
-      (int x, int y, int sx, int sy, int sw, int sh, int w, int h, mwCARDBITMAP *card))           \
-    /* a card font, or NULL */                                                                    \
-    X(22, CreateFont, createFont, mwCARDFONT *, (const mwbFONT *font, int flags))                 \
-    /* 1; 0 for a handle that is not a card font */                                               \
-    X(23, FreeFont, freeFont, int, (mwCARDFONT * font))                                           \
-    /* draws NUL-terminated text; a line feed continues below at the same x */                    \
-    X(24, DrawText, drawText, void, (mwCARDFONT * font, int x, int y, const char *text))          \
-    /* as drawText with glyphs scaled */                                                          \
-    X(25, DrawTextScaled, drawTextScaled, void,                                                   \
-      (mwCARDFONT * font, int x, int y, float scaleX, float scaleY, const char *text))            \
-    /* tint for text drawing */                                                                   \
-    X(26, SetColor, setColor, void, (float red, float green, float blue))                         \
-    /* one line */                                                                                \
-    X(27, DrawLine, drawLine, void, (int x0, int y0, int x1, int y1, float r, float g, float b))  \
-    /* filled rectangle, both corners inclusive */                                                \
-    X(28, FillRect, fillRect, void, (int x0, int y0, int x1, int y1, float r, float g, float b))  \
-    /* rectangle outline */                                                                       \
-    X(29, DrawRect, drawRect, void, (int x0, int y0, int x1, int y1, float r, float g, float b))  \
-    /* two colours: left to right when vertical is 0, else top to bottom */                       \
-    X(30, FillRectGradient, fillRectGradient, void,                                               \
-      (int x0, int y0, int x1, int y1, int vertical, float r0, float g0, float b0, float r1,      \
-       float g1, float b1))                                                                       \
-    /* colours of the top-left, top-right, bottom-right and bottom-left corners */                \
-    X(31, FillRectCorners, fillRectCorners, void,                                                 \
-      (int x0, int y0, int x1, int y1, float r0, float g0, float b0, float r1, float g1,          \
-       float b1, float r2, float g2, float b2, float r3, float g3, float b3))                      \
-    /* colour writes on or off */                                                                 \
-    X(32, SetColorWrite, setColorWrite, void, (int enable))                                       \
-    /* depth test and writes on or off (only with a depth buffer) */                              \
-    X(33, SetDepthTest, setDepthTest, void, (int enable))                                         \
-    /* alpha writes on or off (only with an alpha buffer) */                                      \
-    X(34, SetAlphaWrite, setAlphaWrite, void, (int enable))                                       \
-    /* 1 bilinear, anything else point sampling */                                                \
-    X(35, SetTextureFilter, setTextureFilter, void, (int mode))                                   \
-    /* colour keying on (non-zero) or off */                                                      \
-    X(36, SetChromakeyMode, setChromakeyMode, void, (int mode))                                   \
-    /* the key colour */                                                                          \
-    X(37, SetChromakeyValue, setChromakeyValue, void, (uint32_t color))                           \
-    /* keeps the pointer and reads the record in place; 1 if accepted (non-NULL) */               \
-    X(38, SetRenderState, setRenderState, int, (mwrRENDERSTATE * state))                          \
-    /* prepares the processor for a frame of 3D drawing */                                       \
-    X(39, BeginScene, beginScene, void, (void))                                                   \
-    /* ends the frame of 3D drawing (statistics, internal buffers) */                             \
-    X(40, EndScene, endScene, void, (void))                                                       \
-    /* after the render state's projection was set for a new canvas */                           \
-    X(41, CanvasChanged, canvasChanged, void, (const mwrCANVAS *canvas))                          \
-    /* colour, texture and blending for the following 3D primitives */                            \
-    X(42, SetMaterial, setMaterial, void, (const mwrMATERIAL *material))                          \
-    /* one 3D triangle of model-space vertices */                                                 \
-    X(43, DrawTriangle, drawTriangle, void,                                                       \
-      (const mwrVERTEX *a, const mwrVERTEX *b, const mwrVERTEX *c))                               \
-    /* one 3D polygon */                                                                          \
-    X(44, DrawPolygon, drawPolygon, void, (const mwrPOLYGON *polygon))                            \
-    /* one camera-facing sprite */                                                                \
-    X(45, DrawSprite, drawSprite, void, (const mwrSPRITE *sprite))                                \
-    /* one 3D point */                                                                            \
-    X(46, DrawPoint, drawPoint, void, (const mwrPOINT *point))                                    \
-    X(47, Reserved47, reserved47, void, (void))                                                   \
-    X(48, Reserved48, reserved48, void, (void))                                                   \
-    /* an indexed triangle list */                                                                \
-    X(49, DrawMesh, drawMesh, void, (const mwrMESH *mesh))                                        \
-    X(50, Reserved50, reserved50, void, (void))                                                   \
-    X(51, Reserved51, reserved51, void, (void))                                                   \
-    X(52, Reserved52, reserved52, void, (void))                                                   \
-    X(53, Reserved53, reserved53, void, (void))                                                   \
-    X(54, Reserved54, reserved54, void, (void))                                                   \
-    X(55, Reserved55, reserved55, void, (void))                                                   \
-    /* a polygon already in screen space (z is 1/w), drawn as a triangle fan */                   \
+#define MW_BLIT_SLOTS(X)                                                                                     \
+    /* code 1 with value 1: the application became active; 0: inactive (hand the display back) */            \
+    X(0, Status, status, void, (int status, int value))                                                      \
+    /* the driver's mode list, valid until the next call */                                                  \
+    X(1, GetModeList, getModeList, const mwBLIT_MODE *, (void))                                              \
+    /* sets the mode on the window; 1 if set, 0 with the previous state kept */                              \
+    X(2, SetMode, setMode, int, (const mwBLIT_MODE *mode, void *window))                                     \
+    /* copies the current mode; 0 for a NULL pointer */                                                      \
+    X(3, GetMode, getMode, int, (mwBLIT_MODE * mode))                                                        \
+    /* clears colour, alpha (low 8 bits) and depth */                                                        \
+    X(4, Clear, clear, void, (uint32_t color, int alpha))                                                    \
+    /* clears colour only */                                                                                 \
+    X(5, ClearColor, clearColor, void, (uint32_t color))                                                     \
+    /* clears the depth buffer only; nothing without one */                                                  \
+    X(6, ClearDepth, clearDepth, void, (void))                                                               \
+    /* clears the alpha buffer only (low 8 bits); nothing without one */                                     \
+    X(7, ClearAlpha, clearAlpha, void, (int alpha))                                                          \
+    /* 0 front, 1 back; only when double-buffered */                                                         \
+    X(8, SetRenderBuffer, setRenderBuffer, void, (int buffer))                                               \
+    /* shows the back buffer after `interval` vertical retraces (0: no wait) */                              \
+    X(9, SwapBuffers, swapBuffers, void, (int interval))                                                     \
+    /* buffer swaps still queued */                                                                          \
+    X(10, NumPending, numPending, int, (void))                                                               \
+    /* 0-terminated list of image types writeRegion accepts */                                               \
+    X(11, GetRegionTypes, getRegionTypes, const int32_t *, (void))                                           \
+    /* copies the bitmap to the drawing buffer at (x, y); 0 for a type not listed */                         \
+    X(12, WriteRegion, writeRegion, int, (int x, int y, const mwBITMAP *bitmap))                             \
+    /* reads width x height (set by the caller) into newly allocated RGB 565 pixels */                       \
+    X(13, ReadRegion, readRegion, int, (int x, int y, mwBITMAP *bitmap))                                     \
+    /* 0-terminated list of image types offered for createBitmap */                                          \
+    X(14, GetBitmapTypes, getBitmapTypes, const int32_t *, (void))                                           \
+    /* a card bitmap, or NULL; flags bit 0: the driver keeps private copies */                               \
+    X(15, CreateBitmap, createBitmap, mwCARDBITMAP *, (mwBITMAP * bitmap, int flags))                        \
+    /* replaces the pixels; 0 if type or size differ */                                                      \
+    X(16, UpdateBitmap, updateBitmap, int, (mwCARDBITMAP * card, mwBITMAP * bitmap, int flags))              \
+    /* 1; 0 for a handle that is not a card bitmap */                                                        \
+    X(17, FreeBitmap, freeBitmap, int, (mwCARDBITMAP * card))                                                \
+    /* draws 1:1 with the top left at (x, y); 0 on failure */                                                \
+    X(18, DrawBitmap, drawBitmap, int, (int x, int y, mwCARDBITMAP *card))                                   \
+    /* draws the whole bitmap into the rectangle */                                                          \
+    X(19, DrawBitmapScaled, drawBitmapScaled, int, (int x, int y, int w, int h, mwCARDBITMAP *card))         \
+    /* draws a w x h part from (sx, sy) 1:1 */                                                               \
+    X(20, DrawBitmapPart, drawBitmapPart, int,                                                               \
+      (int x, int y, int sx, int sy, int w, int h, mwCARDBITMAP *card))                                      \
+    /* draws an sw x sh part scaled into w x h */                                                            \
+    X(21, DrawBitmapPartScaled, drawBitmapPartScaled, int,                                                   \
+      (int x, int y, int sx, int sy, int sw, int sh, int w, int h, mwCARDBITMAP *card))                      \
+    /* a card font, or NULL */                                                                               \
+    X(22, CreateFont, createFont, mwCARDFONT *, (const mwbFONT *font, int flags))                            \
+    /* 1; 0 for a handle that is not a card font */                                                          \
+    X(23, FreeFont, freeFont, int, (mwCARDFONT * font))                                                      \
+    /* draws NUL-terminated text; a line feed continues below at the same x */                               \
+    X(24, DrawText, drawText, void, (mwCARDFONT * font, int x, int y, const char *text))                     \
+    /* as drawText with glyphs scaled */                                                                     \
+    X(25, DrawTextScaled, drawTextScaled, void,                                                              \
+      (mwCARDFONT * font, int x, int y, float scaleX, float scaleY, const char *text))                       \
+    /* tint for text drawing */                                                                              \
+    X(26, SetColor, setColor, void, (float red, float green, float blue))                                    \
+    /* one line */                                                                                           \
+    X(27, DrawLine, drawLine, void, (int x0, int y0, int x1, int y1, float r, float g, float b))             \
+    /* filled rectangle, both corners inclusive */                                                           \
+    X(28, FillRect, fillRect, void, (int x0, int y0, int x1, int y1, float r, float g, float b))             \
+    /* rectangle outline */                                                                                  \
+    X(29, DrawRect, drawRect, void, (int x0, int y0, int x1, int y1, float r, float g, float b))             \
+    /* two colours: left to right when vertical is 0, else top to bottom */                                  \
+    X(30, FillRectGradient, fillRectGradient, void,                                                          \
+      (int x0, int y0, int x1, int y1, int vertical, float r0, float g0, float b0, float r1, float g1,       \
+       float b1))                                                                                            \
+    /* colours of the top-left, top-right, bottom-right and bottom-left corners */                           \
+    X(31, FillRectCorners, fillRectCorners, void,                                                            \
+      (int x0, int y0, int x1, int y1, float r0, float g0, float b0, float r1, float g1, float b1, float r2, \
+       float g2, float b2, float r3, float g3, float b3))                                                    \
+    /* colour writes on or off */                                                                            \
+    X(32, SetColorWrite, setColorWrite, void, (int enable))                                                  \
+    /* depth test and writes on or off (only with a depth buffer) */                                         \
+    X(33, SetDepthTest, setDepthTest, void, (int enable))                                                    \
+    /* alpha writes on or off (only with an alpha buffer) */                                                 \
+    X(34, SetAlphaWrite, setAlphaWrite, void, (int enable))                                                  \
+    /* 1 bilinear, anything else point sampling */                                                           \
+    X(35, SetTextureFilter, setTextureFilter, void, (int mode))                                              \
+    /* colour keying on (non-zero) or off */                                                                 \
+    X(36, SetChromakeyMode, setChromakeyMode, void, (int mode))                                              \
+    /* the key colour */                                                                                     \
+    X(37, SetChromakeyValue, setChromakeyValue, void, (uint32_t color))                                      \
+    /* keeps the pointer and reads the record in place; 1 if accepted (non-NULL) */                          \
+    X(38, SetRenderState, setRenderState, int, (mwrRENDERSTATE * state))                                     \
+    /* prepares the processor for a frame of 3D drawing */                                                   \
+    X(39, BeginScene, beginScene, void, (void))                                                              \
+    /* ends the frame of 3D drawing (statistics, internal buffers) */                                        \
+    X(40, EndScene, endScene, void, (void))                                                                  \
+    /* after the render state's projection was set for a new canvas */                                       \
+    X(41, CanvasChanged, canvasChanged, void, (const mwrCANVAS *canvas))                                     \
+    /* colour, texture and blending for the following 3D primitives */                                       \
+    X(42, SetMaterial, setMaterial, void, (const mwrMATERIAL *material))                                     \
+    /* one 3D triangle of model-space vertices */                                                            \
+    X(43, DrawTriangle, drawTriangle, void, (const mwrVERTEX *a, const mwrVERTEX *b, const mwrVERTEX *c))    \
+    /* one 3D polygon */                                                                                     \
+    X(44, DrawPolygon, drawPolygon, void, (const mwrPOLYGON *polygon))                                       \
+    /* one camera-facing sprite */                                                                           \
+    X(45, DrawSprite, drawSprite, void, (const mwrSPRITE *sprite))                                           \
+    /* one 3D point */                                                                                       \
+    X(46, DrawPoint, drawPoint, void, (const mwrPOINT *point))                                               \
+    X(47, Reserved47, reserved47, void, (void))                                                              \
+    X(48, Reserved48, reserved48, void, (void))                                                              \
+    /* an indexed triangle list */                                                                           \
+    X(49, DrawMesh, drawMesh, void, (const mwrMESH *mesh))                                                   \
+    X(50, Reserved50, reserved50, void, (void))                                                              \
+    X(51, Reserved51, reserved51, void, (void))                                                              \
+    X(52, Reserved52, reserved52, void, (void))                                                              \
+    X(53, Reserved53, reserved53, void, (void))                                                              \
+    X(54, Reserved54, reserved54, void, (void))                                                              \
+    X(55, Reserved55, reserved55, void, (void))                                                              \
+    /* a polygon already in screen space (z is 1/w), drawn as a triangle fan */                              \
     X(56, DrawScreenPolygon, drawScreenPolygon, void, (const mwrSCREENPOLYGON *polygon))
 
 #define MW_BLIT_SLOT_COUNT 57

@@ -16,8 +16,8 @@
 
 MW_EXTERN_C_BEGIN
 
-#define MW_CON_LINES 200       /* lines in the ring buffer */
-#define MW_CON_PRINT_MAX 2048  /* formatted text, terminator included; longer is cut */
+#define MW_CON_LINES 200      /* lines in the ring buffer */
+#define MW_CON_PRINT_MAX 2048 /* formatted text, terminator included; longer is cut */
 
 /* Start values: console off, no buffer (a buffer left from before is freed). */
 void mwConInit(void);

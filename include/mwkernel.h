@@ -104,8 +104,7 @@ void mwLogPrintf(const char *format, ...) MW_PRINTF(1, 2);
 void mwLogTagged(const char *tag, const char *format, ...) MW_PRINTF(2, 3);
 void mwLogAt(const char *file, int line, const char *format, ...) MW_PRINTF(3, 4);
 void mwLogReport(const char *file, int line, const char *format, ...) MW_PRINTF(3, 4);
-void mwLogReportIn(const char *file, int line, const char *function, const char *format, ...)
-    MW_PRINTF(4, 5);
+void mwLogReportIn(const char *file, int line, const char *function, const char *format, ...) MW_PRINTF(4, 5);
 /* Echo plain, tagged, report and report-in entries on standard output. */
 void mwLogSetEcho(int on);
 

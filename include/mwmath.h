@@ -73,9 +73,9 @@ static inline float mwmRecipSqrt(float x)
 void mwmMatrixIdentity(mwmMATRIX *m);
 /* The sixteen values are listed column by column: argument k goes to
  * m[4 (k mod 4) + (k div 4)]. */
-void mwmMatrixSet(mwmMATRIX *m, float c0r0, float c0r1, float c0r2, float c0r3, float c1r0,
-                  float c1r1, float c1r2, float c1r3, float c2r0, float c2r1, float c2r2,
-                  float c2r3, float c3r0, float c3r1, float c3r2, float c3r3);
+void mwmMatrixSet(mwmMATRIX *m, float c0r0, float c0r1, float c0r2, float c0r3, float c1r0, float c1r1,
+                  float c1r2, float c1r3, float c2r0, float c2r1, float c2r2, float c2r3, float c3r0,
+                  float c3r1, float c3r2, float c3r3);
 void mwmMatrixCopy(mwmMATRIX *out, const mwmMATRIX *a);
 void mwmMatrixAdd(mwmMATRIX *out, const mwmMATRIX *a, const mwmMATRIX *b);
 void mwmMatrixSub(mwmMATRIX *out, const mwmMATRIX *a, const mwmMATRIX *b);
@@ -131,8 +131,8 @@ MW_NORETURN void mwmMatrixSetRotationZ(mwmMATRIX *m, float angle);
 
 void mwmMatrix3Identity(mwmMATRIX3 *m);
 /* Argument k goes to m[3 (k mod 3) + (k div 3)]: column by column. */
-void mwmMatrix3Set(mwmMATRIX3 *m, float c0r0, float c0r1, float c0r2, float c1r0, float c1r1,
-                   float c1r2, float c2r0, float c2r1, float c2r2);
+void mwmMatrix3Set(mwmMATRIX3 *m, float c0r0, float c0r1, float c0r2, float c1r0, float c1r1, float c1r2,
+                   float c2r0, float c2r1, float c2r2);
 void mwmMatrix3Copy(mwmMATRIX3 *out, const mwmMATRIX3 *a);
 void mwmMatrix3Add(mwmMATRIX3 *out, const mwmMATRIX3 *a, const mwmMATRIX3 *b);
 void mwmMatrix3Sub(mwmMATRIX3 *out, const mwmMATRIX3 *a, const mwmMATRIX3 *b);
@@ -210,23 +210,23 @@ float mwmCosF(float radians);
  */
 
 typedef struct mwmSPLINEKEY {
-    int32_t frame;      /* key time in frames */
-    float *values;      /* `channels` floats, allocated by mwmSplineCreate */
-    void *reserved;     /* the caller's; mwmSplineFree releases it when not NULL */
-    int32_t linear;     /* non-zero: the segment ending at this key is a line */
-    float tension;      /* 1 flattens the tangents, -1 doubles them */
-    float continuity;   /* 0 keeps the curve smooth through the key */
-    float bias;         /* 1 leans the tangent on the chord before the key */
+    int32_t frame;    /* key time in frames */
+    float *values;    /* `channels` floats, allocated by mwmSplineCreate */
+    void *reserved;   /* the caller's; mwmSplineFree releases it when not NULL */
+    int32_t linear;   /* non-zero: the segment ending at this key is a line */
+    float tension;    /* 1 flattens the tangents, -1 doubles them */
+    float continuity; /* 0 keeps the curve smooth through the key */
+    float bias;       /* 1 leans the tangent on the chord before the key */
 } mwmSPLINEKEY;
 
 typedef struct mwmSPLINE {
-    int32_t keyCount;    /* at least 1 */
-    mwmSPLINEKEY *keys;  /* keyCount keys */
-    int32_t channels;    /* values per key */
-    float *values;       /* the result of the last evaluation */
-    int32_t reserved;    /* not used by the library */
-    float start;         /* frame of the first key, set by the caller */
-    float end;           /* frame of the last key, set by the caller */
+    int32_t keyCount;   /* at least 1 */
+    mwmSPLINEKEY *keys; /* keyCount keys */
+    int32_t channels;   /* values per key */
+    float *values;      /* the result of the last evaluation */
+    int32_t reserved;   /* not used by the library */
+    float start;        /* frame of the first key, set by the caller */
+    float end;          /* frame of the last key, set by the caller */
 } mwmSPLINE;
 
 /* A spline of zeroed keys, each with its own zeroed value array, and a
@@ -264,8 +264,8 @@ int mwmBasisWeights(int kind, double t, float weights[4], float derivatives[4]);
 /* out = w0 p0 + w1 p1 + w2 p2 + w3 p3 with the weights of the basis kind at
  * t. The weights are not normalised: those of the trigonometric kinds sum to
  * 2 and 4. */
-void mwmCurvePoint(const mwmVECTOR *p0, const mwmVECTOR *p1, const mwmVECTOR *p2,
-                   const mwmVECTOR *p3, double t, mwmVECTOR *out, int kind);
+void mwmCurvePoint(const mwmVECTOR *p0, const mwmVECTOR *p1, const mwmVECTOR *p2, const mwmVECTOR *p3,
+                   double t, mwmVECTOR *out, int kind);
 
 MW_EXTERN_C_END
 

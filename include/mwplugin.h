@@ -31,9 +31,9 @@ MW_EXTERN_C_BEGIN
 
 /*---- Classes and magics --------------------------------------------------*/
 
-#define MW_PLUGIN_CLASS_BLIT 0      /* display drivers (mwblit.h) */
-#define MW_PLUGIN_CLASS_MAX 3       /* classes are 0..3 */
-#define MW_PLUGIN_CLASS_ANY 0xFFFF  /* wildcard of queries; never a plug-in's own class */
+#define MW_PLUGIN_CLASS_BLIT 0     /* display drivers (mwblit.h) */
+#define MW_PLUGIN_CLASS_MAX 3      /* classes are 0..3 */
+#define MW_PLUGIN_CLASS_ANY 0xFFFF /* wildcard of queries; never a plug-in's own class */
 
 #define MW_PLUGIN_INFO_MAGIC 0x4D504C47u /* 'MPLG' */
 #define MW_PLUGIN_SYSTEM_VERSION 1
@@ -45,13 +45,13 @@ MW_EXTERN_C_BEGIN
 
 /* Filled by the plug-in's _mwGetPluginInfo into a zeroed record. */
 typedef struct mwPLUGIN_INFO {
-    uint32_t magic;            /* MW_PLUGIN_INFO_MAGIC */
-    int32_t systemVersion;     /* MW_PLUGIN_SYSTEM_VERSION */
-    int32_t pluginVersion;     /* the plug-in's own version */
-    char name[12];             /* device name, compared without regard to case */
-    char description[64];      /* NUL-terminated */
-    char vendor[64];           /* NUL-terminated */
-    int32_t pluginClass;       /* 0..3 */
+    uint32_t magic;        /* MW_PLUGIN_INFO_MAGIC */
+    int32_t systemVersion; /* MW_PLUGIN_SYSTEM_VERSION */
+    int32_t pluginVersion; /* the plug-in's own version */
+    char name[12];         /* device name, compared without regard to case */
+    char description[64];  /* NUL-terminated */
+    char vendor[64];       /* NUL-terminated */
+    int32_t pluginClass;   /* 0..3 */
 } mwPLUGIN_INFO;
 
 /* The engine's allocators, handed to _mwPluginInit. The record belongs to the
@@ -69,16 +69,16 @@ typedef struct mwPLUGIN_ENTRY mwPLUGIN_ENTRY;
 /* Filled by mwPluginGetStatus into the caller's record. */
 typedef struct mwPLUGIN_STATUS {
     char path[MW_PLUGIN_PATH_MAX];
-    int32_t loaded;            /* 1 while loaded and initialised */
-    mwPLUGIN_INFO info;        /* as read when added or last loaded */
+    int32_t loaded;     /* 1 while loaded and initialised */
+    mwPLUGIN_INFO info; /* as read when added or last loaded */
 } mwPLUGIN_STATUS;
 
 /* A snapshot of the entries of a class, in list order; one heap block,
  * released with mwPluginFreeList. */
 typedef struct mwPLUGIN_LIST {
-    uint32_t magic;            /* MW_PLUGIN_LIST_MAGIC */
+    uint32_t magic; /* MW_PLUGIN_LIST_MAGIC */
     int32_t count;
-    mwPLUGIN_ENTRY **entries;  /* NULL when count is 0 */
+    mwPLUGIN_ENTRY **entries; /* NULL when count is 0 */
 } mwPLUGIN_LIST;
 
 /*---- The manager ---------------------------------------------------------*/

@@ -48,11 +48,11 @@ typedef struct mwCARDBITMAP mwCARDBITMAP;
  * built of it; in a screen polygon x and y are screen pixels and z is the
  * depth value the driver takes as 1/w. */
 typedef struct mwrVERTEX {
-    float x, y, z;            /* position */
-    float nx, ny, nz;         /* unit normal (lit materials) */
-    float u0, u1, reservedU;  /* texture u of units 0 and 1, a spare word */
-    float v0, v1, reservedV;  /* texture v of units 0 and 1, a spare word */
-    float r, g, b, a;         /* colour and alpha, 0..1 */
+    float x, y, z;           /* position */
+    float nx, ny, nz;        /* unit normal (lit materials) */
+    float u0, u1, reservedU; /* texture u of units 0 and 1, a spare word */
+    float v0, v1, reservedV; /* texture v of units 0 and 1, a spare word */
+    float r, g, b, a;        /* colour and alpha, 0..1 */
 } mwrVERTEX;
 
 /* Polygon kinds for drawPolygon. */
@@ -92,13 +92,13 @@ typedef struct mwrPOINT {
  * cut where a side plane crosses it) and takes the unit-1 coordinates, the
  * colour and the alpha from the record. */
 typedef struct mwrSPRITE {
-    float x, y, z;            /* centre, model space */
-    float size;               /* half width in camera units */
-    float heightRatio;        /* half height / half width */
-    float reserved;           /* 0 */
-    float u0, u1, reservedU;  /* texture u: unit 0 set per corner, unit 1 as given */
-    float v0, v1, reservedV;  /* texture v: likewise */
-    float r, g, b, a;         /* colour and alpha, 0..1 */
+    float x, y, z;           /* centre, model space */
+    float size;              /* half width in camera units */
+    float heightRatio;       /* half height / half width */
+    float reserved;          /* 0 */
+    float u0, u1, reservedU; /* texture u: unit 0 set per corner, unit 1 as given */
+    float v0, v1, reservedV; /* texture v: likewise */
+    float r, g, b, a;        /* colour and alpha, 0..1 */
 } mwrSPRITE;
 
 /* Clip flags of a transformed vertex. */
@@ -112,13 +112,13 @@ typedef struct mwrSPRITE {
 
 /* A vertex carried through the view (the corners of the world's cells). */
 typedef struct mwrTVERTEX {
-    float sx, sy;        /* screen position, once projected */
-    float oow;           /* 1 / camera-space z; FLT_MAX at or before the near plane */
-    float user[13];      /* free for the caller; the render and world libraries leave it */
-    float local[3];      /* model-space position (input) */
-    float eyePos[3];     /* camera-space position after the model-view matrix */
-    uint32_t clip;       /* MWR_CLIP_ flags */
-    int32_t stamp;       /* the tick at which the owner last transformed it */
+    float sx, sy;    /* screen position, once projected */
+    float oow;       /* 1 / camera-space z; FLT_MAX at or before the near plane */
+    float user[13];  /* free for the caller; the render and world libraries leave it */
+    float local[3];  /* model-space position (input) */
+    float eyePos[3]; /* camera-space position after the model-view matrix */
+    uint32_t clip;   /* MWR_CLIP_ flags */
+    int32_t stamp;   /* the tick at which the owner last transformed it */
 } mwrTVERTEX;
 
 /*---- Meshes --------------------------------------------------------------*/
@@ -157,16 +157,16 @@ mwrMESH *mwrGenSphere(float radius, int rings, int segments);
 
 /* Light types. Each type with specular light has its diffuse-only variant
  * at type + 1, used by itself under a material without specular colour. */
-#define MWR_LIGHT_AMBIENT 1           /* colour x material diffuse, added to the ambient term */
-#define MWR_LIGHT_DIRECTIONAL 2       /* along the light's Z axis */
+#define MWR_LIGHT_AMBIENT 1     /* colour x material diffuse, added to the ambient term */
+#define MWR_LIGHT_DIRECTIONAL 2 /* along the light's Z axis */
 #define MWR_LIGHT_DIRECTIONAL_DIFFUSE 3
-#define MWR_LIGHT_POINT 4             /* from the light's position */
+#define MWR_LIGHT_POINT 4 /* from the light's position */
 #define MWR_LIGHT_POINT_DIFFUSE 5
-#define MWR_LIGHT_RANGED 6            /* point light with a range and quadratic falloff */
+#define MWR_LIGHT_RANGED 6 /* point light with a range and quadratic falloff */
 #define MWR_LIGHT_RANGED_DIFFUSE 7
-#define MWR_LIGHT_SPOT 8              /* point light inside a hard cone about its Z axis */
+#define MWR_LIGHT_SPOT 8 /* point light inside a hard cone about its Z axis */
 #define MWR_LIGHT_SPOT_DIFFUSE 9
-#define MWR_LIGHT_GLOW 10             /* ranged, ignores the surface normal, diffuse only */
+#define MWR_LIGHT_GLOW 10 /* ranged, ignores the surface normal, diffuse only */
 
 typedef struct mwrLIGHT {
     int32_t type;     /* MWR_LIGHT_; default directional. Other values light nothing. */
@@ -188,15 +188,15 @@ typedef void (*mwrSHADE_FN)(const float normal[3], float accumulator[3], const f
 
 /* One entry of the active light table, prepared by mwrMaterialSelect. */
 struct mwrLIGHTSLOT {
-    mwrLIGHT *light;     /* NULL: the slot is free */
-    float dir[3];        /* unit vector towards the light (directional, spot) */
-    float pos[3];        /* light position (point, ranged, spot, glow) */
-    float diffuse[3];    /* light colour x material diffuse */
-    float specular[3];   /* light colour x material specular */
-    float range;         /* falloff scaled into model space (ranged, glow) */
-    mwrSHADE_FN shade;   /* this slot's lighting function */
-    int32_t key;         /* the owner key given to mwrLightAdd */
-    mwrLIGHTSLOT *next;  /* next active slot, NULL at the end */
+    mwrLIGHT *light;    /* NULL: the slot is free */
+    float dir[3];       /* unit vector towards the light (directional, spot) */
+    float pos[3];       /* light position (point, ranged, spot, glow) */
+    float diffuse[3];   /* light colour x material diffuse */
+    float specular[3];  /* light colour x material specular */
+    float range;        /* falloff scaled into model space (ranged, glow) */
+    mwrSHADE_FN shade;  /* this slot's lighting function */
+    int32_t key;        /* the owner key given to mwrLightAdd */
+    mwrLIGHTSLOT *next; /* next active slot, NULL at the end */
 };
 
 mwrLIGHT *mwrLightAlloc(int count);
@@ -214,18 +214,18 @@ void mwrLightReset(void);
 /*---- Materials -----------------------------------------------------------*/
 
 typedef struct mwrMATERIAL {
-    float emissive[3];     /* (0, 0, 0): ambient start when colorMode is nonzero */
-    float diffuse[3];      /* (0.5, 0.5, 0.5) */
-    float specular[3];     /* (0, 0, 0); all +0.0 switches lights to diffuse only */
-    float shininess;       /* specular exponent, 5 */
-    int32_t cullMode;      /* 0; the driver decides winding (0 and 3 are special) */
-    int32_t flags;         /* 0; bit 0: the driver's blending set-up */
-    int32_t colorMode;     /* 0: constant, 1: vertex colour, 2: lit */
-    int32_t blendMode;     /* 0..5, the driver's alpha blending */
-    float opacity;         /* 1 */
-    int32_t textureMask;   /* 0; texture layers in use, bit per layer */
+    float emissive[3];        /* (0, 0, 0): ambient start when colorMode is nonzero */
+    float diffuse[3];         /* (0.5, 0.5, 0.5) */
+    float specular[3];        /* (0, 0, 0); all +0.0 switches lights to diffuse only */
+    float shininess;          /* specular exponent, 5 */
+    int32_t cullMode;         /* 0; the driver decides winding (0 and 3 are special) */
+    int32_t flags;            /* 0; bit 0: the driver's blending set-up */
+    int32_t colorMode;        /* 0: constant, 1: vertex colour, 2: lit */
+    int32_t blendMode;        /* 0..5, the driver's alpha blending */
+    float opacity;            /* 1 */
+    int32_t textureMask;      /* 0; texture layers in use, bit per layer */
     mwCARDBITMAP *texture[3]; /* driver bitmaps of the layers, NULL */
-    int32_t textureFlags;  /* 0; ANDed with textureMask into the render state */
+    int32_t textureFlags;     /* 0; ANDed with textureMask into the render state */
     int32_t reserved[3];
 } mwrMATERIAL;
 
@@ -277,20 +277,20 @@ void mwrCanvasSelect(const mwrCANVAS *canvas);
 /*---- Render state --------------------------------------------------------*/
 
 typedef struct mwrRENDERSTATE {
-    mwmMATRIX model;         /* top of the matrix stack */
-    mwmMATRIX modelView;     /* camera view x model; the driver uses rows 0..2 */
-    float scaleX, scaleY;    /* projection of the selected canvas */
+    mwmMATRIX model;      /* top of the matrix stack */
+    mwmMATRIX modelView;  /* camera view x model; the driver uses rows 0..2 */
+    float scaleX, scaleY; /* projection of the selected canvas */
     float centerX, centerY;
-    float nearZ, farZ;       /* clip distances of the selected camera */
-    float eye[3];            /* camera position in model space */
-    float ambient[3];        /* ambient term prepared for the selected material */
-    mwrLIGHTSLOT *lights;    /* head of the active light list, NULL: none */
+    float nearZ, farZ;               /* clip distances of the selected camera */
+    float eye[3];                    /* camera position in model space */
+    float ambient[3];                /* ambient term prepared for the selected material */
+    mwrLIGHTSLOT *lights;            /* head of the active light list, NULL: none */
     int32_t pixelWidth, pixelHeight; /* canvas size in whole pixels */
     int32_t reserved[6];
-    mwrCAMERA camera;        /* copy of the selected camera */
-    mwrMATERIAL material;    /* copy of the selected material */
+    mwrCAMERA camera;         /* copy of the selected camera */
+    mwrMATERIAL material;     /* copy of the selected material */
     mwCARDBITMAP *texture[3]; /* texture handles of the selected material */
-    int32_t textureFlags;    /* material textureMask AND textureFlags */
+    int32_t textureFlags;     /* material textureMask AND textureFlags */
 } mwrRENDERSTATE;
 
 /* Sets the processor to single-precision floats where it has a choice,
@@ -367,18 +367,14 @@ static_assert(offsetof(mwrLIGHTSLOT, dir) == sizeof(void *), "light slot layout"
 
 /* Records with pointers have their documented sizes on 32-bit targets. */
 static_assert(sizeof(void *) != 4 || sizeof(mwrRENDERSTATE) == 472, "render state is 472 bytes");
-static_assert(sizeof(void *) != 4 || offsetof(mwrRENDERSTATE, camera) == 53 * 4,
-              "render state layout");
-static_assert(sizeof(void *) != 4 || offsetof(mwrRENDERSTATE, material) == 91 * 4,
-              "render state layout");
-static_assert(sizeof(void *) != 4 || offsetof(mwrRENDERSTATE, texture) == 114 * 4,
-              "render state layout");
+static_assert(sizeof(void *) != 4 || offsetof(mwrRENDERSTATE, camera) == 53 * 4, "render state layout");
+static_assert(sizeof(void *) != 4 || offsetof(mwrRENDERSTATE, material) == 91 * 4, "render state layout");
+static_assert(sizeof(void *) != 4 || offsetof(mwrRENDERSTATE, texture) == 114 * 4, "render state layout");
 static_assert(sizeof(void *) != 4 || sizeof(mwrMATERIAL) == 23 * 4, "a material is 23 words");
 static_assert(sizeof(void *) != 4 || sizeof(mwrLIGHTSLOT) == 17 * 4, "a light slot is 17 words");
 static_assert(sizeof(void *) != 4 || sizeof(mwrMESH) == 4 * 4, "a mesh is 4 words");
 static_assert(sizeof(void *) != 4 || sizeof(mwrPOLYGON) == 3 * 4, "a polygon is 3 words");
-static_assert(sizeof(void *) != 4 || sizeof(mwrSCREENPOLYGON) == 2 * 4,
-              "a screen polygon is 2 words");
+static_assert(sizeof(void *) != 4 || sizeof(mwrSCREENPOLYGON) == 2 * 4, "a screen polygon is 2 words");
 #endif
 
 #endif /* MWRENDER_H */

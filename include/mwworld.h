@@ -52,9 +52,9 @@ typedef struct mwwCELL mwwCELL;
 
 /* Something drawable placed in the world (by the caller). */
 typedef struct mwwITEM {
-    int32_t stamp;  /* tick of the last draw; 0 for a new item */
-    mwrMESH *mesh;  /* drawn through the driver's drawMesh */
-    float min[3];   /* bounding box in world space: min .. min + size */
+    int32_t stamp; /* tick of the last draw; 0 for a new item */
+    mwrMESH *mesh; /* drawn through the driver's drawMesh */
+    float min[3];  /* bounding box in world space: min .. min + size */
     float size[3];
 } mwwITEM;
 
@@ -66,44 +66,44 @@ typedef struct mwwPORTAL {
 } mwwPORTAL;
 
 struct mwwCELL {
-    int32_t index[3];           /* ix, iy, iz */
-    float origin[3];            /* world min + index x cell size */
-    float size[3];              /* the cell size */
-    int32_t stamp;              /* tick of the last classification or draw */
+    int32_t index[3]; /* ix, iy, iz */
+    float origin[3];  /* world min + index x cell size */
+    float size[3];    /* the cell size */
+    int32_t stamp;    /* tick of the last classification or draw */
     int32_t reserved[2];
-    mwLIST contents;            /* mwwITEM pointers */
+    mwLIST contents; /* mwwITEM pointers */
     mwrTVERTEX *corner[MWW_CORNERS];
     int32_t portalCount[MWW_FACES]; /* portals per face: 1 */
     int32_t visible[MWW_FACES];     /* 1: the face was in view at the last classification */
     mwwPORTAL *portal[MWW_FACES];   /* each face's portalCount portals */
-    mwwCELL *next, *prev;       /* links of the traversal's deferred queue */
-    int32_t queued;             /* nonzero while in the queue */
-    uint32_t order;             /* packed face order (mwrCellClassify) */
-    mwLIST nested;              /* mwwWORLD pointers: worlds placed inside the cell */
+    mwwCELL *next, *prev;           /* links of the traversal's deferred queue */
+    int32_t queued;                 /* nonzero while in the queue */
+    uint32_t order;                 /* packed face order (mwrCellClassify) */
+    mwLIST nested;                  /* mwwWORLD pointers: worlds placed inside the cell */
     mwwGRID *grid;
 };
 
 struct mwwGRID {
     int32_t reserved0[3];
-    int32_t count[3];           /* cells along x, y, z */
-    float cellSize[3];          /* extent / count */
+    int32_t count[3];  /* cells along x, y, z */
+    float cellSize[3]; /* extent / count */
     float invCellSize[3];
-    mwrTVERTEX *vertices;       /* (count.x + 1)(count.y + 1)(count.z + 1) corners, x fastest */
-    void *traversal;            /* mwwWorldDraw's scratch: one entry per cell */
+    mwrTVERTEX *vertices; /* (count.x + 1)(count.y + 1)(count.z + 1) corners, x fastest */
+    void *traversal;      /* mwwWorldDraw's scratch: one entry per cell */
     int32_t reserved1[5];
-    mwwCELL *cells;             /* count.x x count.y x count.z, x fastest, then y, then z */
-    mwwPORTAL *portals;         /* 6 per cell, cell by cell */
-    int32_t *flags;             /* the portals' shared flag words */
+    mwwCELL *cells;     /* count.x x count.y x count.z, x fastest, then y, then z */
+    mwwPORTAL *portals; /* 6 per cell, cell by cell */
+    int32_t *flags;     /* the portals' shared flag words */
     mwwWORLD *world;
 };
 
 struct mwwWORLD {
-    char name[16];              /* at most 15 characters */
-    mwmMATRIX matrix;           /* places a nested world in its parent cell; identity */
-    float min[3], max[3];       /* the box: origin .. origin + extent */
-    int32_t lastTick;           /* tick of the last traversal */
-    int32_t active;             /* 1 */
-    mwLIST grids;               /* mwwGRID pointers; creation makes one */
+    char name[16];        /* at most 15 characters */
+    mwmMATRIX matrix;     /* places a nested world in its parent cell; identity */
+    float min[3], max[3]; /* the box: origin .. origin + extent */
+    int32_t lastTick;     /* tick of the last traversal */
+    int32_t active;       /* 1 */
+    mwLIST grids;         /* mwwGRID pointers; creation makes one */
     int32_t reserved[4];
 };
 

@@ -20,10 +20,14 @@ struct CodeName {
     int code;
 };
 
-#define CODE_NAME(code) {#code, code}
-#define PAD_CODE_NAMES(p)                                                                                   \
-    CODE_NAME(MWI_PAD##p##_X_AXIS), CODE_NAME(MWI_PAD##p##_Y_AXIS), CODE_NAME(MWI_PAD##p##_Z_AXIS),           \
-        CODE_NAME(MWI_PAD##p##_POV_UP), CODE_NAME(MWI_PAD##p##_POV_DOWN), CODE_NAME(MWI_PAD##p##_POV_LEFT),   \
+// clang-format off: the names are laid out as a table
+#define CODE_NAME(code)                                                                                      \
+    {                                                                                                        \
+#code, code                                                                                          \
+    }
+#define PAD_CODE_NAMES(p)                                                                                    \
+    CODE_NAME(MWI_PAD##p##_X_AXIS), CODE_NAME(MWI_PAD##p##_Y_AXIS), CODE_NAME(MWI_PAD##p##_Z_AXIS),          \
+        CODE_NAME(MWI_PAD##p##_POV_UP), CODE_NAME(MWI_PAD##p##_POV_DOWN), CODE_NAME(MWI_PAD##p##_POV_LEFT),  \
         CODE_NAME(MWI_PAD##p##_POV_RIGHT), CODE_NAME(MWI_PAD##p##_BUTTON1), CODE_NAME(MWI_PAD##p##_BUTTON2), \
         CODE_NAME(MWI_PAD##p##_BUTTON3), CODE_NAME(MWI_PAD##p##_BUTTON4), CODE_NAME(MWI_PAD##p##_BUTTON5),   \
         CODE_NAME(MWI_PAD##p##_BUTTON6), CODE_NAME(MWI_PAD##p##_BUTTON7), CODE_NAME(MWI_PAD##p##_BUTTON8),   \
@@ -31,42 +35,139 @@ struct CodeName {
 
 const CodeName kNames[] = {
     CODE_NAME(MWI_NONE),
-    CODE_NAME(MWI_KEY_ESCAPE), CODE_NAME(MWI_KEY_1), CODE_NAME(MWI_KEY_2), CODE_NAME(MWI_KEY_3),
-    CODE_NAME(MWI_KEY_4), CODE_NAME(MWI_KEY_5), CODE_NAME(MWI_KEY_6), CODE_NAME(MWI_KEY_7),
-    CODE_NAME(MWI_KEY_8), CODE_NAME(MWI_KEY_9), CODE_NAME(MWI_KEY_0), CODE_NAME(MWI_KEY_MINUS),
-    CODE_NAME(MWI_KEY_EQUALS), CODE_NAME(MWI_KEY_BACK), CODE_NAME(MWI_KEY_TAB), CODE_NAME(MWI_KEY_Q),
-    CODE_NAME(MWI_KEY_W), CODE_NAME(MWI_KEY_E), CODE_NAME(MWI_KEY_R), CODE_NAME(MWI_KEY_T),
-    CODE_NAME(MWI_KEY_Y), CODE_NAME(MWI_KEY_U), CODE_NAME(MWI_KEY_I), CODE_NAME(MWI_KEY_O),
-    CODE_NAME(MWI_KEY_P), CODE_NAME(MWI_KEY_LBRACKET), CODE_NAME(MWI_KEY_RBRACKET), CODE_NAME(MWI_KEY_RETURN),
-    CODE_NAME(MWI_KEY_LCONTROL), CODE_NAME(MWI_KEY_A), CODE_NAME(MWI_KEY_S), CODE_NAME(MWI_KEY_D),
-    CODE_NAME(MWI_KEY_F), CODE_NAME(MWI_KEY_G), CODE_NAME(MWI_KEY_H), CODE_NAME(MWI_KEY_J),
-    CODE_NAME(MWI_KEY_K), CODE_NAME(MWI_KEY_L), CODE_NAME(MWI_KEY_SEMICOLON), CODE_NAME(MWI_KEY_APOSTROPHE),
-    CODE_NAME(MWI_KEY_GRAVE), CODE_NAME(MWI_KEY_LSHIFT), CODE_NAME(MWI_KEY_BACKSLASH), CODE_NAME(MWI_KEY_Z),
-    CODE_NAME(MWI_KEY_X), CODE_NAME(MWI_KEY_C), CODE_NAME(MWI_KEY_V), CODE_NAME(MWI_KEY_B),
-    CODE_NAME(MWI_KEY_N), CODE_NAME(MWI_KEY_M), CODE_NAME(MWI_KEY_COMMA), CODE_NAME(MWI_KEY_PERIOD),
-    CODE_NAME(MWI_KEY_SLASH), CODE_NAME(MWI_KEY_RSHIFT), CODE_NAME(MWI_KEY_MULTIPLY), CODE_NAME(MWI_KEY_LMENU),
-    CODE_NAME(MWI_KEY_SPACE), CODE_NAME(MWI_KEY_CAPITAL), CODE_NAME(MWI_KEY_F1), CODE_NAME(MWI_KEY_F2),
-    CODE_NAME(MWI_KEY_F3), CODE_NAME(MWI_KEY_F4), CODE_NAME(MWI_KEY_F5), CODE_NAME(MWI_KEY_F6),
-    CODE_NAME(MWI_KEY_F7), CODE_NAME(MWI_KEY_F8), CODE_NAME(MWI_KEY_F9), CODE_NAME(MWI_KEY_F10),
-    CODE_NAME(MWI_KEY_NUMLOCK), CODE_NAME(MWI_KEY_SCROLL), CODE_NAME(MWI_KEY_NUMPAD7), CODE_NAME(MWI_KEY_NUMPAD8),
-    CODE_NAME(MWI_KEY_NUMPAD9), CODE_NAME(MWI_KEY_SUBTRACT), CODE_NAME(MWI_KEY_NUMPAD4), CODE_NAME(MWI_KEY_NUMPAD5),
-    CODE_NAME(MWI_KEY_NUMPAD6), CODE_NAME(MWI_KEY_ADD), CODE_NAME(MWI_KEY_NUMPAD1), CODE_NAME(MWI_KEY_NUMPAD2),
-    CODE_NAME(MWI_KEY_NUMPAD3), CODE_NAME(MWI_KEY_NUMPAD0), CODE_NAME(MWI_KEY_DECIMAL), CODE_NAME(MWI_KEY_F11),
-    CODE_NAME(MWI_KEY_F12), CODE_NAME(MWI_KEY_F13), CODE_NAME(MWI_KEY_F14), CODE_NAME(MWI_KEY_F15),
-    CODE_NAME(MWI_KEY_KANA), CODE_NAME(MWI_KEY_CONVERT), CODE_NAME(MWI_KEY_NOCONVERT), CODE_NAME(MWI_KEY_YEN),
-    CODE_NAME(MWI_KEY_NUMPADEQUALS), CODE_NAME(MWI_KEY_CIRCUMFLEX), CODE_NAME(MWI_KEY_AT), CODE_NAME(MWI_KEY_COLON),
-    CODE_NAME(MWI_KEY_UNDERLINE), CODE_NAME(MWI_KEY_KANJI), CODE_NAME(MWI_KEY_STOP), CODE_NAME(MWI_KEY_AX),
-    CODE_NAME(MWI_KEY_UNLABELED), CODE_NAME(MWI_KEY_NUMPADENTER), CODE_NAME(MWI_KEY_RCONTROL),
-    CODE_NAME(MWI_KEY_NUMPADCOMMA), CODE_NAME(MWI_KEY_DIVIDE), CODE_NAME(MWI_KEY_SYSRQ), CODE_NAME(MWI_KEY_RMENU),
-    CODE_NAME(MWI_KEY_HOME), CODE_NAME(MWI_KEY_UP), CODE_NAME(MWI_KEY_PRIOR), CODE_NAME(MWI_KEY_LEFT),
-    CODE_NAME(MWI_KEY_RIGHT), CODE_NAME(MWI_KEY_END), CODE_NAME(MWI_KEY_DOWN), CODE_NAME(MWI_KEY_NEXT),
-    CODE_NAME(MWI_KEY_INSERT), CODE_NAME(MWI_KEY_DELETE), CODE_NAME(MWI_KEY_LWIN), CODE_NAME(MWI_KEY_RWIN),
+    CODE_NAME(MWI_KEY_ESCAPE),
+    CODE_NAME(MWI_KEY_1),
+    CODE_NAME(MWI_KEY_2),
+    CODE_NAME(MWI_KEY_3),
+    CODE_NAME(MWI_KEY_4),
+    CODE_NAME(MWI_KEY_5),
+    CODE_NAME(MWI_KEY_6),
+    CODE_NAME(MWI_KEY_7),
+    CODE_NAME(MWI_KEY_8),
+    CODE_NAME(MWI_KEY_9),
+    CODE_NAME(MWI_KEY_0),
+    CODE_NAME(MWI_KEY_MINUS),
+    CODE_NAME(MWI_KEY_EQUALS),
+    CODE_NAME(MWI_KEY_BACK),
+    CODE_NAME(MWI_KEY_TAB),
+    CODE_NAME(MWI_KEY_Q),
+    CODE_NAME(MWI_KEY_W),
+    CODE_NAME(MWI_KEY_E),
+    CODE_NAME(MWI_KEY_R),
+    CODE_NAME(MWI_KEY_T),
+    CODE_NAME(MWI_KEY_Y),
+    CODE_NAME(MWI_KEY_U),
+    CODE_NAME(MWI_KEY_I),
+    CODE_NAME(MWI_KEY_O),
+    CODE_NAME(MWI_KEY_P),
+    CODE_NAME(MWI_KEY_LBRACKET),
+    CODE_NAME(MWI_KEY_RBRACKET),
+    CODE_NAME(MWI_KEY_RETURN),
+    CODE_NAME(MWI_KEY_LCONTROL),
+    CODE_NAME(MWI_KEY_A),
+    CODE_NAME(MWI_KEY_S),
+    CODE_NAME(MWI_KEY_D),
+    CODE_NAME(MWI_KEY_F),
+    CODE_NAME(MWI_KEY_G),
+    CODE_NAME(MWI_KEY_H),
+    CODE_NAME(MWI_KEY_J),
+    CODE_NAME(MWI_KEY_K),
+    CODE_NAME(MWI_KEY_L),
+    CODE_NAME(MWI_KEY_SEMICOLON),
+    CODE_NAME(MWI_KEY_APOSTROPHE),
+    CODE_NAME(MWI_KEY_GRAVE),
+    CODE_NAME(MWI_KEY_LSHIFT),
+    CODE_NAME(MWI_KEY_BACKSLASH),
+    CODE_NAME(MWI_KEY_Z),
+    CODE_NAME(MWI_KEY_X),
+    CODE_NAME(MWI_KEY_C),
+    CODE_NAME(MWI_KEY_V),
+    CODE_NAME(MWI_KEY_B),
+    CODE_NAME(MWI_KEY_N),
+    CODE_NAME(MWI_KEY_M),
+    CODE_NAME(MWI_KEY_COMMA),
+    CODE_NAME(MWI_KEY_PERIOD),
+    CODE_NAME(MWI_KEY_SLASH),
+    CODE_NAME(MWI_KEY_RSHIFT),
+    CODE_NAME(MWI_KEY_MULTIPLY),
+    CODE_NAME(MWI_KEY_LMENU),
+    CODE_NAME(MWI_KEY_SPACE),
+    CODE_NAME(MWI_KEY_CAPITAL),
+    CODE_NAME(MWI_KEY_F1),
+    CODE_NAME(MWI_KEY_F2),
+    CODE_NAME(MWI_KEY_F3),
+    CODE_NAME(MWI_KEY_F4),
+    CODE_NAME(MWI_KEY_F5),
+    CODE_NAME(MWI_KEY_F6),
+    CODE_NAME(MWI_KEY_F7),
+    CODE_NAME(MWI_KEY_F8),
+    CODE_NAME(MWI_KEY_F9),
+    CODE_NAME(MWI_KEY_F10),
+    CODE_NAME(MWI_KEY_NUMLOCK),
+    CODE_NAME(MWI_KEY_SCROLL),
+    CODE_NAME(MWI_KEY_NUMPAD7),
+    CODE_NAME(MWI_KEY_NUMPAD8),
+    CODE_NAME(MWI_KEY_NUMPAD9),
+    CODE_NAME(MWI_KEY_SUBTRACT),
+    CODE_NAME(MWI_KEY_NUMPAD4),
+    CODE_NAME(MWI_KEY_NUMPAD5),
+    CODE_NAME(MWI_KEY_NUMPAD6),
+    CODE_NAME(MWI_KEY_ADD),
+    CODE_NAME(MWI_KEY_NUMPAD1),
+    CODE_NAME(MWI_KEY_NUMPAD2),
+    CODE_NAME(MWI_KEY_NUMPAD3),
+    CODE_NAME(MWI_KEY_NUMPAD0),
+    CODE_NAME(MWI_KEY_DECIMAL),
+    CODE_NAME(MWI_KEY_F11),
+    CODE_NAME(MWI_KEY_F12),
+    CODE_NAME(MWI_KEY_F13),
+    CODE_NAME(MWI_KEY_F14),
+    CODE_NAME(MWI_KEY_F15),
+    CODE_NAME(MWI_KEY_KANA),
+    CODE_NAME(MWI_KEY_CONVERT),
+    CODE_NAME(MWI_KEY_NOCONVERT),
+    CODE_NAME(MWI_KEY_YEN),
+    CODE_NAME(MWI_KEY_NUMPADEQUALS),
+    CODE_NAME(MWI_KEY_CIRCUMFLEX),
+    CODE_NAME(MWI_KEY_AT),
+    CODE_NAME(MWI_KEY_COLON),
+    CODE_NAME(MWI_KEY_UNDERLINE),
+    CODE_NAME(MWI_KEY_KANJI),
+    CODE_NAME(MWI_KEY_STOP),
+    CODE_NAME(MWI_KEY_AX),
+    CODE_NAME(MWI_KEY_UNLABELED),
+    CODE_NAME(MWI_KEY_NUMPADENTER),
+    CODE_NAME(MWI_KEY_RCONTROL),
+    CODE_NAME(MWI_KEY_NUMPADCOMMA),
+    CODE_NAME(MWI_KEY_DIVIDE),
+    CODE_NAME(MWI_KEY_SYSRQ),
+    CODE_NAME(MWI_KEY_RMENU),
+    CODE_NAME(MWI_KEY_HOME),
+    CODE_NAME(MWI_KEY_UP),
+    CODE_NAME(MWI_KEY_PRIOR),
+    CODE_NAME(MWI_KEY_LEFT),
+    CODE_NAME(MWI_KEY_RIGHT),
+    CODE_NAME(MWI_KEY_END),
+    CODE_NAME(MWI_KEY_DOWN),
+    CODE_NAME(MWI_KEY_NEXT),
+    CODE_NAME(MWI_KEY_INSERT),
+    CODE_NAME(MWI_KEY_DELETE),
+    CODE_NAME(MWI_KEY_LWIN),
+    CODE_NAME(MWI_KEY_RWIN),
     CODE_NAME(MWI_KEY_APPS),
-    CODE_NAME(MWI_MOUSE_X_AXIS), CODE_NAME(MWI_MOUSE_Y_AXIS), CODE_NAME(MWI_MOUSE_Z_AXIS),
-    CODE_NAME(MWI_MOUSE_BUTTON1), CODE_NAME(MWI_MOUSE_BUTTON2), CODE_NAME(MWI_MOUSE_BUTTON3),
+    CODE_NAME(MWI_MOUSE_X_AXIS),
+    CODE_NAME(MWI_MOUSE_Y_AXIS),
+    CODE_NAME(MWI_MOUSE_Z_AXIS),
+    CODE_NAME(MWI_MOUSE_BUTTON1),
+    CODE_NAME(MWI_MOUSE_BUTTON2),
+    CODE_NAME(MWI_MOUSE_BUTTON3),
     CODE_NAME(MWI_MOUSE_BUTTON4),
-    PAD_CODE_NAMES(1), PAD_CODE_NAMES(2), PAD_CODE_NAMES(3), PAD_CODE_NAMES(4),
+    PAD_CODE_NAMES(1),
+    PAD_CODE_NAMES(2),
+    PAD_CODE_NAMES(3),
+    PAD_CODE_NAMES(4),
 };
+// clang-format on
 static_assert(std::size(kNames) == MWI_NAMES);
 #undef PAD_CODE_NAMES
 #undef CODE_NAME
@@ -114,26 +215,14 @@ void writeAction(int code, int8_t value)
         actions[action] = value;
 }
 
-int8_t lowByte(LONG value)
-{
-    return static_cast<int8_t>(static_cast<uint8_t>(value & 0xFF));
-}
+int8_t lowByte(LONG value) { return static_cast<int8_t>(static_cast<uint8_t>(value & 0xFF)); }
 
-int8_t buttonByte(BYTE value)
-{
-    return static_cast<int8_t>(value);
-}
+int8_t buttonByte(BYTE value) { return static_cast<int8_t>(value); }
 
 // 0..65535 to -128..127.
-int8_t axisByte(LONG value)
-{
-    return lowByte((value - 0x8000) >> 8);
-}
+int8_t axisByte(LONG value) { return lowByte((value - 0x8000) >> 8); }
 
-int padBase(int pad)
-{
-    return MWI_PAD1_X_AXIS + kPadCodes * pad;
-}
+int padBase(int pad) { return MWI_PAD1_X_AXIS + kPadCodes * pad; }
 
 void writeKey(int scan, bool down)
 {
@@ -343,7 +432,8 @@ BOOL CALLBACK openDevice(LPCDIDEVICEINSTANCEA instance, LPVOID context)
     if (FAILED(directInput->CreateDevice(instance->guidInstance, &first, nullptr)))
         return DIENUM_CONTINUE;
     LPDIRECTINPUTDEVICE2A device = nullptr;
-    const HRESULT asked = first->QueryInterface(IID_IDirectInputDevice2A, reinterpret_cast<LPVOID *>(&device));
+    const HRESULT asked =
+        first->QueryInterface(IID_IDirectInputDevice2A, reinterpret_cast<LPVOID *>(&device));
     first->Release();
     if (FAILED(asked))
         return DIENUM_CONTINUE;
@@ -444,10 +534,7 @@ void mwiInit(void)
         mwFatal("mwiInit: cannot aquire keyboard");
 }
 
-void mwiDeinit(void)
-{
-    releaseDevices();
-}
+void mwiDeinit(void) { releaseDevices(); }
 
 void mwiSetActions(int8_t *array, int count)
 {
@@ -485,21 +572,16 @@ void mwiPoll(void)
 const int32_t *mwiGetKeyEvents(int *count)
 {
     for (int i = 0; i < keyEventCount; i++)
-        keyEvents[i] = static_cast<int32_t>(keyData[i].dwOfs) | ((keyData[i].dwData & kPressed) ? MWI_KEY_PRESSED : 0);
+        keyEvents[i] =
+            static_cast<int32_t>(keyData[i].dwOfs) | ((keyData[i].dwData & kPressed) ? MWI_KEY_PRESSED : 0);
     if (count)
         *count = keyEventCount;
     return keyEventCount > 0 ? keyEvents : nullptr;
 }
 
-void mwiAcquire(int device)
-{
-    forDevices("mwiAcquire", device, acquireOne);
-}
+void mwiAcquire(int device) { forDevices("mwiAcquire", device, acquireOne); }
 
-void mwiRefreshCaps(int device)
-{
-    forDevices("mwiRefreshCaps", device, refreshOne);
-}
+void mwiRefreshCaps(int device) { forDevices("mwiRefreshCaps", device, refreshOne); }
 
 void mwiReport(void)
 {
@@ -514,8 +596,8 @@ void mwiReport(void)
         }
         const DIDEVCAPS &caps = device.caps;
         mwLogPrintf("%-2d - %s (%s)\n", i, device.instanceName, device.productName);
-        mwLogPrintf("      Attached : %s       Acquired : %s\n", (caps.dwFlags & DIDC_ATTACHED) ? "YES" : "NO",
-                    device.acquired ? "YES" : "NO ");
+        mwLogPrintf("      Attached : %s       Acquired : %s\n",
+                    (caps.dwFlags & DIDC_ATTACHED) ? "YES" : "NO", device.acquired ? "YES" : "NO ");
         mwLogPrintf("      Axes     : %3d       Buttons  : %3d\n", static_cast<int>(caps.dwAxes),
                     static_cast<int>(caps.dwButtons));
         mwLogPrintf("      POV Hats : %3d\n", static_cast<int>(caps.dwPOVs));

@@ -17,7 +17,7 @@ struct mwOWNERGROUP {
 };
 
 class mwOwnerGroups {
-  public:
+public:
     /* Counts a block; returns false once the table is full, which ends the
      * walk (the block that makes the last group is still counted). */
     bool add(const char *file, int line, int requested, int total)
@@ -36,7 +36,7 @@ class mwOwnerGroups {
     int count() const { return count_; }
     const mwOWNERGROUP &operator[](int i) const { return groups_[i]; }
 
-  private:
+private:
     mwOWNERGROUP groups_[MW_COLLATE_GROUPS];
     int count_ = 0;
 };

@@ -21,8 +21,7 @@ char *payload(Header *block) { return reinterpret_cast<char *>(block) + MW_DMEM_
 
 int64_t needFor(int size)
 {
-    return (int64_t{size} + MW_DMEM_HEADER_SIZE + MW_DMEM_GRANULE - 1) / MW_DMEM_GRANULE *
-           MW_DMEM_GRANULE;
+    return (int64_t{size} + MW_DMEM_HEADER_SIZE + MW_DMEM_GRANULE - 1) / MW_DMEM_GRANULE * MW_DMEM_GRANULE;
 }
 
 // Whether a block of the smallest size could start at this address. Checked
@@ -35,8 +34,7 @@ bool couldStartBlock(const void *at)
     const uintptr_t start = reinterpret_cast<uintptr_t>(heapBase);
     if (address < start || address % MW_DMEM_GRANULE != 0)
         return false;
-    return address - start <= static_cast<uintptr_t>(heapSize) - MW_DMEM_HEADER_SIZE -
-                                  MW_DMEM_GRANULE;
+    return address - start <= static_cast<uintptr_t>(heapSize) - MW_DMEM_HEADER_SIZE - MW_DMEM_GRANULE;
 }
 
 // A block is sound when its header is right and it is linked to the blocks
@@ -200,10 +198,7 @@ void mwDMemInit(int size)
 
 int mwDMemSize(void) { return heapBase ? heapSize : 0; }
 
-void *mwDMemAlloc(const char *file, int line, int size)
-{
-    return allocate(file, line, size, "mwDMemAlloc");
-}
+void *mwDMemAlloc(const char *file, int line, int size) { return allocate(file, line, size, "mwDMemAlloc"); }
 
 void mwDMemFree(const char *file, int line, void *pointer)
 {
@@ -256,8 +251,8 @@ void mwDMemData(const char *file, int line)
     mwLogTagged("DMEM", "Dynamic Memory Data\n");
     double usedBytes = 0, freeBytes = 0, overhead = 0;
     walk(file, line, [&](const Header &block) {
-        mwLogPrintf("%s Size %-8d, Owner %s,%d\n", block.used ? "USED" : "FREE", block.size,
-                    block.ownerFile, block.ownerLine);
+        mwLogPrintf("%s Size %-8d, Owner %s,%d\n", block.used ? "USED" : "FREE", block.size, block.ownerFile,
+                    block.ownerLine);
         (block.used ? usedBytes : freeBytes) += block.size;
         overhead += MW_DMEM_HEADER_SIZE;
         return true;
@@ -281,8 +276,8 @@ void mwDMemCollate(const char *file, int line)
     } else {
         mwLogPrintf("File             First Line#  Allocs       Size\n");
         for (int i = 0; i < groups.count(); ++i)
-            mwLogPrintf("%-13s :  %-4d         %-4d     %8.2fk\n", groups[i].file,
-                        groups[i].firstLine, groups[i].count, groups[i].total / 1024);
+            mwLogPrintf("%-13s :  %-4d         %-4d     %8.2fk\n", groups[i].file, groups[i].firstLine,
+                        groups[i].count, groups[i].total / 1024);
     }
     mwLogRuler();
 }

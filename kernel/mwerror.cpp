@@ -91,8 +91,8 @@ void mwKernelError(const char *file, int line, const char *function, int code)
 {
     char caption[MW_REPORT_MAX];
     char message[MW_REPORT_MAX];
-    std::snprintf(caption, sizeof caption, "Error Code (%Xh) %s:%d", static_cast<unsigned>(code),
-                  text(file), line);
+    std::snprintf(caption, sizeof caption, "Error Code (%Xh) %s:%d", static_cast<unsigned>(code), text(file),
+                  line);
     std::snprintf(message, sizeof message, "%s: %s", text(function), mwErrorString(code));
 
     mwExitCall();

@@ -64,31 +64,22 @@ void setActive(int value)
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_ACTIVATE:
         // The high word says whether the window is minimised, not whether
         // it is active.
         setActive(LOWORD(wParam) != WA_INACTIVE);
         break;
-    case WM_SHOWWINDOW:
-        setActive(wParam != 0);
-        break;
-    case WM_SETFOCUS:
-        setActive(1);
-        break;
-    case WM_KILLFOCUS:
-        setActive(0);
-        break;
+    case WM_SHOWWINDOW: setActive(wParam != 0); break;
+    case WM_SETFOCUS: setActive(1); break;
+    case WM_KILLFOCUS: setActive(0); break;
     case WM_PAINT: {
         PAINTSTRUCT paint;
         BeginPaint(window, &paint);
         EndPaint(window, &paint);
         return 0;
     }
-    case WM_SYSCHAR:
-        return 0; // no beep on Alt+key
+    case WM_SYSCHAR: return 0; // no beep on Alt+key
     case WM_SYSCOMMAND:
         // No other screen saver starts and the monitor stays on while the
         // program runs.
@@ -114,9 +105,9 @@ DWORD WINAPI eventThreadMain(LPVOID)
     windowClass.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
     RegisterClassExA(&windowClass);
 
-    const HWND window = CreateWindowExA(0, kWindowClass, applicationName, WS_POPUP | WS_BORDER | WS_SYSMENU,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                                        nullptr, instance, nullptr);
+    const HWND window =
+        CreateWindowExA(0, kWindowClass, applicationName, WS_POPUP | WS_BORDER | WS_SYSMENU, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     mainWindow = window;
     ShowWindow(window, SW_SHOW);
     eventThreadReady = 1;
@@ -192,17 +183,8 @@ void mwShutdown(void)
     eventThreadReady = 0;
 }
 
-uint32_t mwGetTicks(void)
-{
-    return GetTickCount();
-}
+uint32_t mwGetTicks(void) { return GetTickCount(); }
 
-void *mwGetMainWindow(void)
-{
-    return mainWindow;
-}
+void *mwGetMainWindow(void) { return mainWindow; }
 
-const char *mwGetApplicationName(void)
-{
-    return applicationName;
-}
+const char *mwGetApplicationName(void) { return applicationName; }

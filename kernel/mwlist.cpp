@@ -46,10 +46,7 @@ int mwListRemoveNode(mwLIST *list, mwLISTNODE *node)
     return 1;
 }
 
-int mwListRemove(mwLIST *list, void *data)
-{
-    return mwListRemoveNode(list, mwListFind(list, data));
-}
+int mwListRemove(mwLIST *list, void *data) { return mwListRemoveNode(list, mwListFind(list, data)); }
 
 int mwListFree(mwLIST *list)
 {

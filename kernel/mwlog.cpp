@@ -10,8 +10,7 @@
 namespace {
 
 const char kLogName[] = "MARROW.TXT";
-const char kRulerLine[] =
-    "------------------------------------------------------------------------------\n";
+const char kRulerLine[] = "------------------------------------------------------------------------------\n";
 constexpr int kLineMax = 1024; // one formatted piece of an entry; longer text is cut
 
 enum Kind { kNone = 0, kRuler = 1, kPlain = 2, kLocated = 3, kReport = 4, kReportIn = 5 };
@@ -83,10 +82,7 @@ void mwLogOpen(const char *title)
     lastKind = kNone;
 }
 
-void mwLogRuler(void)
-{
-    emit(kRuler, Entry{});
-}
+void mwLogRuler(void) { emit(kRuler, Entry{}); }
 
 void mwLogPrintf(const char *fmt, ...)
 {
@@ -110,8 +106,7 @@ void mwLogTagged(const char *tag, const char *fmt, ...)
 void mwLogAt(const char *file, int line, const char *fmt, ...)
 {
     Entry entry;
-    std::snprintf(entry.head, sizeof entry.head, "[FILE] : %s\n[LINE] : %d\n[INFO] : ", text(file),
-                  line);
+    std::snprintf(entry.head, sizeof entry.head, "[FILE] : %s\n[LINE] : %d\n[INFO] : ", text(file), line);
     va_list args;
     va_start(args, fmt);
     emitFormatted(kLocated, entry, fmt, args);
@@ -131,18 +126,14 @@ void mwLogReport(const char *file, int line, const char *fmt, ...)
 void mwLogReportIn(const char *file, int line, const char *function, const char *fmt, ...)
 {
     Entry entry;
-    std::snprintf(entry.head, sizeof entry.head, "%s(%d) in %s reports : ", text(file), line,
-                  text(function));
+    std::snprintf(entry.head, sizeof entry.head, "%s(%d) in %s reports : ", text(file), line, text(function));
     va_list args;
     va_start(args, fmt);
     emitFormatted(kReportIn, entry, fmt, args);
     va_end(args);
 }
 
-void mwLogSetEcho(int on)
-{
-    echo = on != 0;
-}
+void mwLogSetEcho(int on) { echo = on != 0; }
 
 #else // the delivered build: no log
 

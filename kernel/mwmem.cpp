@@ -21,9 +21,8 @@ bool blockIsSound(const char *at, const char *end)
     if (end - at < MW_MEM_HEADER_SIZE)
         return false;
     const auto *header = reinterpret_cast<const mwMEMHEADER *>(at);
-    return header->magic == MW_MEM_MAGIC && header->self == header &&
-           header->total > MW_MEM_HEADER_SIZE && header->total % MW_MEM_GRANULE == 0 &&
-           header->total <= end - at;
+    return header->magic == MW_MEM_MAGIC && header->self == header && header->total > MW_MEM_HEADER_SIZE &&
+           header->total % MW_MEM_GRANULE == 0 && header->total <= end - at;
 }
 
 // Visits the bottom blocks, then the top blocks, reporting the first broken
@@ -80,8 +79,8 @@ void *mwMemAlloc(const char *file, int line, int size, const char *name, int fro
         mwError(file, line, "mwMemAlloc", MW_ERR_ALLOC_ZERO);
     if (!name)
         name = "noname";
-    const int64_t total = (int64_t{size} + MW_MEM_HEADER_SIZE + MW_MEM_GRANULE - 1) /
-                          MW_MEM_GRANULE * MW_MEM_GRANULE;
+    const int64_t total =
+        (int64_t{size} + MW_MEM_HEADER_SIZE + MW_MEM_GRANULE - 1) / MW_MEM_GRANULE * MW_MEM_GRANULE;
     if (int64_t{regionSize} - bottomUsed - topUsed < total)
         mwError(file, line, "mwMemAlloc", MW_ERR_OUT_OF_MEMORY);
 
@@ -121,8 +120,8 @@ void mwMemData(const char *file, int line)
             mwLogPrintf("Top:\n");
             topListed = true;
         }
-        mwLogPrintf("Size %d, Owner %s,%d, Name %s\n", header.total, header.ownerFile,
-                    header.ownerLine, header.name);
+        mwLogPrintf("Size %d, Owner %s,%d, Name %s\n", header.total, header.ownerFile, header.ownerLine,
+                    header.name);
         return true;
     });
     mwLogRuler();

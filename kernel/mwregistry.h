@@ -24,7 +24,7 @@ struct mwREGISTRY_TEXTS {
 
 template <typename Function>
 class mwRegistry {
-  public:
+public:
     constexpr explicit mwRegistry(const mwREGISTRY_TEXTS &texts) : texts_(texts) {}
 
     void add(Function function, int priority, int flags)
@@ -79,7 +79,7 @@ class mwRegistry {
         return calls;
     }
 
-  private:
+private:
     struct Entry {
         uint32_t magic;
         Function function;

@@ -28,10 +28,9 @@ void mwShowErrorBox(const char *caption, const char *text)
 int mwLastSystemError(char *text, size_t size)
 {
     const DWORD number = GetLastError();
-    if (size > 0 &&
-        !FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, number,
-                        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text,
-                        static_cast<DWORD>(std::min(size, kSystemTextMax)), nullptr))
+    if (size > 0 && !FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                    number, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text,
+                                    static_cast<DWORD>(std::min(size, kSystemTextMax)), nullptr))
         text[0] = '\0';
     return static_cast<int>(number);
 }

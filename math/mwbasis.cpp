@@ -108,8 +108,8 @@ int mwmBasisWeights(int kind, double t, float weights[4], float derivatives[4])
     return kBasis[kind](t, weights, derivatives) ? 1 : 0;
 }
 
-void mwmCurvePoint(const mwmVECTOR *p0, const mwmVECTOR *p1, const mwmVECTOR *p2,
-                   const mwmVECTOR *p3, double t, mwmVECTOR *out, int kind)
+void mwmCurvePoint(const mwmVECTOR *p0, const mwmVECTOR *p1, const mwmVECTOR *p2, const mwmVECTOR *p3,
+                   double t, mwmVECTOR *out, int kind)
 {
     if (!p0 || !p1 || !p2 || !p3 || !out || kind < 0 || kind >= MWM_BASIS_KINDS)
         mwError(kOwner, __LINE__, "mwmCurvePoint", MW_ERR_INVALID_PARAMETER);

@@ -7,10 +7,7 @@ namespace {
 
 const char kOwner[] = "mwmatrix3";
 
-void store(mwmMATRIX3 *out, const float r[9])
-{
-    std::memcpy(out->m, r, sizeof out->m);
-}
+void store(mwmMATRIX3 *out, const float r[9]) { std::memcpy(out->m, r, sizeof out->m); }
 
 void rotate(float *m, mwm::SinCos x, mwm::SinCos y, mwm::SinCos z)
 {
@@ -28,10 +25,7 @@ void rotateAxis(mwmMATRIX3 *m, int axis, mwm::SinCos a, const char *function, in
     mwm::rotateRows(m->m + 3 * ((axis + 1) % 3), m->m + 3 * ((axis + 2) % 3), a);
 }
 
-mwmVECTOR row(const mwmMATRIX3 *m, int r)
-{
-    return {m->m[3 * r], m->m[3 * r + 1], m->m[3 * r + 2]};
-}
+mwmVECTOR row(const mwmMATRIX3 *m, int r) { return {m->m[3 * r], m->m[3 * r + 1], m->m[3 * r + 2]}; }
 
 void setRow(mwmMATRIX3 *m, int r, const mwmVECTOR &v)
 {
@@ -50,8 +44,8 @@ void mwmMatrix3Identity(mwmMATRIX3 *m)
     store(m, identity);
 }
 
-void mwmMatrix3Set(mwmMATRIX3 *m, float c0r0, float c0r1, float c0r2, float c1r0, float c1r1,
-                   float c1r2, float c2r0, float c2r1, float c2r2)
+void mwmMatrix3Set(mwmMATRIX3 *m, float c0r0, float c0r1, float c0r2, float c1r0, float c1r1, float c1r2,
+                   float c2r0, float c2r1, float c2r2)
 {
     const float r[9] = {c0r0, c1r0, c2r0, c0r1, c1r1, c2r1, c0r2, c1r2, c2r2};
     store(m, r);

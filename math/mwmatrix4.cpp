@@ -7,10 +7,7 @@ namespace {
 
 [[gnu::used]] const char kIdent[] = "$MWID Marrow Math Library 3.0. Build 0513 (lumenfall)$";
 
-void store(mwmMATRIX *out, const float r[16])
-{
-    std::memcpy(out->m, r, sizeof out->m);
-}
+void store(mwmMATRIX *out, const float r[16]) { std::memcpy(out->m, r, sizeof out->m); }
 
 void rotate(float *m, mwm::SinCos x, mwm::SinCos y, mwm::SinCos z)
 {
@@ -49,9 +46,9 @@ void mwmMatrixIdentity(mwmMATRIX *m)
     store(m, identity);
 }
 
-void mwmMatrixSet(mwmMATRIX *m, float c0r0, float c0r1, float c0r2, float c0r3, float c1r0,
-                  float c1r1, float c1r2, float c1r3, float c2r0, float c2r1, float c2r2,
-                  float c2r3, float c3r0, float c3r1, float c3r2, float c3r3)
+void mwmMatrixSet(mwmMATRIX *m, float c0r0, float c0r1, float c0r2, float c0r3, float c1r0, float c1r1,
+                  float c1r2, float c1r3, float c2r0, float c2r1, float c2r2, float c2r3, float c3r0,
+                  float c3r1, float c3r2, float c3r3)
 {
     const float r[16] = {c0r0, c1r0, c2r0, c3r0, c0r1, c1r1, c2r1, c3r1,
                          c0r2, c1r2, c2r2, c3r2, c0r3, c1r3, c2r3, c3r3};
@@ -215,8 +212,8 @@ void mwmMatrixLookAt(mwmMATRIX *m, const mwmVECTOR *eye, mwmVECTOR *up, const mw
     mwm::lookAtAxes(*eye, *up, *target, x, z);
     mwmVectorCross(&y, &x, &z);
     mwmVectorNormalize(&y);
-    mwmMatrixSet(m, x.x, x.y, x.z, 0.0f, y.x, y.y, y.z, 0.0f, z.x, z.y, z.z, 0.0f, eye->x, eye->y,
-                 eye->z, 1.0f);
+    mwmMatrixSet(m, x.x, x.y, x.z, 0.0f, y.x, y.y, y.z, 0.0f, z.x, z.y, z.z, 0.0f, eye->x, eye->y, eye->z,
+                 1.0f);
 }
 
 void mwmMatrixTransformTransposed(mwmVECTOR4 *out, const mwmMATRIX *mm, const mwmVECTOR4 *v)
@@ -255,19 +252,10 @@ void mwmMatrixWindow(mwmMATRIX *m, const float *grid, int x0, int y0, int width,
     }
 }
 
-void mwmMatrixSetRotationX(mwmMATRIX *, float)
-{
-    mwFatal("setZrot: not implemented");
-}
+void mwmMatrixSetRotationX(mwmMATRIX *, float) { mwFatal("setZrot: not implemented"); }
 
-void mwmMatrixSetRotationY(mwmMATRIX *, float)
-{
-    mwFatal("setZrot: not implemented");
-}
+void mwmMatrixSetRotationY(mwmMATRIX *, float) { mwFatal("setZrot: not implemented"); }
 
-void mwmMatrixSetRotationZ(mwmMATRIX *, float)
-{
-    mwFatal("setZrot: not implemented");
-}
+void mwmMatrixSetRotationZ(mwmMATRIX *, float) { mwFatal("setZrot: not implemented"); }
 
 } // extern "C"

@@ -43,8 +43,7 @@ inline void rotatePair(float &p, float &q, SinCos a)
 // The axes of a look-at placement: z towards target and x = up x (target -
 // eye), both normalised, after up was made perpendicular to z. The two
 // matrix forms differ only in the sign of their second axis.
-void lookAtAxes(const mwmVECTOR &eye, mwmVECTOR &up, const mwmVECTOR &target, mwmVECTOR &x,
-                mwmVECTOR &z);
+void lookAtAxes(const mwmVECTOR &eye, mwmVECTOR &up, const mwmVECTOR &target, mwmVECTOR &x, mwmVECTOR &z);
 
 } // namespace mwm
 

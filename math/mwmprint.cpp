@@ -10,8 +10,8 @@ void mwmMatrixPrint(const char *name, const mwmMATRIX *mm)
                 "         : %g %g %g %g\n"
                 "         : %g %g %g %g\n"
                 "         : %g %g %g %g\n",
-                name, m[0], m[4], m[8], m[12], m[1], m[5], m[9], m[13], m[2], m[6], m[10], m[14],
-                m[3], m[7], m[11], m[15]);
+                name, m[0], m[4], m[8], m[12], m[1], m[5], m[9], m[13], m[2], m[6], m[10], m[14], m[3], m[7],
+                m[11], m[15]);
 }
 
 void mwmMatrix3Print(const char *name, const mwmMATRIX3 *mm)

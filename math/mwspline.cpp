@@ -100,8 +100,7 @@ void mwmSplineFree(mwmSPLINE *spline)
 
 int mwmSplineEvaluate(mwmSPLINE *spline, double t)
 {
-    if (!spline || spline->keyCount < 1 || !spline->keys || spline->channels < 1 ||
-        !spline->values)
+    if (!spline || spline->keyCount < 1 || !spline->keys || spline->channels < 1 || !spline->values)
         mwError(kOwner, __LINE__, "mwmSplineEvaluate", MW_ERR_INVALID_PARAMETER);
     const int channels = spline->channels;
     mwmSPLINEKEY *keys = spline->keys;
@@ -137,8 +136,8 @@ int mwmSplineEvaluate(mwmSPLINE *spline, double t)
     mwmBasisWeights(MWM_BASIS_HERMITE, u, h, nullptr);
     for (int ch = 0; ch < channels; ++ch) {
         const Tangents tg = tangents(*spline, i, ch);
-        spline->values[ch] = float(h[0] * double(k0.values[ch]) + h[1] * double(k1.values[ch]) +
-                                   h[2] * tg.out + h[3] * tg.in);
+        spline->values[ch] =
+            float(h[0] * double(k0.values[ch]) + h[1] * double(k1.values[ch]) + h[2] * tg.out + h[3] * tg.in);
     }
     return channels;
 }

@@ -31,10 +31,7 @@ const DegreeTables &tables()
 
 // Index into the tables: the remainder keeps the sign, so every int lands in
 // -359..359 without overflow.
-int tableIndex(int degrees)
-{
-    return degrees % 360 + 360;
-}
+int tableIndex(int degrees) { return degrees % 360 + 360; }
 
 // Whole degrees of an angle in radians, truncated toward zero and reduced
 // exactly (the float may be far outside int range); false for NaN and
@@ -69,15 +66,9 @@ SinCos sinCosF(float degrees)
 
 extern "C" {
 
-float mwmSinI(int degrees)
-{
-    return tables().sine[tableIndex(degrees)];
-}
+float mwmSinI(int degrees) { return tables().sine[tableIndex(degrees)]; }
 
-float mwmCosI(int degrees)
-{
-    return tables().cosine[tableIndex(degrees)];
-}
+float mwmCosI(int degrees) { return tables().cosine[tableIndex(degrees)]; }
 
 float mwmSinF(float radians)
 {

@@ -17,8 +17,7 @@ void rotate(mwmVECTOR *v, mwm::SinCos x, mwm::SinCos y, mwm::SinCos z)
 
 namespace mwm {
 
-void lookAtAxes(const mwmVECTOR &eye, mwmVECTOR &up, const mwmVECTOR &target, mwmVECTOR &x,
-                mwmVECTOR &z)
+void lookAtAxes(const mwmVECTOR &eye, mwmVECTOR &up, const mwmVECTOR &target, mwmVECTOR &x, mwmVECTOR &z)
 {
     const mwmVECTOR w = {target.x - eye.x, target.y - eye.y, target.z - eye.z};
     z = w;

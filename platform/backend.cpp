@@ -66,15 +66,9 @@ Backend &backend()
     return *chosen.load();
 }
 
-bool windowedRequested()
-{
-    return windowedAsked || environmentFlag("MARROW_WINDOWED");
-}
+bool windowedRequested() { return windowedAsked || environmentFlag("MARROW_WINDOWED"); }
 
-unsigned long takeHostWindow()
-{
-    return hostWindow.exchange(0);
-}
+unsigned long takeHostWindow() { return hostWindow.exchange(0); }
 
 } // namespace mwp
 
@@ -89,20 +83,11 @@ int mwPlatformSetHeadless(int on)
     return 1;
 }
 
-int mwPlatformIsHeadless(void)
-{
-    return backend().headless();
-}
+int mwPlatformIsHeadless(void) { return backend().headless(); }
 
-void mwPlatformSetWindowed(int on)
-{
-    windowedAsked = on != 0;
-}
+void mwPlatformSetWindowed(int on) { windowedAsked = on != 0; }
 
-void mwPlatformSetHostWindow(unsigned long window)
-{
-    hostWindow = window;
-}
+void mwPlatformSetHostWindow(unsigned long window) { hostWindow = window; }
 
 int mwPlatformUseScreenSaverHost(int argc, char **argv)
 {

@@ -12,7 +12,8 @@ namespace mwp {
 namespace {
 
 constexpr DWORD kCapsSizeDx3 = 24; // the first six fields only
-constexpr DWORD kKnownCooperation = DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE | DISCL_FOREGROUND | DISCL_BACKGROUND;
+constexpr DWORD kKnownCooperation =
+    DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE | DISCL_FOREGROUND | DISCL_BACKGROUND;
 
 // Orders the records of all devices as their events happened.
 DWORD nextSequence()
@@ -21,10 +22,7 @@ DWORD nextSequence()
     return ++sequence;
 }
 
-bool exactlyOne(DWORD flags, DWORD a, DWORD b)
-{
-    return ((flags & a) != 0) != ((flags & b) != 0);
-}
+bool exactlyOne(DWORD flags, DWORD a, DWORD b) { return ((flags & a) != 0) != ((flags & b) != 0); }
 
 } // namespace
 
@@ -47,10 +45,7 @@ HRESULT WINAPI Device::QueryInterface(REFIID iid, LPVOID *object)
     return E_NOINTERFACE;
 }
 
-ULONG WINAPI Device::AddRef()
-{
-    return ++references_;
-}
+ULONG WINAPI Device::AddRef() { return ++references_; }
 
 ULONG WINAPI Device::Release()
 {
@@ -137,7 +132,8 @@ HRESULT WINAPI Device::GetDeviceState(DWORD size, LPVOID data)
     return DI_OK;
 }
 
-HRESULT WINAPI Device::GetDeviceData(DWORD recordSize, LPDIDEVICEOBJECTDATA records, LPDWORD count, DWORD flags)
+HRESULT WINAPI Device::GetDeviceData(DWORD recordSize, LPDIDEVICEOBJECTDATA records, LPDWORD count,
+                                     DWORD flags)
 {
     if (recordSize != sizeof(DIDEVICEOBJECTDATA) || !count || (flags & ~DWORD{DIGDD_PEEK}) != 0)
         return DIERR_INVALIDPARAM;

@@ -78,14 +78,8 @@ const KeyMap &keyMap()
 
 } // namespace
 
-BYTE scanCodeOf(uint32_t keycode)
-{
-    return keycode < keyMap().scan.size() ? keyMap().scan[keycode] : 0;
-}
+BYTE scanCodeOf(uint32_t keycode) { return keycode < keyMap().scan.size() ? keyMap().scan[keycode] : 0; }
 
-DWORD keyboardKeys()
-{
-    return keyMap().keys;
-}
+DWORD keyboardKeys() { return keyMap().keys; }
 
 } // namespace mwp

@@ -9,19 +9,22 @@
 
 const GUID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const GUID IID_IDirectInputA = {0x89521360, 0xAA8A, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-const GUID IID_IDirectInputDeviceA = {0x5944E680, 0xC92E, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-const GUID IID_IDirectInputDevice2A = {0x5944E682, 0xC92E, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID IID_IDirectInputDeviceA = {
+    0x5944E680, 0xC92E, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID IID_IDirectInputDevice2A = {
+    0x5944E682, 0xC92E, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 const GUID GUID_SysMouse = {0x6F1D2B60, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 const GUID GUID_SysKeyboard = {0x6F1D2B61, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 const GUID GUID_Joystick = {0x6F1D2B70, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 // Property 1, as the property number is written in its place on Windows.
 const GUID DIPROP_BUFFERSIZE = {0x00000001, 0x0000, 0x0000, {0, 0, 0, 0, 0, 0, 0, 0}};
 
-const DIDATAFORMAT c_dfDIKeyboard = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS, 256, 0, nullptr};
-const DIDATAFORMAT c_dfDIMouse = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS,
-                                  sizeof(DIMOUSESTATE), 0, nullptr};
-const DIDATAFORMAT c_dfDIJoystick = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_ABSAXIS,
-                                     sizeof(DIJOYSTATE), 0, nullptr};
+const DIDATAFORMAT c_dfDIKeyboard = {
+    sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS, 256, 0, nullptr};
+const DIDATAFORMAT c_dfDIMouse = {
+    sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS, sizeof(DIMOUSESTATE), 0, nullptr};
+const DIDATAFORMAT c_dfDIJoystick = {
+    sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_ABSAXIS, sizeof(DIJOYSTATE), 0, nullptr};
 
 // The records' sizes are DirectInput's on every target.
 static_assert(sizeof(DIDEVCAPS) == 44);
@@ -77,17 +80,17 @@ struct Listed {
 std::vector<Listed> listDevices()
 {
     std::vector<Listed> devices;
-    devices.push_back({instance(GUID_SysMouse, GUID_SysMouse, DIDEVTYPE_MOUSE | DIDEVTYPEMOUSE_TRADITIONAL << 8,
-                                "Mouse", "Mouse"),
+    devices.push_back({instance(GUID_SysMouse, GUID_SysMouse,
+                                DIDEVTYPE_MOUSE | DIDEVTYPEMOUSE_TRADITIONAL << 8, "Mouse", "Mouse"),
                        true});
     devices.push_back({instance(GUID_SysKeyboard, GUID_SysKeyboard,
                                 DIDEVTYPE_KEYBOARD | DIDEVTYPEKEYBOARD_PCENH << 8, "Keyboard", "Keyboard"),
                        true});
     for (const PadEntry &pad : listPads())
-        devices.push_back({instance(padGuid(pad.slot), GUID_Joystick,
-                                    DIDEVTYPE_JOYSTICK | DIDEVTYPEJOYSTICK_GAMEPAD << 8, pad.instanceName.c_str(),
-                                    pad.info.name.c_str()),
-                           pad.attached});
+        devices.push_back(
+            {instance(padGuid(pad.slot), GUID_Joystick, DIDEVTYPE_JOYSTICK | DIDEVTYPEJOYSTICK_GAMEPAD << 8,
+                      pad.instanceName.c_str(), pad.info.name.c_str()),
+             pad.attached});
     return devices;
 }
 
@@ -135,7 +138,8 @@ public:
         return DI_OK;
     }
 
-    HRESULT WINAPI EnumDevices(DWORD type, LPDIENUMDEVICESCALLBACKA callback, LPVOID context, DWORD flags) override
+    HRESULT WINAPI EnumDevices(DWORD type, LPDIENUMDEVICESCALLBACKA callback, LPVOID context,
+                               DWORD flags) override
     {
         if (!callback || type > DIDEVTYPE_JOYSTICK || (flags & ~kKnownEnumFlags) != 0)
             return DIERR_INVALIDPARAM;

@@ -39,10 +39,7 @@ DWORD povOf(int x, int y)
     return kAngles[y + 1][x + 1];
 }
 
-int sign(int value)
-{
-    return (value > 0) - (value < 0);
-}
+int sign(int value) { return (value > 0) - (value < 0); }
 
 class Pad final : public Device {
 public:
@@ -98,7 +95,7 @@ private:
     std::unique_ptr<PadStream> stream_;
     std::vector<AxisTarget> targets_; // by the pad's axis number
     DWORD axes_ = 0, povs_ = 0;
-    int hatAxes_[kHats][2] = {};      // x, y of each POV: -1, 0, 1
+    int hatAxes_[kHats][2] = {}; // x, y of each POV: -1, 0, 1
     DIJOYSTATE state_{};
 };
 
@@ -115,9 +112,11 @@ void Pad::layOut()
         AxisTarget &target = targets_[i];
         if (code >= ABS_X && code <= ABS_RZ && !fieldTaken[code]) {
             fieldTaken[code] = true;
-            target = {AxisTarget::axis, &(state_.*kAxisFields[code]), static_cast<DWORD>(DIJOFS_X + 4 * code)};
+            target = {AxisTarget::axis, &(state_.*kAxisFields[code]),
+                      static_cast<DWORD>(DIJOFS_X + 4 * code)};
         } else if (code >= ABS_THROTTLE && code <= ABS_BRAKE && sliders < kSliders) {
-            target = {AxisTarget::axis, &state_.rglSlider[sliders], static_cast<DWORD>(DIJOFS_SLIDER(sliders))};
+            target = {AxisTarget::axis, &state_.rglSlider[sliders],
+                      static_cast<DWORD>(DIJOFS_SLIDER(sliders))};
             sliders++;
         } else if (code >= ABS_HAT0X && code <= ABS_HAT3Y) {
             // POVs are numbered in the order the hats first appear.

@@ -62,10 +62,7 @@ void drain(HWND window)
                     device->take(events[i]);
 }
 
-LONG saturate(int64_t value)
-{
-    return static_cast<LONG>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
+LONG saturate(int64_t value) { return static_cast<LONG>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
 
 class Mouse final : public SystemDevice {
 public:
@@ -78,9 +75,7 @@ public:
             move(DIMOFS_X, x_, event.dx, event.time);
             move(DIMOFS_Y, y_, event.dy, event.time);
             break;
-        case MWP_INPUT_WHEEL:
-            move(DIMOFS_Z, z_, event.wheel, event.time);
-            break;
+        case MWP_INPUT_WHEEL: move(DIMOFS_Z, z_, event.wheel, event.time); break;
         case MWP_INPUT_BUTTON_DOWN:
         case MWP_INPUT_BUTTON_UP:
             if (event.button >= 0 && event.button < kMouseButtons) {
@@ -164,14 +159,8 @@ private:
 
 } // namespace
 
-Device *makeMouse()
-{
-    return new Mouse;
-}
+Device *makeMouse() { return new Mouse; }
 
-Device *makeKeyboard()
-{
-    return new Keyboard;
-}
+Device *makeKeyboard() { return new Keyboard; }
 
 } // namespace mwp

@@ -104,7 +104,8 @@ bool next(Search &search, WIN32_FIND_DATAA &data)
             continue;
         struct stat info;
         const int fd = dirfd(search.directory);
-        if (fstatat(fd, entry->d_name, &info, 0) != 0 && fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        if (fstatat(fd, entry->d_name, &info, 0) != 0 &&
+            fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
             continue; // gone meanwhile
         describe(entry->d_name, info, data);
         return true;

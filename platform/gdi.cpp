@@ -73,15 +73,9 @@ bool sourceFormat(const BITMAPINFO &info, Format &format)
     return true;
 }
 
-uint32_t widen5(uint32_t v)
-{
-    return (v << 3) | (v >> 2);
-}
+uint32_t widen5(uint32_t v) { return (v << 3) | (v >> 2); }
 
-uint32_t widen6(uint32_t v)
-{
-    return (v << 2) | (v >> 4);
-}
+uint32_t widen6(uint32_t v) { return (v << 2) | (v >> 4); }
 
 void convertRow(const BYTE *source, Format format, int count, uint32_t *out)
 {
@@ -135,7 +129,8 @@ RECT placeFrame(Wnd &window, int64_t xDest, int64_t yDest, int64_t destWidth, in
             std::fill_n(out, x1 - x0, 0u);
             continue;
         }
-        const uint32_t *row = &window.frame[static_cast<size_t>((2 * offset + 1) * srcHeight / (2 * fitHeight) * srcWidth)];
+        const uint32_t *row =
+            &window.frame[static_cast<size_t>((2 * offset + 1) * srcHeight / (2 * fitHeight) * srcWidth)];
         for (size_t i = 0; i < columns.size(); i++)
             out[i] = columns[i] < 0 ? 0 : row[columns[i]];
     }
@@ -213,14 +208,11 @@ HDC WINAPI GetDC(HWND window)
     return reinterpret_cast<HDC>(reinterpret_cast<uintptr_t>(window) | kDcBit);
 }
 
-int WINAPI ReleaseDC(HWND window, HDC dc)
-{
-    return window && windowOfDc(dc) == window ? 1 : 0;
-}
+int WINAPI ReleaseDC(HWND window, HDC dc) { return window && windowOfDc(dc) == window ? 1 : 0; }
 
-int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
-                         int ySrc, int srcWidth, int srcHeight, const void *bits,
-                         const BITMAPINFO *info, UINT usage, DWORD rop)
+int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
+                         int srcWidth, int srcHeight, const void *bits, const BITMAPINFO *info, UINT usage,
+                         DWORD rop)
 {
     auto window = findWindow(windowOfDc(dc));
     Format format;
@@ -230,8 +222,8 @@ int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHe
         return 0;
     }
     const int64_t imageWidth = info->bmiHeader.biWidth;
-    const int64_t imageHeight = info->bmiHeader.biHeight < 0 ? -int64_t{info->bmiHeader.biHeight}
-                                                             : int64_t{info->bmiHeader.biHeight};
+    const int64_t imageHeight =
+        info->bmiHeader.biHeight < 0 ? -int64_t{info->bmiHeader.biHeight} : int64_t{info->bmiHeader.biHeight};
     if (imageWidth <= 0 || imageWidth > kLargestSide || imageHeight == 0 || imageHeight > kLargestSide ||
         srcWidth <= 0 || srcHeight <= 0 || destWidth <= 0 || destHeight <= 0 || xSrc < 0 || ySrc < 0 ||
         xSrc + int64_t{srcWidth} > imageWidth || ySrc + int64_t{srcHeight} > imageHeight) {

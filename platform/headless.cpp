@@ -27,9 +27,6 @@ public:
 
 } // namespace
 
-std::unique_ptr<Backend> makeHeadlessBackend()
-{
-    return std::make_unique<HeadlessBackend>();
-}
+std::unique_ptr<Backend> makeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
 
 } // namespace mwp

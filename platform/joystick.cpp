@@ -20,10 +20,7 @@ namespace {
 
 constexpr int kVirtualButtonsMax = 255;
 
-std::string joystickPath(int slot)
-{
-    return "/dev/input/js" + std::to_string(slot);
-}
+std::string joystickPath(int slot) { return "/dev/input/js" + std::to_string(slot); }
 
 void numberAxes(PadInfo &info)
 {
@@ -79,10 +76,7 @@ struct VirtualPads {
     std::vector<VirtualPad> pads;
 };
 
-VirtualPads &virtualPads()
-{
-    return forever<VirtualPads>();
-}
+VirtualPads &virtualPads() { return forever<VirtualPads>(); }
 
 // Sends without waiting; false when the device's end is closed.
 bool sendEvent(int writer, const js_event &event)
@@ -110,7 +104,8 @@ int openVirtual(VirtualPad &pad)
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0)
         return -1;
     for (size_t i = 0; i < pad.buttonValues.size(); i++)
-        sendEvent(ends[1], padEvent(JS_EVENT_BUTTON | JS_EVENT_INIT, static_cast<int>(i), pad.buttonValues[i]));
+        sendEvent(ends[1],
+                  padEvent(JS_EVENT_BUTTON | JS_EVENT_INIT, static_cast<int>(i), pad.buttonValues[i]));
     for (size_t i = 0; i < pad.axisValues.size(); i++)
         sendEvent(ends[1], padEvent(JS_EVENT_AXIS | JS_EVENT_INIT, static_cast<int>(i), pad.axisValues[i]));
     pad.writers.push_back(ends[1]);
@@ -119,10 +114,7 @@ int openVirtual(VirtualPad &pad)
 
 } // namespace
 
-PadStream::~PadStream()
-{
-    close(fd_);
-}
+PadStream::~PadStream() { close(fd_); }
 
 bool PadStream::read(std::vector<js_event> &events)
 {

@@ -15,9 +15,9 @@
 
 namespace mwp {
 
-constexpr int kJoystickDevices = 4;   // slots 0..3: /dev/input/js0..3
-constexpr int kVirtualPadSlot = 16;   // slots 16..: the virtual pads
-constexpr int kPadAxesMax = ABS_CNT;  // axes a pad may have
+constexpr int kJoystickDevices = 4;  // slots 0..3: /dev/input/js0..3
+constexpr int kVirtualPadSlot = 16;  // slots 16..: the virtual pads
+constexpr int kPadAxesMax = ABS_CNT; // axes a pad may have
 
 // What a pad is, as the joystick device tells it.
 struct PadInfo {

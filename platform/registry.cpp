@@ -47,7 +47,8 @@ std::mutex fileLock;
 bool sameText(const std::string &a, const std::string &b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -148,9 +149,8 @@ bool readHexBytes(const std::string &text, std::vector<BYTE> &out)
                    item.end());
         if (item.empty() && list.eof())
             break;
-        if (item.size() < 1 || item.size() > 2 || !std::all_of(item.begin(), item.end(), [](unsigned char c) {
-                return std::isxdigit(c);
-            }))
+        if (item.size() < 1 || item.size() > 2 ||
+            !std::all_of(item.begin(), item.end(), [](unsigned char c) { return std::isxdigit(c); }))
             return false;
         out.push_back(static_cast<BYTE>(std::strtoul(item.c_str(), nullptr, 16)));
     }
@@ -225,7 +225,8 @@ bool load(const char *file, std::vector<Key> &keys)
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
             line.pop_back();
         // Long hex lists continue on the next line after a backslash.
-        if (!line.empty() && line.back() == '\\' && (!pending.empty() || line.find("=hex") != std::string::npos)) {
+        if (!line.empty() && line.back() == '\\' &&
+            (!pending.empty() || line.find("=hex") != std::string::npos)) {
             line.pop_back();
             pending += line;
             continue;
@@ -368,8 +369,8 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKE
     return ERROR_SUCCESS;
 }
 
-LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
-                                LPBYTE data, LPDWORD size)
+LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                LPDWORD size)
 {
     OpenKey open;
     const char *file = nullptr;
@@ -412,7 +413,8 @@ LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD 
     std::vector<Key> keys;
     if (!load(file, keys) && errno != ENOENT)
         return errno;
-    putValue(keyAt(keys, open.path), {valueName ? valueName : "", type, std::vector<BYTE>(data, data + size)});
+    putValue(keyAt(keys, open.path),
+             {valueName ? valueName : "", type, std::vector<BYTE>(data, data + size)});
     return save(file, keys);
 }
 

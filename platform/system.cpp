@@ -20,7 +20,8 @@ uint32_t clockMilliseconds()
 {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u);
+    return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u +
+                                 static_cast<uint64_t>(now.tv_nsec) / 1000000u);
 }
 
 // setenv and getenv are not safe against each other; our own calls at least
@@ -29,19 +30,14 @@ std::mutex environmentLock;
 
 } // namespace
 
-DWORD WINAPI GetLastError(void)
-{
-    return lastError;
-}
+DWORD WINAPI GetLastError(void) { return lastError; }
 
-void WINAPI SetLastError(DWORD error)
-{
-    lastError = error;
-}
+void WINAPI SetLastError(DWORD error) { lastError = error; }
 
 DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer, DWORD size, void *)
 {
-    const DWORD unsupported = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_FROM_HMODULE;
+    const DWORD unsupported =
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_FROM_HMODULE;
     if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || (flags & unsupported)) {
         SetLastError(ERROR_NOT_SUPPORTED);
         return 0;
@@ -61,15 +57,9 @@ DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR 
     return static_cast<DWORD>(length);
 }
 
-DWORD WINAPI GetTickCount(void)
-{
-    return clockMilliseconds() + tickOffset.load();
-}
+DWORD WINAPI GetTickCount(void) { return clockMilliseconds() + tickOffset.load(); }
 
-void mwPlatformSetTicks(DWORD now)
-{
-    tickOffset = now - clockMilliseconds();
-}
+void mwPlatformSetTicks(DWORD now) { tickOffset = now - clockMilliseconds(); }
 
 BOOL WINAPI SetProcessShutdownParameters(DWORD level, DWORD flags)
 {

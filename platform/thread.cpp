@@ -68,7 +68,8 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
         return nullptr;
     }
     const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    size_t size = flags & STACK_SIZE_PARAM_IS_A_RESERVATION ? stackSize : std::max(stackSize, kDefaultReserve);
+    size_t size =
+        flags & STACK_SIZE_PARAM_IS_A_RESERVATION ? stackSize : std::max(stackSize, kDefaultReserve);
     size = std::max<size_t>(size, PTHREAD_STACK_MIN);
     size = (size + page - 1) / page * page;
 

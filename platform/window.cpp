@@ -129,10 +129,7 @@ std::shared_ptr<Queue> currentQueue()
     return threadQueue.queue;
 }
 
-bool ownedByCaller(const Wnd &window)
-{
-    return threadQueue.queue && threadQueue.queue == window.queue;
-}
+bool ownedByCaller(const Wnd &window) { return threadQueue.queue && threadQueue.queue == window.queue; }
 
 bool postTo(Queue &queue, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -214,10 +211,7 @@ constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
 constexpr int kLargestSide = 16384;
 
-int clampSide(int side)
-{
-    return std::clamp(side, 1, kLargestSide);
-}
+int clampSide(int side) { return std::clamp(side, 1, kLargestSide); }
 
 void sendFocus(Wnd &window, bool focus)
 {
@@ -293,10 +287,7 @@ void waitForWork(Queue &queue)
 
 } // namespace
 
-std::shared_ptr<Wnd> findWindow(HWND window)
-{
-    return windows().find(reinterpret_cast<uintptr_t>(window));
-}
+std::shared_ptr<Wnd> findWindow(HWND window) { return windows().find(reinterpret_cast<uintptr_t>(window)); }
 
 void postWindowMessage(Wnd &window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -317,9 +308,7 @@ void deliverWindowEvent(Wnd &window, int event)
         }
         break;
     }
-    case MWP_WINDOW_CLOSE:
-        postWindowMessage(window, WM_CLOSE, 0, 0);
-        break;
+    case MWP_WINDOW_CLOSE: postWindowMessage(window, WM_CLOSE, 0, 0); break;
     case MWP_WINDOW_EXPOSE: {
         std::lock_guard<std::mutex> hold(window.lock);
         window.needsPaint = true;
@@ -361,10 +350,7 @@ void wakeAllQueues()
             signal(*queue);
 }
 
-void countSystemAction(int action)
-{
-    systemActions[action]++;
-}
+void countSystemAction(int action) { systemActions[action]++; }
 
 } // namespace mwp
 
@@ -393,14 +379,13 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA *windowClass)
         return 0;
     }
     const ATOM atom = static_cast<ATOM>(0xC000 + table.classes.size());
-    table.classes.push_back({windowClass->lpszClassName, atom, windowClass->lpfnWndProc,
-                             windowClass->style, windowClass->hbrBackground});
+    table.classes.push_back({windowClass->lpszClassName, atom, windowClass->lpfnWndProc, windowClass->style,
+                             windowClass->hbrBackground});
     return atom;
 }
 
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
-                            int x, int y, int width, int height, HWND parent, HMENU menu,
-                            HINSTANCE instance, LPVOID param)
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param)
 {
     if (parent || (style & WS_CHILD) || !className) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -434,8 +419,9 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     window->surface.assign(static_cast<size_t>(window->width) * window->height,
                            window->background == kNoBackground ? 0 : window->background);
 
-    CREATESTRUCTA create = {param, instance,   menu,      parent,    height, width, y, x,
-                            static_cast<LONG>(style), windowName, className, exStyle};
+    CREATESTRUCTA create = {
+        param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
+        windowName, className, exStyle};
     const LPARAM createParam = reinterpret_cast<LPARAM>(&create);
     if (!window->proc(window->handle, WM_NCCREATE, 0, createParam)) {
         windows().remove(handle);
@@ -511,10 +497,7 @@ BOOL WINAPI DestroyWindow(HWND handle)
     return TRUE;
 }
 
-BOOL WINAPI IsWindow(HWND handle)
-{
-    return findWindow(handle) != nullptr;
-}
+BOOL WINAPI IsWindow(HWND handle) { return findWindow(handle) != nullptr; }
 
 int WINAPI GetWindowTextA(HWND handle, LPSTR text, int size)
 {
@@ -545,11 +528,8 @@ BOOL WINAPI GetClientRect(HWND handle, LPRECT rect)
 LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_NCCREATE:
-        return TRUE;
-    case WM_CLOSE:
-        DestroyWindow(handle);
-        return 0;
+    case WM_NCCREATE: return TRUE;
+    case WM_CLOSE: DestroyWindow(handle); return 0;
     case WM_PAINT: {
         PAINTSTRUCT paint;
         BeginPaint(handle, &paint);
@@ -558,9 +538,7 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM l
     }
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {
-        case SC_CLOSE:
-            SendMessageA(handle, WM_CLOSE, 0, 0);
-            break;
+        case SC_CLOSE: SendMessageA(handle, WM_CLOSE, 0, 0); break;
         case SC_SCREENSAVE:
             countSystemAction(MWP_ACTION_SCREENSAVE);
             backend().systemAction(MWP_ACTION_SCREENSAVE, lParam);
@@ -632,13 +610,12 @@ BOOL WINAPI TranslateMessage(const MSG *msg)
     WPARAM character;
     if (key >= 'A' && key <= 'Z')
         character = key - 'A' + 'a'; // the shift state is not kept
-    else if ((key >= '0' && key <= '9') || key == VK_SPACE || key == VK_RETURN ||
-             key == VK_ESCAPE || key == VK_BACK || key == VK_TAB)
+    else if ((key >= '0' && key <= '9') || key == VK_SPACE || key == VK_RETURN || key == VK_ESCAPE ||
+             key == VK_BACK || key == VK_TAB)
         character = key;
     else
         return FALSE;
-    return PostMessageA(msg->hwnd, msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, character,
-                        msg->lParam);
+    return PostMessageA(msg->hwnd, msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, character, msg->lParam);
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG *msg)

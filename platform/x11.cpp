@@ -21,8 +21,8 @@ namespace mwp {
 namespace {
 
 constexpr long kEventMask = ExposureMask | StructureNotifyMask | FocusChangeMask | KeyPressMask |
-                            KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                            PointerMotionMask | EnterWindowMask;
+                            KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            EnterWindowMask;
 // A host's window is someone else's: only what may be shared is asked for.
 constexpr long kHostEventMask = ExposureMask | StructureNotifyMask;
 
@@ -82,9 +82,14 @@ WPARAM virtualKey(KeySym symbol)
     case XK_Return: return VK_RETURN;
     case XK_Escape: return VK_ESCAPE;
     case XK_space: return VK_SPACE;
-    case XK_Shift_L: case XK_Shift_R: return VK_SHIFT;
-    case XK_Control_L: case XK_Control_R: return VK_CONTROL;
-    case XK_Alt_L: case XK_Alt_R: case XK_Meta_L: case XK_Meta_R: return VK_MENU;
+    case XK_Shift_L:
+    case XK_Shift_R: return VK_SHIFT;
+    case XK_Control_L:
+    case XK_Control_R: return VK_CONTROL;
+    case XK_Alt_L:
+    case XK_Alt_R:
+    case XK_Meta_L:
+    case XK_Meta_R: return VK_MENU;
     }
     return 0;
 }
@@ -291,7 +296,8 @@ void X11Backend::present(Wnd &window, const RECT &area)
         image->data = nullptr; // the surface is not Xlib's to free
         XDestroyImage(image);
     } else {
-        XImage *image = XCreateImage(display_, x->visual, x->depth, ZPixmap, 0, nullptr, width, height, 32, 0);
+        XImage *image =
+            XCreateImage(display_, x->visual, x->depth, ZPixmap, 0, nullptr, width, height, 32, 0);
         if (!image)
             return;
         image->data = static_cast<char *>(std::malloc(static_cast<size_t>(image->bytes_per_line) * height));
@@ -299,8 +305,9 @@ void X11Backend::present(Wnd &window, const RECT &area)
             for (int y = 0; y < height; y++)
                 for (int col = 0; col < width; col++)
                     XPutPixel(image, col, y,
-                              pixelValue(x->visual, window.surface[static_cast<size_t>(area.top + y) * window.width +
-                                                                   area.left + col]));
+                              pixelValue(x->visual,
+                                         window.surface[static_cast<size_t>(area.top + y) * window.width +
+                                                        area.left + col]));
             XPutImage(display_, x->id, x->gc, image, 0, 0, area.left, area.top, width, height);
         }
         XDestroyImage(image);
@@ -314,7 +321,8 @@ void X11Backend::pump()
     // Never blocks: with two threads pumping, XPending followed by XNextEvent
     // could leave one waiting for an event the other took.
     XEvent event;
-    while (XCheckIfEvent(display_, &event, [](Display *, XEvent *, XPointer) -> Bool { return True; }, nullptr))
+    while (XCheckIfEvent(
+        display_, &event, [](Display *, XEvent *, XPointer) -> Bool { return True; }, nullptr))
         handle(event);
 }
 
@@ -354,9 +362,7 @@ void X11Backend::handle(XEvent &event)
             deliverWindowEvent(*window, MWP_WINDOW_EXPOSE);
         }
         break;
-    case ConfigureNotify:
-        resizeWindow(*window, event.xconfigure.width, event.xconfigure.height);
-        break;
+    case ConfigureNotify: resizeWindow(*window, event.xconfigure.width, event.xconfigure.height); break;
     case MapNotify: {
         std::lock_guard<std::mutex> hold(window->lock);
         const auto *x = static_cast<const XWindow *>(window->native);
@@ -373,19 +379,11 @@ void X11Backend::handle(XEvent &event)
         deliverWindowEvent(*window, MWP_WINDOW_CLOSE);
         break;
     case KeyPress:
-    case KeyRelease:
-        keyEvent(*window, event.xkey);
-        break;
+    case KeyRelease: keyEvent(*window, event.xkey); break;
     case ButtonPress:
-    case ButtonRelease:
-        buttonEvent(*window, event.xbutton);
-        break;
-    case MotionNotify:
-        motionEvent(*window, event.xmotion.x_root, event.xmotion.y_root, true);
-        break;
-    case EnterNotify:
-        motionEvent(*window, event.xcrossing.x_root, event.xcrossing.y_root, false);
-        break;
+    case ButtonRelease: buttonEvent(*window, event.xbutton); break;
+    case MotionNotify: motionEvent(*window, event.xmotion.x_root, event.xmotion.y_root, true); break;
+    case EnterNotify: motionEvent(*window, event.xcrossing.x_root, event.xcrossing.y_root, false); break;
     }
 }
 
@@ -466,16 +464,12 @@ void X11Backend::motionEvent(Wnd &window, int rootX, int rootY, bool report)
 void X11Backend::systemAction(int action, LPARAM parameter)
 {
     switch (action) {
-    case MWP_ACTION_SCREENSAVE:
-        XActivateScreenSaver(display_);
-        break;
+    case MWP_ACTION_SCREENSAVE: XActivateScreenSaver(display_); break;
     case MWP_ACTION_MONITOR_POWER:
         // 1 (low power) and 2 (off) blank the display, -1 brings it back.
         XForceScreenSaver(display_, parameter == -1 ? ScreenSaverReset : ScreenSaverActive);
         break;
-    case MWP_ACTION_BEEP:
-        XBell(display_, 0);
-        break;
+    case MWP_ACTION_BEEP: XBell(display_, 0); break;
     }
     XFlush(display_);
 }

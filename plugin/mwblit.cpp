@@ -39,7 +39,8 @@ int mwBlitCapsScore(uint32_t caps)
 {
     const bool filtered = caps & MW_BLIT_FLAG_FILTER;
     int score = !filtered ? 0 : (caps & MW_BLIT_FLAG_DEPTH) ? 20 : 10;
-    const std::span<const Weight> weights = filtered ? std::span<const Weight>(kFilteredWeights) : kPointWeights;
+    const std::span<const Weight> weights =
+        filtered ? std::span<const Weight>(kFilteredWeights) : kPointWeights;
     for (const Weight &weight : weights)
         if (caps & weight.bit)
             score += weight.points;
@@ -81,7 +82,8 @@ mwPLUGIN_ENTRY *mwBlitFindDevice(uint32_t required, const char *name)
 
 void mwBlitSelect(mwPLUGIN_ENTRY *entry)
 {
-    const auto *packet = static_cast<const mwDRIVER_PACKET *>(mwPluginGetInterface(entry, MW_PLUGIN_CLASS_BLIT));
+    const auto *packet =
+        static_cast<const mwDRIVER_PACKET *>(mwPluginGetInterface(entry, MW_PLUGIN_CLASS_BLIT));
     if (!packet)
         mwFatal("mwBlitSelect: Cannot access blit plugin interface");
 #define MW_BLIT_BIND(slot, Global, field, result, args) mwBlit##Global = packet->field;

@@ -58,8 +58,8 @@ mwPLUGIN_SERVICES services;
 
 void checkClass(int pluginClass, const char *function, Where where = Where::current())
 {
-    const bool valid = (pluginClass >= 0 && pluginClass <= MW_PLUGIN_CLASS_MAX) ||
-                       pluginClass == MW_PLUGIN_CLASS_ANY;
+    const bool valid =
+        (pluginClass >= 0 && pluginClass <= MW_PLUGIN_CLASS_MAX) || pluginClass == MW_PLUGIN_CLASS_ANY;
     if (!valid)
         fail(function, MW_ERR_NO_PLUGIN_CLASS, where);
 }
@@ -147,7 +147,9 @@ bool isLoaded(const mwPLUGIN_ENTRY *entry)
 // they use (the loader takes '\\' and '/' alike).
 bool samePath(const char *a, const char *b)
 {
-    auto fold = [](char c) { return c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    auto fold = [](char c) {
+        return c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    };
     for (size_t i = 0; i < MW_PLUGIN_PATH_MAX; ++i) {
         if (fold(a[i]) != fold(b[i]))
             return false;
@@ -166,7 +168,7 @@ struct Name {
 //---- The library side of the contract
 
 class Library {
-  public:
+public:
     explicit Library(const char *path) : module_(LoadLibraryA(path)) {}
     ~Library()
     {
@@ -195,7 +197,7 @@ class Library {
         return module;
     }
 
-  private:
+private:
     HMODULE module_;
 };
 
@@ -497,10 +499,7 @@ void mwPluginRemove(mwPLUGIN_ENTRY *entry)
     discard(entry);
 }
 
-void mwPluginRemoveAll(int pluginClass)
-{
-    forClass(pluginClass, "mwPluginRemoveAll", discard);
-}
+void mwPluginRemoveAll(int pluginClass) { forClass(pluginClass, "mwPluginRemoveAll", discard); }
 
 void mwPluginPurge(int pluginClass)
 {
@@ -583,7 +582,8 @@ mwPLUGIN_LIST *mwPluginGetList(int pluginClass)
         });
     }
     // Header and array in one block: the array follows the header.
-    const int bytes = static_cast<int>(sizeof(mwPLUGIN_LIST) + sizeof(mwPLUGIN_ENTRY *) * static_cast<size_t>(count));
+    const int bytes =
+        static_cast<int>(sizeof(mwPLUGIN_LIST) + sizeof(mwPLUGIN_ENTRY *) * static_cast<size_t>(count));
     auto *list = static_cast<mwPLUGIN_LIST *>(mwDMemAlloc(kOwner, __LINE__, bytes));
     list->magic = MW_PLUGIN_LIST_MAGIC;
     list->entries = count ? reinterpret_cast<mwPLUGIN_ENTRY **>(list + 1) : nullptr;

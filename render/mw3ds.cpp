@@ -34,10 +34,7 @@ constexpr uint32_t kVertexBytes = 12;
 constexpr uint32_t kFaceBytes = 8;
 constexpr uint32_t kMappingBytes = 8;
 
-uint16_t le16(const uint8_t *p)
-{
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
+uint16_t le16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 uint32_t le32(const uint8_t *p)
 {
@@ -60,7 +57,7 @@ struct Chunk {
 };
 
 class Loader {
-  public:
+public:
     Loader(FILE *file, uint32_t size) : file_(file), size_(size) {}
 
     // Counts the lists (mesh NULL) or fills the mesh sized by a count. False
@@ -79,7 +76,7 @@ class Loader {
     uint64_t vertices() const { return vertexFill_; }
     uint64_t faces() const { return faceFill_; }
 
-  private:
+private:
     // Reads count bytes at position; the caller has checked that they lie
     // inside the file. A short read (the file shrank) leaves zeros.
     void read(uint32_t position, void *buffer, uint32_t count)
@@ -118,10 +115,8 @@ class Loader {
     bool handle(const Chunk &chunk, uint16_t level)
     {
         switch (level) {
-        case kMain:
-            return chunk.id != kEditor || walk(chunk.body(), chunk.end, kEditor);
-        case kEditor:
-            return chunk.id != kObject || object(chunk);
+        case kMain: return chunk.id != kEditor || walk(chunk.body(), chunk.end, kEditor);
+        case kEditor: return chunk.id != kObject || object(chunk);
         case kObject:
             if (chunk.id != kTriangleMesh)
                 return true;
@@ -134,8 +129,7 @@ class Loader {
             case kMappingList: return mappingList(chunk);
             default: return true;
             }
-        default:
-            return true;
+        default: return true;
         }
     }
 
@@ -252,7 +246,7 @@ class Loader {
     mwrMESH *mesh_ = nullptr;
     uint64_t vertexFill_ = 0; // vertices so far: the total when counting
     uint64_t faceFill_ = 0;
-    uint64_t first_ = 0;         // the current object's first vertex
+    uint64_t first_ = 0;          // the current object's first vertex
     uint32_t objectVertices_ = 0; // and how many it has
 };
 

@@ -32,10 +32,7 @@ mwrCAMERA *mwrCameraAlloc(int count)
     return mwr::allocRecords<mwrCAMERA>(kOwner, __LINE__, "mwrCameraAlloc", count, mwr::cameraDefaults);
 }
 
-void mwrCameraFree(mwrCAMERA *camera)
-{
-    mwr::freeRecords(camera, kOwner, __LINE__, "mwrCameraFree");
-}
+void mwrCameraFree(mwrCAMERA *camera) { mwr::freeRecords(camera, kOwner, __LINE__, "mwrCameraFree"); }
 
 void mwrCameraCopy(mwrCAMERA *dst, const mwrCAMERA *src)
 {

@@ -38,10 +38,7 @@ mwrCANVAS *mwrCanvasAlloc(int count)
                                         [&screen](mwrCANVAS &canvas) { canvas = screen; });
 }
 
-void mwrCanvasFree(mwrCANVAS *canvas)
-{
-    mwr::freeRecords(canvas, kOwner, __LINE__, "mwrCanvasFree");
-}
+void mwrCanvasFree(mwrCANVAS *canvas) { mwr::freeRecords(canvas, kOwner, __LINE__, "mwrCanvasFree"); }
 
 void mwrCanvasCopy(mwrCANVAS *dst, const mwrCANVAS *src)
 {

@@ -19,10 +19,7 @@ uint32_t bitsOf(float f)
     return bits;
 }
 
-float dot(const float *a, const float *b)
-{
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
+float dot(const float *a, const float *b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
 void addScaled(float *acc, const float *color, float k)
 {
@@ -51,8 +48,7 @@ void towardsEye(const float *position, float *out)
 
 // Adds the specular term k x specular x h^shininess for the half vector
 // `half` (not normalised), when the normal faces it.
-void addSpecular(float *acc, const float *normal, const float *half, const float *specular,
-                 float k)
+void addSpecular(float *acc, const float *normal, const float *half, const float *specular, float k)
 {
     const float h = dot(normal, half) * mwmRecipSqrt(dot(half, half));
     if (h > 0.0f)
@@ -61,13 +57,10 @@ void addSpecular(float *acc, const float *normal, const float *half, const float
 
 //---- Lighting functions
 
-void shadeNone(const float *, float *, const float *, const mwrLIGHTSLOT *)
-{
-}
+void shadeNone(const float *, float *, const float *, const mwrLIGHTSLOT *) {}
 
 template <bool Specular>
-void shadeDirectional(const float *normal, float *acc, const float *position,
-                      const mwrLIGHTSLOT *slot)
+void shadeDirectional(const float *normal, float *acc, const float *position, const mwrLIGHTSLOT *slot)
 {
     const float d = dot(normal, slot->dir);
     if (!(d > 0.0f))
@@ -186,8 +179,8 @@ void prepareSlot(mwrLIGHTSLOT &slot, const mwmMATRIX &worldToModel, bool noSpecu
     mwmMATRIX w; // the light placed in model space
     mwmMatrixMultiply(&w, &light.matrix, &worldToModel);
     const float zAxis[3] = {w.m[2], w.m[6], w.m[10]};
-    if (type == MWR_LIGHT_DIRECTIONAL || type == MWR_LIGHT_DIRECTIONAL_DIFFUSE ||
-        type == MWR_LIGHT_SPOT || type == MWR_LIGHT_SPOT_DIFFUSE) {
+    if (type == MWR_LIGHT_DIRECTIONAL || type == MWR_LIGHT_DIRECTIONAL_DIFFUSE || type == MWR_LIGHT_SPOT ||
+        type == MWR_LIGHT_SPOT_DIFFUSE) {
         const float r = -mwmRecipSqrt(dot(zAxis, zAxis));
         slot.dir[0] = zAxis[0] * r;
         slot.dir[1] = zAxis[1] * r;
@@ -217,8 +210,7 @@ void prepareLights()
 {
     mwrRENDERSTATE &st = *state;
     const mwrMATERIAL &material = st.material;
-    std::memcpy(st.ambient, material.colorMode ? material.emissive : material.diffuse,
-                sizeof st.ambient);
+    std::memcpy(st.ambient, material.colorMode ? material.emissive : material.diffuse, sizeof st.ambient);
     mwmMATRIX worldToModel;
     mwmMatrixInverse(&worldToModel, &st.model);
     const bool noSpecular = hasNoSpecular(material.specular);
@@ -241,10 +233,7 @@ mwrLIGHT *mwrLightAlloc(int count)
     });
 }
 
-void mwrLightFree(mwrLIGHT *light)
-{
-    mwr::freeRecords(light, kOwner, __LINE__, "mwrLightFree");
-}
+void mwrLightFree(mwrLIGHT *light) { mwr::freeRecords(light, kOwner, __LINE__, "mwrLightFree"); }
 
 void mwrLightCopy(mwrLIGHT *dst, const mwrLIGHT *src)
 {

@@ -13,10 +13,7 @@ mwmMATRIX *stack = nullptr;
 int depth = 0;
 int capacity = 0;
 
-mwmMATRIX &top()
-{
-    return stack[depth];
-}
+mwmMATRIX &top() { return stack[depth]; }
 
 // The top becomes the model matrix; the derived fields follow it.
 void publish()
@@ -61,10 +58,7 @@ void require(const mwmMATRIX *m, int line, const char *function)
 
 namespace mwr {
 
-void resetStack()
-{
-    depth = 0;
-}
+void resetStack() { depth = 0; }
 
 } // namespace mwr
 

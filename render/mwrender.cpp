@@ -52,8 +52,8 @@ bool planeDistance(uint32_t plane, const float *p, const mwrRENDERSTATE &st, flo
 
 //---- Cells
 
-constexpr uint32_t kPlanes = MWR_CLIP_FAR | MWR_CLIP_BOTTOM | MWR_CLIP_TOP | MWR_CLIP_LEFT |
-                             MWR_CLIP_RIGHT | MWR_CLIP_NEAR;
+constexpr uint32_t kPlanes =
+    MWR_CLIP_FAR | MWR_CLIP_BOTTOM | MWR_CLIP_TOP | MWR_CLIP_LEFT | MWR_CLIP_RIGHT | MWR_CLIP_NEAR;
 
 // The clipping steps one corner may take; a corner still outside after them
 // (the 1 % pull-back can leave it beyond the same plane) counts as outside.
@@ -200,14 +200,9 @@ mwrRENDERSTATE *mwrInit(void)
     return mwr::state;
 }
 
-void mwrDeinit(void)
-{
-}
+void mwrDeinit(void) {}
 
-mwrRENDERSTATE *mwrGetRenderState(void)
-{
-    return mwr::state;
-}
+mwrRENDERSTATE *mwrGetRenderState(void) { return mwr::state; }
 
 void mwrVertexTransform(mwrTVERTEX *vertex)
 {
@@ -264,8 +259,7 @@ float mwrClipEdge(uint32_t plane, const mwrTVERTEX *from, const mwrTVERTEX *to, 
 {
     const mwrRENDERSTATE &st = mwr::requireState("mwrClipEdge");
     float dFrom, dTo;
-    if (!planeDistance(plane, from->eyePos, st, dFrom) ||
-        !planeDistance(plane, to->eyePos, st, dTo))
+    if (!planeDistance(plane, from->eyePos, st, dFrom) || !planeDistance(plane, to->eyePos, st, dTo))
         mwError(kOwner, __LINE__, "mwrClipEdge", MW_ERR_INVALID_PARAMETER);
 
     // Pulled back 1 % towards `from`, so the point lies safely inside.

@@ -124,13 +124,15 @@ const char *const drawings[LAST - FIRST + 1][CELL] = {
 constexpr uint16_t INK = 0xFFFF; // white in RGB 565
 constexpr int DRAWING_LEFT = 1;  // first cell column of a drawing
 
-void put32(std::vector<uint8_t> &out, uint32_t value) {
+void put32(std::vector<uint8_t> &out, uint32_t value)
+{
     for (int shift = 0; shift < 32; shift += 8) {
         out.push_back(static_cast<uint8_t>(value >> shift));
     }
 }
 
-std::vector<uint8_t> fontFile() {
+std::vector<uint8_t> fontFile()
+{
     std::vector<uint8_t> out;
     put32(out, MWB_FONT_MAGIC);
     put32(out, MWB_FONT_VERSION);
@@ -177,6 +179,4 @@ std::vector<uint8_t> fontFile() {
 
 } // namespace
 
-int main(int argc, char **argv) {
-    return mkWriteFile(argc, argv, "mkfont", fontFile);
-}
+int main(int argc, char **argv) { return mkWriteFile(argc, argv, "mkfont", fontFile); }

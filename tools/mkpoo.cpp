@@ -71,10 +71,10 @@ Rgb ground(int x, int y)
 {
     Rgb c = gradient(y);
     // Diagonal bands lift and lower the brightness by up to an eighth.
-    const int band = triangle(x + y, 48) - 12;          // -12..12
-    const int scale = 256 + band * 32 / 12;             // 224..288 of 256
+    const int band = triangle(x + y, 48) - 12; // -12..12
+    const int scale = 256 + band * 32 / 12;    // 224..288 of 256
     // A slow sideways drift of the hue: warmer on the left, cooler on the right.
-    const int drift = (x - SIDE / 2) / 8;               // -16..15
+    const int drift = (x - SIDE / 2) / 8; // -16..15
     c = {c.r * scale / 256 - drift, c.g * scale / 256, c.b * scale / 256 + drift};
     c.r = std::clamp(c.r, 24, 255);
     c.g = std::clamp(c.g, 24, 255);

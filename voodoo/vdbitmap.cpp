@@ -110,15 +110,13 @@ bool describe(const mwBITMAP *bitmap, Texture &texture)
     if (!texture.type || bitmap->width < 1 || bitmap->height < 1 || !bitmap->data ||
         bitmap->paletteSize < 0 || (bitmap->paletteSize > 0 && !bitmap->palette))
         return false;
-    const int64_t needed =
-        int64_t(bitmap->height) * int64_t(bitmap->width) * texture.type->bytesPerPixel;
+    const int64_t needed = int64_t(bitmap->height) * int64_t(bitmap->width) * texture.type->bytesPerPixel;
     texture.lod = levelOfDetail(bitmap->width > bitmap->height ? bitmap->width : bitmap->height);
     texture.aspect = aspectRatio(bitmap->width, bitmap->height);
     if (bitmap->size < needed ||
         bitmap->size < levelBytes(texture.lod, texture.aspect, texture.type->bytesPerPixel))
         return false;
-    texture.size =
-        grTexCalcMemRequired(texture.lod, texture.lod, texture.aspect, texture.type->format);
+    texture.size = grTexCalcMemRequired(texture.lod, texture.lod, texture.aspect, texture.type->format);
     return texture.size != 0;
 }
 
@@ -150,8 +148,7 @@ bool takePixels(mwCARDBITMAP *card, const mwBITMAP *bitmap, int flags)
         card->palette = bitmap->paletteSize > 0 ? bitmap->palette : nullptr;
     } else {
         card->pixels = copyOf(bitmap->data, bitmap->size);
-        card->palette =
-            bitmap->paletteSize > 0 ? copyOf(bitmap->palette, bitmap->paletteSize) : nullptr;
+        card->palette = bitmap->paletteSize > 0 ? copyOf(bitmap->palette, bitmap->paletteSize) : nullptr;
         if (!card->pixels || (bitmap->paletteSize > 0 && !card->palette)) {
             releasePixels(card);
             return false;
@@ -161,22 +158,18 @@ bool takePixels(mwCARDBITMAP *card, const mwBITMAP *bitmap, int flags)
     return true;
 }
 
-float position(int value)
-{
-    return float(uint32_t(value));
-}
+float position(int value) { return float(uint32_t(value)); }
 
 // The texture alone, opaque.
-int drawCard(mwCARDBITMAP *card, float x, float y, float w, float h, float s0, float s1, float t0,
-             float t1)
+int drawCard(mwCARDBITMAP *card, float x, float y, float w, float h, float s0, float s1, float t0, float t1)
 {
     if (!vdCacheSelect(GR_TMU0, &card->entry))
         return 0;
-    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
-                 GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_ZERO,
+                 GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
     grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
-                   GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_CONSTANT,
+                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
     vdDrawTexturedRect(x, y, w, h, s0, s1, t0, t1);
     return 1;
 }
@@ -202,10 +195,7 @@ void vdDrawTexturedRect(float x, float y, float w, float h, float s0, float s1, 
     grDrawTriangle(&rect[0], &rect[2], &rect[3]);
 }
 
-const int32_t *vdGetBitmapTypes(void)
-{
-    return kBitmapTypes;
-}
+const int32_t *vdGetBitmapTypes(void) { return kBitmapTypes; }
 
 mwCARDBITMAP *vdCreateBitmap(mwBITMAP *bitmap, int flags)
 {
@@ -271,15 +261,15 @@ int vdFreeBitmap(mwCARDBITMAP *handle)
 int vdDrawBitmap(int x, int y, mwCARDBITMAP *handle)
 {
     mwCARDBITMAP *card = vdCardBitmap(handle);
-    return card && drawCard(card, position(x), position(y), position(card->width),
-                            position(card->height), 0.0f, card->sMax, 0.0f, card->tMax);
+    return card && drawCard(card, position(x), position(y), position(card->width), position(card->height),
+                            0.0f, card->sMax, 0.0f, card->tMax);
 }
 
 int vdDrawBitmapScaled(int x, int y, int w, int h, mwCARDBITMAP *handle)
 {
     mwCARDBITMAP *card = vdCardBitmap(handle);
-    return card && drawCard(card, position(x), position(y), position(w), position(h), 0.0f,
-                            card->sMax, 0.0f, card->tMax);
+    return card && drawCard(card, position(x), position(y), position(w), position(h), 0.0f, card->sMax, 0.0f,
+                            card->tMax);
 }
 
 int vdDrawBitmapPart(int x, int y, int sx, int sy, int w, int h, mwCARDBITMAP *handle)
@@ -287,8 +277,7 @@ int vdDrawBitmapPart(int x, int y, int sx, int sy, int w, int h, mwCARDBITMAP *h
     return vdDrawBitmapPartScaled(x, y, sx, sy, w, h, w, h, handle);
 }
 
-int vdDrawBitmapPartScaled(int x, int y, int sx, int sy, int sw, int sh, int w, int h,
-                           mwCARDBITMAP *handle)
+int vdDrawBitmapPartScaled(int x, int y, int sx, int sy, int sw, int sh, int w, int h, mwCARDBITMAP *handle)
 {
     mwCARDBITMAP *card = vdCardBitmap(handle);
     return card && drawCard(card, position(x), position(y), position(w), position(h),

@@ -23,10 +23,7 @@ Unit units[VD_MAX_TMUS];
 
 // 64-bit address arithmetic: a candidate moved to the boundary may lie
 // beyond the end of a small unit.
-int64_t aligned(int64_t address)
-{
-    return (address + kAlign - 1) & ~int64_t(kAlign - 1);
-}
+int64_t aligned(int64_t address) { return (address + kAlign - 1) & ~int64_t(kAlign - 1); }
 
 // A texture that would cross the 2 MB line starts on it instead.
 int64_t clearOfBoundary(const Unit &unit, int64_t candidate, uint32_t size)
@@ -60,10 +57,7 @@ void unlinkUse(vdCACHE_ENTRY *entry)
     entry->newer->older = entry->older;
 }
 
-bool empty(const Unit &unit)
-{
-    return unit.sentinel.next == &unit.sentinel;
-}
+bool empty(const Unit &unit) { return unit.sentinel.next == &unit.sentinel; }
 
 // First fit by address; on success the entry sits in both chains.
 bool place(Unit &unit, vdCACHE_ENTRY *entry)
@@ -72,8 +66,7 @@ bool place(Unit &unit, vdCACHE_ENTRY *entry)
     int64_t candidate = unit.start;
     vdCACHE_ENTRY *sentinel = &unit.sentinel;
     vdCACHE_ENTRY *before = sentinel;
-    for (vdCACHE_ENTRY *resident = sentinel->next; resident != sentinel;
-         resident = resident->next) {
+    for (vdCACHE_ENTRY *resident = sentinel->next; resident != sentinel; resident = resident->next) {
         candidate = clearOfBoundary(unit, aligned(candidate), size);
         if (candidate + size <= resident->address) {
             before = resident;

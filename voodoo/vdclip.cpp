@@ -21,10 +21,7 @@ float distance(uint32_t plane, const vdVERTEX *p, const mwrRENDERSTATE *st)
     }
 }
 
-float lerp(float a, float b, float t)
-{
-    return a + (b - a) * t;
-}
+float lerp(float a, float b, float t) { return a + (b - a) * t; }
 
 // The point where the edge from the inside corner p to the outside corner q
 // crosses plane. It is set up (colour, alpha and texture interpolated) and
@@ -111,14 +108,11 @@ void vdClipTriangle(uint32_t plane, vdVERTEX *a, vdVERTEX *b, vdVERTEX *c)
         return;
     }
     const uint32_t next = plane >> 1;
-    const int outside = (a->clip & plane ? 1 : 0) | (b->clip & plane ? 2 : 0) |
-                        (c->clip & plane ? 4 : 0);
+    const int outside = (a->clip & plane ? 1 : 0) | (b->clip & plane ? 2 : 0) | (c->clip & plane ? 4 : 0);
     // The pieces keep the winding of a, b, c.
     vdVERTEX i1, i2;
     switch (outside) {
-    case 0:
-        vdClipTriangle(next, a, b, c);
-        break;
+    case 0: vdClipTriangle(next, a, b, c); break;
     case 1: // a
         cut(&i1, b, a, plane);
         cut(&i2, c, a, plane);
@@ -157,8 +151,7 @@ void vdClipTriangle(uint32_t plane, vdVERTEX *a, vdVERTEX *b, vdVERTEX *c)
     }
 }
 
-void vdClipPolygon(vdVERTEX *const *list, int count, vdVERTEX *room, vdVERTEX *roomEnd,
-                   uint32_t plane)
+void vdClipPolygon(vdVERTEX *const *list, int count, vdVERTEX *room, vdVERTEX *roomEnd, uint32_t plane)
 {
     // Each list holds distinct vertices: the polygon's own and the new ones.
     constexpr int kListMax = VD_POLYGON_MAX + VD_POLYGON_CLIP_ROOM;

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr int kCullBoth = 3; // culling mode that draws both windings
+constexpr int kCullBoth = 3;    // culling mode that draws both windings
 constexpr int kCullFlipped = 0; // culling mode that keeps the other winding
 
 void setUpOnce(vdVERTEX *v, const mwrVERTEX *source)
@@ -18,13 +18,12 @@ void setUpOnce(vdVERTEX *v, const mwrVERTEX *source)
 }
 
 // The triangle pipeline: reject, cull, set up, then draw or clip.
-void renderTriangle(vdVERTEX *a, vdVERTEX *b, vdVERTEX *c, const mwrVERTEX *sa,
-                    const mwrVERTEX *sb, const mwrVERTEX *sc, int cullMode)
+void renderTriangle(vdVERTEX *a, vdVERTEX *b, vdVERTEX *c, const mwrVERTEX *sa, const mwrVERTEX *sb,
+                    const mwrVERTEX *sc, int cullMode)
 {
     if (a->clip & b->clip & c->clip & VD_CLIP_PLANES)
         return;
-    if (cullMode != kCullBoth &&
-        (cullMode == kCullFlipped ? vdBackFace(a, c, b) : vdBackFace(a, b, c)))
+    if (cullMode != kCullBoth && (cullMode == kCullFlipped ? vdBackFace(a, c, b) : vdBackFace(a, b, c)))
         return;
     setUpOnce(a, sa);
     setUpOnce(b, sb);
@@ -79,8 +78,7 @@ void vdDrawTriangle(const mwrVERTEX *first, const mwrVERTEX *second, const mwrVE
 void vdDrawMesh(const mwrMESH *mesh)
 {
     const mwrRENDERSTATE *st = vdDrawingState();
-    if (!st || !mesh || mesh->vertexCount <= 0 || mesh->faceCount <= 0 || !mesh->vertices ||
-        !mesh->faces)
+    if (!st || !mesh || mesh->vertexCount <= 0 || mesh->faceCount <= 0 || !mesh->vertices || !mesh->faces)
         return;
     const int count = mesh->vertexCount;
     vdVERTEX *v = vdVertexCacheReserve(count);
@@ -96,8 +94,8 @@ void vdDrawMesh(const mwrMESH *mesh)
         if (uint32_t(face[0]) >= uint32_t(count) || uint32_t(face[1]) >= uint32_t(count) ||
             uint32_t(face[2]) >= uint32_t(count))
             continue;
-        renderTriangle(&v[face[0]], &v[face[1]], &v[face[2]], &source[face[0]],
-                       &source[face[1]], &source[face[2]], cullMode);
+        renderTriangle(&v[face[0]], &v[face[1]], &v[face[2]], &source[face[0]], &source[face[1]],
+                       &source[face[2]], cullMode);
     }
 }
 

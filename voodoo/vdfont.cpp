@@ -112,8 +112,7 @@ mwCARDFONT *vdCreateFont(const mwbFONT *font, int flags)
             return nullptr;
         }
     }
-    card->glyphs =
-        static_cast<Glyph *>(vdAlloc(kOwner, __LINE__, int(sizeof(Glyph)) * kGlyphCount));
+    card->glyphs = static_cast<Glyph *>(vdAlloc(kOwner, __LINE__, int(sizeof(Glyph)) * kGlyphCount));
     if (!card->glyphs) {
         release(card);
         return nullptr;
@@ -137,24 +136,23 @@ void vdDrawText(mwCARDFONT *font, int x, int y, const char *text)
     vdDrawTextScaled(font, x, y, 1.0f, 1.0f, text);
 }
 
-void vdDrawTextScaled(mwCARDFONT *handle, int x, int y, float scaleX, float scaleY,
-                      const char *text)
+void vdDrawTextScaled(mwCARDFONT *handle, int x, int y, float scaleX, float scaleY, const char *text)
 {
     mwCARDFONT *font = cardFont(handle);
     if (!font || !text)
         return;
     // The texture times the colour of setColor.
-    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
-                 GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_ZERO,
+                 GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
     grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
-                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
     float penX = float(x), penY = float(y);
     for (const unsigned char *c = reinterpret_cast<const unsigned char *>(text); *c; ++c) {
         const Glyph &glyph = font->glyphs[*c];
         if (glyph.bitmap != kNoGlyph && vdCacheSelect(GR_TMU0, &font->bitmaps[glyph.bitmap]->entry))
-            vdDrawTexturedRect(penX, penY, glyph.width * scaleX, glyph.height * scaleY, glyph.s0,
-                               glyph.s1, glyph.t0, glyph.t1);
+            vdDrawTexturedRect(penX, penY, glyph.width * scaleX, glyph.height * scaleY, glyph.s0, glyph.s1,
+                               glyph.t0, glyph.t1);
         // A line feed moves down by the height of a space but keeps the pen's x.
         if (*c == '\n')
             penY += font->glyphs[static_cast<unsigned char>(' ')].height * scaleY + 2.0f;

@@ -12,8 +12,7 @@ namespace {
 
 const char kLogName[] = "MARROW.TXT";
 const char kTag[] = "* VOODOO : ";
-const char kRulerLine[] =
-    "------------------------------------------------------------------------------\n";
+const char kRulerLine[] = "------------------------------------------------------------------------------\n";
 constexpr int kLineMax = 1024; // longer text is cut
 
 enum Kind { kNone = 0, kRuler = 1, kPlain = 2 };
@@ -60,10 +59,7 @@ void vdLogPrintf(const char *format, ...)
     va_end(args);
 }
 
-void vdLogRuler(void)
-{
-    emit(kRuler, "", "");
-}
+void vdLogRuler(void) { emit(kRuler, "", ""); }
 
 #else // the delivered plug-in: no log
 

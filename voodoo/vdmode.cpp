@@ -47,8 +47,8 @@ void resetPipeline(uint32_t flags, int32_t colorBuffers, int32_t depthBuffer, in
     const GrTextureFilterMode_t filter =
         flags & MW_BLIT_FLAG_FILTER ? GR_TEXTUREFILTER_BILINEAR : GR_TEXTUREFILTER_POINT_SAMPLED;
     for (GrChipID_t unit = 0; unit < vdState.tmuCount; ++unit) {
-        grTexCombine(unit, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
-                     GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+        grTexCombine(unit, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_ZERO,
+                     GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
         grTexFilterMode(unit, filter, filter);
         grTexMipMapMode(unit, GR_MIPMAP_NEAREST, FXFALSE);
         grTexClampMode(unit, GR_TEXTURECLAMP_WRAP, GR_TEXTURECLAMP_WRAP);
@@ -86,8 +86,8 @@ void vdModeTableBuild(int32_t frameBufferBytes, int *smallest, int *largest)
     for (int r = 0; r < VD_MODE_COUNT / 2; ++r) {
         vdMODE &even = vdModeTable[2 * r];
         vdMODE &odd = vdModeTable[2 * r + 1];
-        even = odd = vdMODE{kResolutions[r].width, kResolutions[r].height, kBaseFlags, 0,
-                            kResolutions[r].code};
+        even = odd =
+            vdMODE{kResolutions[r].width, kResolutions[r].height, kBaseFlags, 0, kResolutions[r].code};
         const int64_t pixels = int64_t(even.width) * even.height;
         if (pixels * 2 > frameBufferBytes)
             continue;
@@ -148,15 +148,14 @@ int vdSetMode(const mwBLIT_MODE *request, void *window)
     if (depthBuffer && alphaBuffer)
         return 0;
     vdLogTagged("Mode %xh, %dx%d %s%s%s\n", unsigned(mode->resolution), width, height,
-                colorBuffers == 2 ? "double buffering " : "",
-                depthBuffer ? "with depth buffering" : "",
+                colorBuffers == 2 ? "double buffering " : "", depthBuffer ? "with depth buffering" : "",
                 alphaBuffer ? "with alpha buffering" : "");
 
     grSstSelect(vdState.boardIndex);
     // Only the windowed board draws into the program's window.
     const FxU32 hWnd = vdState.boardType == GR_SSTTYPE_SST96 ? FxU32(uintptr_t(window)) : 0;
-    if (!grSstWinOpen(hWnd, mode->resolution, GR_REFRESH_60Hz, GR_COLORFORMAT_RGBA,
-                      GR_ORIGIN_UPPER_LEFT, colorBuffers, depthBuffer || alphaBuffer ? 1 : 0))
+    if (!grSstWinOpen(hWnd, mode->resolution, GR_REFRESH_60Hz, GR_COLORFORMAT_RGBA, GR_ORIGIN_UPPER_LEFT,
+                      colorBuffers, depthBuffer || alphaBuffer ? 1 : 0))
         return 0;
     vdState.colorBuffers = colorBuffers;
     vdState.depthBuffer = depthBuffer;
@@ -174,10 +173,7 @@ int vdGetMode(mwBLIT_MODE *mode)
     return 1;
 }
 
-void vdClear(uint32_t color, int alpha)
-{
-    grBufferClear(color, GrAlpha_t(alpha & 0xFF), 0xFFFF);
-}
+void vdClear(uint32_t color, int alpha) { grBufferClear(color, GrAlpha_t(alpha & 0xFF), 0xFFFF); }
 
 // The one auxiliary buffer holds depth or alpha: mask the other writes.
 void vdClearColor(uint32_t color)
@@ -216,8 +212,7 @@ void vdClearAlpha(int alpha)
 // The region slots read and write the buffer chosen here.
 void vdSetRenderBuffer(int buffer)
 {
-    if (vdState.colorBuffers != 2 ||
-        (buffer != GR_BUFFER_FRONTBUFFER && buffer != GR_BUFFER_BACKBUFFER))
+    if (vdState.colorBuffers != 2 || (buffer != GR_BUFFER_FRONTBUFFER && buffer != GR_BUFFER_BACKBUFFER))
         return;
     vdState.drawBuffer = buffer;
     grRenderBuffer(buffer);
@@ -229,7 +224,4 @@ void vdSwapBuffers(int interval)
         grBufferSwap(interval);
 }
 
-int vdNumPending(void)
-{
-    return grBufferNumPending();
-}
+int vdNumPending(void) { return grBufferNumPending(); }

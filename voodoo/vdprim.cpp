@@ -10,10 +10,7 @@ struct Color {
     float r, g, b;
 };
 
-float position(int value)
-{
-    return float(uint32_t(value));
-}
+float position(int value) { return float(uint32_t(value)); }
 
 GrVertex vertex(float x, float y, Color c)
 {
@@ -76,8 +73,8 @@ void vdDrawRect(int x0, int y0, int x1, int y1, float r, float g, float b)
         grDrawLine(&p[i], &p[(i + 1) % 4]);
 }
 
-void vdFillRectGradient(int x0, int y0, int x1, int y1, int vertical, float r0, float g0, float b0,
-                        float r1, float g1, float b1)
+void vdFillRectGradient(int x0, int y0, int x1, int y1, int vertical, float r0, float g0, float b0, float r1,
+                        float g1, float b1)
 {
     const Color from{r0, g0, b0}, to{r1, g1, b1};
     if (vertical)
@@ -86,9 +83,8 @@ void vdFillRectGradient(int x0, int y0, int x1, int y1, int vertical, float r0, 
         fill(x0, y0, x1, y1, from, to, to, from);
 }
 
-void vdFillRectCorners(int x0, int y0, int x1, int y1, float r0, float g0, float b0, float r1,
-                       float g1, float b1, float r2, float g2, float b2, float r3, float g3,
-                       float b3)
+void vdFillRectCorners(int x0, int y0, int x1, int y1, float r0, float g0, float b0, float r1, float g1,
+                       float b1, float r2, float g2, float b2, float r3, float g3, float b3)
 {
     fill(x0, y0, x1, y1, {r0, g0, b0}, {r1, g1, b1}, {r2, g2, b2}, {r3, g3, b3});
 }

@@ -21,10 +21,7 @@ const vdIMAGE_FORMAT<GrLfbSrcFmt_t> kRegionFormats[] = {
 
 } // namespace
 
-const int32_t *vdGetRegionTypes(void)
-{
-    return kRegionTypes;
-}
+const int32_t *vdGetRegionTypes(void) { return kRegionTypes; }
 
 int vdWriteRegion(int x, int y, const mwBITMAP *bitmap)
 {
@@ -35,9 +32,8 @@ int vdWriteRegion(int x, int y, const mwBITMAP *bitmap)
     const int64_t stride = int64_t(bitmap->width) * type->bytesPerPixel;
     if (stride > INT32_MAX || bitmap->size < stride * bitmap->height)
         return 0;
-    return grLfbWriteRegion(vdState.drawBuffer, FxU32(x), FxU32(y), type->format,
-                            FxU32(bitmap->width), FxU32(bitmap->height), FxI32(stride),
-                            bitmap->data);
+    return grLfbWriteRegion(vdState.drawBuffer, FxU32(x), FxU32(y), type->format, FxU32(bitmap->width),
+                            FxU32(bitmap->height), FxI32(stride), bitmap->data);
 }
 
 int vdReadRegion(int x, int y, mwBITMAP *bitmap)

@@ -85,8 +85,8 @@ static void shrinkCheck(void)
 {
     if (vdVertexCache.requests <= kShrinkAfter)
         return;
-    const int64_t average = roundUpToStep(
-        (vdVertexCache.requestSum + vdVertexCache.requests - 1) / vdVertexCache.requests);
+    const int64_t average =
+        roundUpToStep((vdVertexCache.requestSum + vdVertexCache.requests - 1) / vdVertexCache.requests);
     if (average < vdVertexCache.capacity) {
         if (reallocate(average))
             vdLogTagged("vertCache decreased to %d\n", vdVertexCache.capacity);
@@ -126,15 +126,9 @@ void vdSetTextureFilter(int mode)
     grTexFilterMode(GR_TMU0, filter, filter);
 }
 
-void vdSetChromakeyMode(int mode)
-{
-    grChromakeyMode(mode);
-}
+void vdSetChromakeyMode(int mode) { grChromakeyMode(mode); }
 
-void vdSetChromakeyValue(uint32_t color)
-{
-    grChromakeyValue(color);
-}
+void vdSetChromakeyValue(uint32_t color) { grChromakeyValue(color); }
 
 int vdSetRenderState(mwrRENDERSTATE *state)
 {

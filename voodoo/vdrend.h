@@ -52,11 +52,11 @@ typedef struct vdVERTEX_CACHE {
 typedef void(vdSETUP_FN)(vdVERTEX *vertex, const mwrVERTEX *source);
 
 typedef struct vdRENDERER {
-    mwrRENDERSTATE *state; /* the engine's, read in place; NULL: nothing is drawn */
-    vdSETUP_FN *setUp;     /* of the current material */
-    uint32_t textureMask;  /* units 0 and 1 of the current material that are set up */
+    mwrRENDERSTATE *state;  /* the engine's, read in place; NULL: nothing is drawn */
+    vdSETUP_FN *setUp;      /* of the current material */
+    uint32_t textureMask;   /* units 0 and 1 of the current material that are set up */
     float sMax[2], tMax[2]; /* far-edge texture coordinates of their card bitmaps */
-    int32_t drawable;      /* 0: the material's textures cannot be used, nothing is drawn */
+    int32_t drawable;       /* 0: the material's textures cannot be used, nothing is drawn */
 } vdRENDERER;
 
 extern vdVERTEX_CACHE vdVertexCache;
@@ -88,17 +88,13 @@ void vdClipTriangle(uint32_t plane, vdVERTEX *a, vdVERTEX *b, vdVERTEX *c);
  * against plane and every lower one and draws it as a fan. New vertices go
  * to [room, roomEnd) of the cache; a polygon that would need more (it is
  * not convex) is dropped. */
-void vdClipPolygon(vdVERTEX *const *list, int count, vdVERTEX *room, vdVERTEX *roomEnd,
-                   uint32_t plane);
+void vdClipPolygon(vdVERTEX *const *list, int count, vdVERTEX *room, vdVERTEX *roomEnd, uint32_t plane);
 
 /* One FIFO sample, then the triangle. */
 void vdEmitTriangle(const vdVERTEX *a, const vdVERTEX *b, const vdVERTEX *c);
 
 /* The render state when the current material can be drawn, else NULL. */
-static inline mwrRENDERSTATE *vdDrawingState(void)
-{
-    return vdRender.drawable ? vdRender.state : NULL;
-}
+static inline mwrRENDERSTATE *vdDrawingState(void) { return vdRender.drawable ? vdRender.state : NULL; }
 
 /* The highest plane bit among flags (which hold at least one). */
 static inline uint32_t vdHighestPlane(uint32_t flags)

@@ -67,8 +67,7 @@ constexpr auto makeSetUpTable(std::integer_sequence<int, Index...>)
     return std::array<vdSETUP_FN *, sizeof...(Index)>{
         setUp<(Index / kColorModes) & 3, Index % kColorModes>...};
 }
-constexpr auto kSetUp =
-    makeSetUpTable(std::make_integer_sequence<int, kTextureMasks * kColorModes>{});
+constexpr auto kSetUp = makeSetUpTable(std::make_integer_sequence<int, kTextureMasks * kColorModes>{});
 
 struct Blend {
     GrAlphaBlendFnc_t rgbSource, rgbDestination, alphaSource, alphaDestination;
@@ -92,8 +91,8 @@ const Blend kBlend[] = {
     {GR_BLEND_ZERO, GR_BLEND_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO, true, GR_COMBINE_FACTOR_ONE,
      GR_COMBINE_OTHER_TEXTURE, false},
     // 4 the source over half the destination (constant alpha 0x80)
-    {GR_BLEND_ONE, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO, true,
-     GR_COMBINE_FACTOR_ONE, GR_COMBINE_OTHER_CONSTANT, true},
+    {GR_BLEND_ONE, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO, true, GR_COMBINE_FACTOR_ONE,
+     GR_COMBINE_OTHER_CONSTANT, true},
     // 5 additive
     {GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO, true, GR_COMBINE_FACTOR_ZERO,
      GR_COMBINE_OTHER_CONSTANT, false},
@@ -117,19 +116,15 @@ void setBlend(const mwrMATERIAL &material)
 
 } // namespace
 
-vdSETUP_FN *vdDefaultSetUp(void)
-{
-    return kSetUp[kConstant];
-}
+vdSETUP_FN *vdDefaultSetUp(void) { return kSetUp[kConstant]; }
 
 void vdSetMaterial(const mwrMATERIAL *material)
 {
     if (!material)
         return;
     const uint32_t mask = uint32_t(material->textureMask) & vdState.tmuMask;
-    const int mode = material->colorMode >= 0 && material->colorMode < kColorModes
-                         ? material->colorMode
-                         : kConstant;
+    const int mode =
+        material->colorMode >= 0 && material->colorMode < kColorModes ? material->colorMode : kConstant;
     vdRender.setUp = kSetUp[(mask & (kTextureMasks - 1)) * kColorModes + mode];
     vdRender.textureMask = mask & 3;
     // A texture that is not a card bitmap, or cannot be loaded, leaves the
@@ -163,11 +158,11 @@ void vdSetMaterial(const mwrMATERIAL *material)
     if (mask & 1) {
         if (cards[0] && !vdCacheSelect(0, &cards[0]->entry))
             vdRender.drawable = 0;
-        grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
-                     GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+        grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_LOCAL,
+                     GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
     } else if (mask) {
-        grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_ZERO,
-                     GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_ZERO, FXFALSE, FXFALSE);
+        grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_ZERO, GR_COMBINE_FUNCTION_ZERO,
+                     GR_COMBINE_FACTOR_ZERO, FXFALSE, FXFALSE);
     }
     setBlend(*material);
 }

@@ -14,15 +14,14 @@ struct DotPixel {
 };
 // The centre, its edge neighbours at half and its diagonals at a fifth.
 const DotPixel kDot[] = {
-    {0, 0, 1.0f},   {-1, 0, 0.5f},  {1, 0, 0.5f},  {0, -1, 0.5f}, {0, 1, 0.5f},
-    {-1, -1, 0.2f}, {1, -1, 0.2f},  {-1, 1, 0.2f}, {1, 1, 0.2f},
+    {0, 0, 1.0f},   {-1, 0, 0.5f}, {1, 0, 0.5f},  {0, -1, 0.5f}, {0, 1, 0.5f},
+    {-1, -1, 0.2f}, {1, -1, 0.2f}, {-1, 1, 0.2f}, {1, 1, 0.2f},
 };
 
 // Unit vector from a model-space point towards the eye: a sprite faces it.
 void towardsEye(const mwrRENDERSTATE *st, const float *position, float *normal)
 {
-    const float d[3] = {st->eye[0] - position[0], st->eye[1] - position[1],
-                        st->eye[2] - position[2]};
+    const float d[3] = {st->eye[0] - position[0], st->eye[1] - position[1], st->eye[2] - position[2]};
     const float length2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
     const float r = length2 > 0.0f ? 1.0f / std::sqrt(length2) : 0.0f;
     for (int i = 0; i < 3; ++i)

@@ -22,10 +22,7 @@ struct Statistics {
 
 Statistics stats;
 
-int64_t delta(FxU32 now, FxU32 before)
-{
-    return (now - before) & kCounterMask;
-}
+int64_t delta(FxU32 now, FxU32 before) { return (now - before) & kCounterMask; }
 
 } // namespace
 
@@ -84,6 +81,6 @@ void vdStatsReport(void)
                 double(stats.pixelsClear + stats.pixelsOut) / screenPixels);
     const double fifoFree = double(stats.fifoFreeSum) / samples;
     vdLogTagged("FIFO usage\n");
-    vdLogPrintf("  Fifo free avg.       : %g (of %d)\n  Fifo starve          : %.2f%%\n\n",
-                fifoFree, kFifoUsable, fifoFree * 0.0032284099);
+    vdLogPrintf("  Fifo free avg.       : %g (of %d)\n  Fifo starve          : %.2f%%\n\n", fifoFree,
+                kFifoUsable, fifoFree * 0.0032284099);
 }

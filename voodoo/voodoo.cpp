@@ -53,17 +53,14 @@ void processAttach(void)
     setEnvironment("SST_SCREENREFRESH", "60", false);
 }
 
-void processDetach(void)
-{
-    grGlideShutdown();
-}
+void processDetach(void) { grGlideShutdown(); }
 
 // Asks Glide for board 0; Glide is left shut down unless keepRunning.
 bool queryHardware(GrHwConfiguration &hardware, int &megabytes, int &tmus, bool keepRunning)
 {
     grGlideInit();
-    const bool found = grSstQueryHardware(&hardware) && hardware.num_sst >= 1 &&
-                       vdBoardRead(&hardware, &megabytes, &tmus);
+    const bool found =
+        grSstQueryHardware(&hardware) && hardware.num_sst >= 1 && vdBoardRead(&hardware, &megabytes, &tmus);
     if (!found || !keepRunning)
         grGlideShutdown();
     return found;
@@ -120,14 +117,8 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
     return TRUE;
 }
 #else
-__attribute__((constructor)) static void vdLibraryLoad(void)
-{
-    processAttach();
-}
-__attribute__((destructor)) static void vdLibraryUnload(void)
-{
-    processDetach();
-}
+__attribute__((constructor)) static void vdLibraryLoad(void) { processAttach(); }
+__attribute__((destructor)) static void vdLibraryUnload(void) { processDetach(); }
 #endif
 
 extern "C" {

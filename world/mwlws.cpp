@@ -26,7 +26,7 @@ constexpr int64_t kBlockOverhead = 96;
 // field that does not parse ends the scan; it and the fields after it keep
 // their earlier values.
 class Scan {
-  public:
+public:
     explicit Scan(const char *text) : at_(text) {}
 
     Scan &integer(int32_t &out)
@@ -63,7 +63,7 @@ class Scan {
 
     int count() const { return count_; }
 
-  private:
+private:
     const char *at_;
     bool failed_ = false;
     int count_ = 0;
@@ -91,7 +91,7 @@ void setName(mwsNODE *node, const char *name)
 //---- The byte-wise readers
 
 class TextReader {
-  public:
+public:
     TextReader(FILE *file, int64_t position)
         : file_(file), size_(mwFileSize(kOwner, __LINE__, file)), position_(position)
     {
@@ -154,7 +154,7 @@ class TextReader {
     const char *text() const { return text_; }
     int64_t bytesLeft() const { return size_ > position_ ? size_ - position_ : 0; }
 
-  private:
+private:
     int nextByte()
     {
         unsigned char c;
@@ -186,12 +186,12 @@ enum class Step { Go, Stop }; // Stop: the load ends and returns NULL
 enum class Envelope { Intensity, Range, Cone };
 
 class Loader {
-  public:
+public:
     Loader(FILE *file, const char *fileName) : in_(file, 4), fileName_(fileName) {}
 
     mwsSCENE *load();
 
-  private:
+private:
     struct Keyword {
         const char *name;
         Step (Loader::*action)();
@@ -236,7 +236,7 @@ class Loader {
     mwsNODE *root_ = nullptr;
     mwsSCENE *scene_ = nullptr;
     mwsNODE *current_ = nullptr;
-    int currentObject_ = -1;         // current_'s place in the object table
+    int currentObject_ = -1;            // current_'s place in the object table
     mwsMOTIONREF *motionRef_ = nullptr; // what EndBehavior and FrameOffset change
     mwsNODE *objects_[kMaxObjects];
     int32_t parentNumber_[kMaxObjects]; // pending ParentObject numbers, from 1
@@ -314,8 +314,7 @@ void Loader::makeCurrent(mwsNODE *node, int objectIndex)
 
 mwsLIGHTDATA *Loader::currentLight() const
 {
-    return current_ && current_->type == MWS_LIGHT ? static_cast<mwsLIGHTDATA *>(current_->data)
-                                                   : nullptr;
+    return current_ && current_->type == MWS_LIGHT ? static_cast<mwsLIGHTDATA *>(current_->data) : nullptr;
 }
 
 // Objects take their parents once all are known; a number that names no
@@ -477,9 +476,8 @@ Step Loader::motion()
 
     // The file lists x y z heading pitch bank sx sy sz.
     static const int kChannelOf[MWS_NODE_CHANNELS] = {
-        MWS_CHANNEL_X,       MWS_CHANNEL_Y,       MWS_CHANNEL_Z,
-        MWS_CHANNEL_HEADING, MWS_CHANNEL_PITCH,   MWS_CHANNEL_BANK,
-        MWS_CHANNEL_SCALE_X, MWS_CHANNEL_SCALE_Y, MWS_CHANNEL_SCALE_Z};
+        MWS_CHANNEL_X,    MWS_CHANNEL_Y,       MWS_CHANNEL_Z,       MWS_CHANNEL_HEADING, MWS_CHANNEL_PITCH,
+        MWS_CHANNEL_BANK, MWS_CHANNEL_SCALE_X, MWS_CHANNEL_SCALE_Y, MWS_CHANNEL_SCALE_Z};
     const bool unscaled = current_->type == MWS_LIGHT;
     for (int k = 0; k < keys; ++k) {
         mwmSPLINEKEY &key = spline->keys[k];

@@ -18,10 +18,7 @@ void *allocZeroed(int line, size_t bytes)
     return block;
 }
 
-mwmMATRIX *allocMatrix(int line)
-{
-    return static_cast<mwmMATRIX *>(allocZeroed(line, sizeof(mwmMATRIX)));
-}
+mwmMATRIX *allocMatrix(int line) { return static_cast<mwmMATRIX *>(allocZeroed(line, sizeof(mwmMATRIX))); }
 
 bool isAncestorOrSelf(const mwsNODE *candidate, const mwsNODE *node)
 {
@@ -199,9 +196,7 @@ mwsNODE *mwsNodeCreate(int type)
         node->matrix = allocMatrix(__LINE__);
         break;
     }
-    default:
-        node->matrix = allocMatrix(__LINE__);
-        break;
+    default: node->matrix = allocMatrix(__LINE__); break;
     }
     node->type = type;
     mwmMatrixIdentity(node->matrix);
@@ -260,8 +255,7 @@ mwsNODE *mwsNodeFind(mwsNODE *node, const char *name)
 {
     if (!node || !name)
         return nullptr;
-    if (std::strncmp(node->name, name, MWS_NAME_SIZE) == 0 &&
-        strnlen(name, MWS_NAME_SIZE) < MWS_NAME_SIZE)
+    if (std::strncmp(node->name, name, MWS_NAME_SIZE) == 0 && strnlen(name, MWS_NAME_SIZE) < MWS_NAME_SIZE)
         return node;
     for (mwLISTNODE *entry = node->children.first; entry; entry = entry->next) {
         if (mwsNODE *found = mwsNodeFind(static_cast<mwsNODE *>(entry->data), name))
@@ -304,10 +298,7 @@ void mwsNodeBuildMatrix(mwsNODE *node)
     mwmMatrixMultiply(node->matrix, &rsp, &t);
 }
 
-void mwsSetFrame(float frame)
-{
-    currentFrame = frame;
-}
+void mwsSetFrame(float frame) { currentFrame = frame; }
 
 void mwsSceneUpdate(mwsNODE *sceneNode)
 {

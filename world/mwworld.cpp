@@ -12,8 +12,7 @@ const char kOwner[] = "mwworld";
 
 // The neighbour of each face, as an index offset; faces 0..2 look down an
 // axis, faces 3..5 up one.
-const int kFaceOffset[MWW_FACES][3] = {{0, 0, -1}, {0, -1, 0}, {-1, 0, 0},
-                                       {1, 0, 0},  {0, 1, 0},  {0, 0, 1}};
+const int kFaceOffset[MWW_FACES][3] = {{0, 0, -1}, {0, -1, 0}, {-1, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
 const int kFaceAxis[MWW_FACES] = {2, 1, 0, 0, 1, 2};
 
 // One cell of the traversal whose list-1 portals are being walked.
@@ -21,8 +20,8 @@ struct Frame {
     mwwCELL *cell;
     uint32_t faces; // the list-1 faces not yet taken, next in the low bits
     int remaining;
-    int face;       // the face being walked, -1 before the first
-    int portal;     // its next portal
+    int face;   // the face being walked, -1 before the first
+    int portal; // its next portal
 };
 
 void *allocBytes(int line, int64_t bytes)
@@ -34,20 +33,14 @@ void *allocBytes(int line, int64_t bytes)
     return block;
 }
 
-float component(const mwmVECTOR &v, int axis)
-{
-    return axis == 0 ? v.x : axis == 1 ? v.y : v.z;
-}
+float component(const mwmVECTOR &v, int axis) { return axis == 0 ? v.x : axis == 1 ? v.y : v.z; }
 
 int64_t cellNumber(const mwwGRID &grid, const int index[3])
 {
     return index[0] + int64_t{grid.count[0]} * (index[1] + int64_t{grid.count[1]} * index[2]);
 }
 
-mwwCELL *cellAt(const mwwGRID &grid, const int index[3])
-{
-    return &grid.cells[cellNumber(grid, index)];
-}
+mwwCELL *cellAt(const mwwGRID &grid, const int index[3]) { return &grid.cells[cellNumber(grid, index)]; }
 
 void makeCorners(mwwGRID &grid, const float min[3])
 {
@@ -105,7 +98,8 @@ void makeCells(mwwGRID &grid, const float min[3])
                         portal->flag = portal->neighbour->portal[5 - f]->flag;
                     } else {
                         portal->flag = nextFlag++;
-                        portal->neighbour = n[axis] >= 0 && n[axis] < grid.count[axis] ? cellAt(grid, n) : nullptr;
+                        portal->neighbour =
+                            n[axis] >= 0 && n[axis] < grid.count[axis] ? cellAt(grid, n) : nullptr;
                     }
                 }
             }
@@ -117,15 +111,9 @@ void makeCells(mwwGRID &grid, const float min[3])
 mwwCELL *queueHead = nullptr;
 mwwCELL *queueTail = nullptr;
 
-bool handled(const mwwCELL &cell, int32_t tick)
-{
-    return cell.stamp == tick && !cell.queued;
-}
+bool handled(const mwwCELL &cell, int32_t tick) { return cell.stamp == tick && !cell.queued; }
 
-bool queuedAt(const mwwCELL &cell, int32_t tick)
-{
-    return cell.queued && cell.stamp == tick;
-}
+bool queuedAt(const mwwCELL &cell, int32_t tick) { return cell.queued && cell.stamp == tick; }
 
 void enqueue(mwwCELL &cell, int32_t tick)
 {
@@ -292,7 +280,8 @@ mwwWORLD *mwwWorldCreate(const mwmVECTOR *extent, const mwmVECTOR *origin, const
     }
     grid->world = world;
     grid->cells = static_cast<mwwCELL *>(allocBytes(__LINE__, cells * int64_t{sizeof(mwwCELL)}));
-    grid->portals = static_cast<mwwPORTAL *>(allocBytes(__LINE__, cells * MWW_FACES * int64_t{sizeof(mwwPORTAL)}));
+    grid->portals =
+        static_cast<mwwPORTAL *>(allocBytes(__LINE__, cells * MWW_FACES * int64_t{sizeof(mwwPORTAL)}));
     grid->flags = static_cast<int32_t *>(allocBytes(__LINE__, flags * int64_t{sizeof(int32_t)}));
     grid->vertices = static_cast<mwrTVERTEX *>(allocBytes(__LINE__, corners * int64_t{sizeof(mwrTVERTEX)}));
     grid->traversal = allocBytes(__LINE__, cells * int64_t{sizeof(Frame)});

@@ -384,19 +384,19 @@ typedef int GrSstType;
 /*---- Records (field order is the ABI) ------------------------------------*/
 
 typedef struct {
-  float sow; /* s / w */
-  float tow; /* t / w */
-  float oow; /* 1 / w of this unit; the board divides by the vertex oow */
+    float sow; /* s / w */
+    float tow; /* t / w */
+    float oow; /* 1 / w of this unit; the board divides by the vertex oow */
 } GrTmuVertex;
 
 typedef struct {
-  float x, y;   /* screen position in pixels */
-  float z;      /* not used by the board */
-  float r, g, b;/* colour, 0..255 */
-  float ooz;    /* 65535 / z, for the Z-buffer */
-  float a;      /* alpha, 0..255 */
-  float oow;    /* 1 / w: W-buffer and perspective-correct texturing */
-  GrTmuVertex tmuvtx[GLIDE_NUM_TMU];
+    float x, y;    /* screen position in pixels */
+    float z;       /* not used by the board */
+    float r, g, b; /* colour, 0..255 */
+    float ooz;     /* 65535 / z, for the Z-buffer */
+    float a;       /* alpha, 0..255 */
+    float oow;     /* 1 / w: W-buffer and perspective-correct texturing */
+    GrTmuVertex tmuvtx[GLIDE_NUM_TMU];
 } GrVertex;
 
 #define GR_VERTEX_X_OFFSET 0
@@ -416,63 +416,63 @@ typedef struct {
 #define GR_VERTEX_OOW_TMU1_OFFSET 14
 
 typedef struct {
-  GrLOD_t smallLod;
-  GrLOD_t largeLod;
-  GrAspectRatio_t aspectRatio;
-  GrTextureFormat_t format;
-  void *data; /* levels from largeLod down to smallLod, rows top first */
+    GrLOD_t smallLod;
+    GrLOD_t largeLod;
+    GrAspectRatio_t aspectRatio;
+    GrTextureFormat_t format;
+    void *data; /* levels from largeLod down to smallLod, rows top first */
 } GrTexInfo;
 
 typedef struct {
-  int tmuRev;
-  int tmuRam; /* megabytes */
+    int tmuRev;
+    int tmuRam; /* megabytes */
 } GrTMUConfig_t;
 
 typedef struct {
-  int fbRam; /* megabytes */
-  int fbiRev;
-  int nTexelfx;
-  FxBool sliDetect;
-  GrTMUConfig_t tmuConfig[GLIDE_NUM_TMU];
+    int fbRam; /* megabytes */
+    int fbiRev;
+    int nTexelfx;
+    FxBool sliDetect;
+    GrTMUConfig_t tmuConfig[GLIDE_NUM_TMU];
 } GrVoodooConfig_t;
 
 typedef struct {
-  int fbRam; /* megabytes */
-  int nTexelfx;
-  GrTMUConfig_t tmuConfig;
+    int fbRam; /* megabytes */
+    int nTexelfx;
+    GrTMUConfig_t tmuConfig;
 } GrSst96Config_t;
 
 typedef struct {
-  int rev;
+    int rev;
 } GrAT3DConfig_t;
 
 typedef GrVoodooConfig_t GrVoodoo2Config_t;
 
 typedef struct {
-  int num_sst;
-  struct {
-    GrSstType type;
-    union SstBoard_u {
-      GrVoodooConfig_t VoodooConfig;
-      GrSst96Config_t SST96Config;
-      GrAT3DConfig_t AT3DConfig;
-      GrVoodoo2Config_t Voodoo2Config;
-    } sstBoard;
-  } SSTs[MAX_NUM_SST];
+    int num_sst;
+    struct {
+        GrSstType type;
+        union SstBoard_u {
+            GrVoodooConfig_t VoodooConfig;
+            GrSst96Config_t SST96Config;
+            GrAT3DConfig_t AT3DConfig;
+            GrVoodoo2Config_t Voodoo2Config;
+        } sstBoard;
+    } SSTs[MAX_NUM_SST];
 } GrHwConfiguration;
 
 /* Five 24-bit counters; they wrap. */
 typedef struct {
-  FxU32 pixelsIn;   /* pixels entering the pipeline, clears not counted */
-  FxU32 chromaFail; /* rejected by the chroma key */
-  FxU32 zFuncFail;  /* rejected by the depth comparison */
-  FxU32 aFuncFail;  /* rejected by the alpha test */
-  FxU32 pixelsOut;  /* written to a buffer, clears included */
+    FxU32 pixelsIn;   /* pixels entering the pipeline, clears not counted */
+    FxU32 chromaFail; /* rejected by the chroma key */
+    FxU32 zFuncFail;  /* rejected by the depth comparison */
+    FxU32 aFuncFail;  /* rejected by the alpha test */
+    FxU32 pixelsOut;  /* written to a buffer, clears included */
 } GrSstPerfStats_t;
 
 /* 256 entries, red in bits 23:16, green 15:8, blue 7:0. */
 typedef struct {
-  FxU32 data[256];
+    FxU32 data[256];
 } GuTexPalette;
 
 /*---- Board, window and status --------------------------------------------*/
@@ -493,8 +493,7 @@ FX_ENTRY void FX_CALL grSstSelect(int which_sst);
  * window each swap presents into (0: none; the frame stays readable). */
 FX_ENTRY FxBool FX_CALL grSstWinOpen(FxU32 hWnd, GrScreenResolution_t screen_resolution,
                                      GrScreenRefresh_t refresh_rate, GrColorFormat_t color_format,
-                                     GrOriginLocation_t origin_location, int nColBuffers,
-                                     int nAuxBuffers);
+                                     GrOriginLocation_t origin_location, int nColBuffers, int nAuxBuffers);
 FX_ENTRY void FX_CALL grSstWinClose(void);
 /* ACTIVATE, DEACTIVATE, RESIZE and MOVE are accepted (FXTRUE). */
 FX_ENTRY FxBool FX_CALL grSstControl(FxU32 code);
@@ -524,14 +523,11 @@ FX_ENTRY void FX_CALL grClipWindow(FxU32 minx, FxU32 miny, FxU32 maxx, FxU32 max
 /*---- Pixel pipeline state ------------------------------------------------*/
 
 FX_ENTRY void FX_CALL grColorCombine(GrCombineFunction_t function, GrCombineFactor_t factor,
-                                     GrCombineLocal_t local, GrCombineOther_t other,
-                                     FxBool invert);
+                                     GrCombineLocal_t local, GrCombineOther_t other, FxBool invert);
 FX_ENTRY void FX_CALL grAlphaCombine(GrCombineFunction_t function, GrCombineFactor_t factor,
-                                     GrCombineLocal_t local, GrCombineOther_t other,
-                                     FxBool invert);
+                                     GrCombineLocal_t local, GrCombineOther_t other, FxBool invert);
 FX_ENTRY void FX_CALL grAlphaBlendFunction(GrAlphaBlendFnc_t rgb_sf, GrAlphaBlendFnc_t rgb_df,
-                                           GrAlphaBlendFnc_t alpha_sf,
-                                           GrAlphaBlendFnc_t alpha_df);
+                                           GrAlphaBlendFnc_t alpha_sf, GrAlphaBlendFnc_t alpha_df);
 FX_ENTRY void FX_CALL grAlphaTestFunction(GrCmpFnc_t function);
 FX_ENTRY void FX_CALL grAlphaTestReferenceValue(GrAlpha_t value);
 FX_ENTRY void FX_CALL grConstantColorValue(GrColor_t value);
@@ -554,10 +550,8 @@ FX_ENTRY void FX_CALL grDitherMode(GrDitherMode_t mode);
 /*---- Texture units -------------------------------------------------------*/
 
 FX_ENTRY void FX_CALL grTexCombine(GrChipID_t tmu, GrCombineFunction_t rgb_function,
-                                   GrCombineFactor_t rgb_factor,
-                                   GrCombineFunction_t alpha_function,
-                                   GrCombineFactor_t alpha_factor, FxBool rgb_invert,
-                                   FxBool alpha_invert);
+                                   GrCombineFactor_t rgb_factor, GrCombineFunction_t alpha_function,
+                                   GrCombineFactor_t alpha_factor, FxBool rgb_invert, FxBool alpha_invert);
 FX_ENTRY void FX_CALL grTexFilterMode(GrChipID_t tmu, GrTextureFilterMode_t minfilter_mode,
                                       GrTextureFilterMode_t magfilter_mode);
 FX_ENTRY void FX_CALL grTexMipMapMode(GrChipID_t tmu, GrMipMapMode_t mode, FxBool lodBlend);
@@ -565,20 +559,18 @@ FX_ENTRY void FX_CALL grTexClampMode(GrChipID_t tmu, GrTextureClampMode_t s_clam
                                      GrTextureClampMode_t t_clampmode);
 /* Makes the texture at startAddress the unit's source; its texels are read
  * when drawing, so a later download over it shows the new texels. */
-FX_ENTRY void FX_CALL grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd,
-                                  GrTexInfo *info);
+FX_ENTRY void FX_CALL grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo *info);
 /* Copies the levels chosen by evenOdd to startAddress, each level starting
  * on an 8-byte boundary. Nothing is copied when the texture does not fit
  * the unit's memory or info is invalid. */
-FX_ENTRY void FX_CALL grTexDownloadMipMap(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd,
-                                          GrTexInfo *info);
+FX_ENTRY void FX_CALL grTexDownloadMipMap(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo *info);
 /* GR_TEXTABLE_PALETTE takes a GuTexPalette for the P_8 and AP_88 formats;
  * the NCC tables are not provided. */
 FX_ENTRY void FX_CALL grTexDownloadTable(GrChipID_t tmu, GrTexTable_t type, void *data);
 /* Bytes of texture memory for levels largeLod to smallLod: the sum of the
  * level sizes, each rounded up to 8. 0 for an invalid argument. */
-FX_ENTRY FxU32 FX_CALL grTexCalcMemRequired(GrLOD_t smallLod, GrLOD_t largeLod,
-                                            GrAspectRatio_t aspect, GrTextureFormat_t fmt);
+FX_ENTRY FxU32 FX_CALL grTexCalcMemRequired(GrLOD_t smallLod, GrLOD_t largeLod, GrAspectRatio_t aspect,
+                                            GrTextureFormat_t fmt);
 FX_ENTRY FxU32 FX_CALL grTexTextureMemRequired(FxU32 evenOdd, GrTexInfo *info);
 /* 0 and the unit's memory size (one past the last usable byte). */
 FX_ENTRY FxU32 FX_CALL grTexMinAddress(GrChipID_t tmu);
@@ -604,13 +596,12 @@ FX_ENTRY void FX_CALL grDrawPoint(const GrVertex *pt);
  * lose their alpha. src_stride is in bytes and may be negative. Formats:
  * 565, 555, 1555, 888, 8888 for colour; ZA16 for the aux buffer. */
 FX_ENTRY FxBool FX_CALL grLfbWriteRegion(GrBuffer_t dst_buffer, FxU32 dst_x, FxU32 dst_y,
-                                         GrLfbSrcFmt_t src_format, FxU32 src_width,
-                                         FxU32 src_height, FxI32 src_stride, void *src_data);
+                                         GrLfbSrcFmt_t src_format, FxU32 src_width, FxU32 src_height,
+                                         FxI32 src_stride, void *src_data);
 /* Raw 16-bit words (565 colour, or depth/alpha); FXFALSE and nothing copied
  * unless the rectangle lies inside the buffer. */
-FX_ENTRY FxBool FX_CALL grLfbReadRegion(GrBuffer_t src_buffer, FxU32 src_x, FxU32 src_y,
-                                        FxU32 src_width, FxU32 src_height, FxU32 dst_stride,
-                                        void *dst_data);
+FX_ENTRY FxBool FX_CALL grLfbReadRegion(GrBuffer_t src_buffer, FxU32 src_x, FxU32 src_y, FxU32 src_width,
+                                        FxU32 src_height, FxU32 dst_stride, void *dst_data);
 
 #ifdef __cplusplus
 }

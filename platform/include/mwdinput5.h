@@ -80,10 +80,7 @@ inline bool operator==(const GUID &a, const GUID &b)
             return false;
     return true;
 }
-inline bool operator!=(const GUID &a, const GUID &b)
-{
-    return !(a == b);
-}
+inline bool operator!=(const GUID &a, const GUID &b) { return !(a == b); }
 #define IsEqualGUID(a, b) ((a) == (b))
 
 extern "C" {
@@ -215,16 +212,16 @@ MWP_API extern const DIDATAFORMAT c_dfDIMouse;
 MWP_API extern const DIDATAFORMAT c_dfDIJoystick;
 
 typedef struct DIMOUSESTATE {
-    LONG lX, lY, lZ;      /* counts moved since the last read; right, down, wheel away positive */
-    BYTE rgbButtons[4];   /* 0x80 while down */
+    LONG lX, lY, lZ;    /* counts moved since the last read; right, down, wheel away positive */
+    BYTE rgbButtons[4]; /* 0x80 while down */
 } DIMOUSESTATE, *LPDIMOUSESTATE;
 
 typedef struct DIJOYSTATE {
-    LONG lX, lY, lZ;      /* 0..65535 */
+    LONG lX, lY, lZ; /* 0..65535 */
     LONG lRx, lRy, lRz;
     LONG rglSlider[2];
-    DWORD rgdwPOV[4];     /* hundredths of a degree clockwise from up; -1 centred */
-    BYTE rgbButtons[32];  /* 0x80 while down */
+    DWORD rgdwPOV[4];    /* hundredths of a degree clockwise from up; -1 centred */
+    BYTE rgbButtons[32]; /* 0x80 while down */
 } DIJOYSTATE, *LPDIJOYSTATE;
 
 /* Offsets of buffered records (dwOfs of DIDEVICEOBJECTDATA). The keyboard's
@@ -242,8 +239,8 @@ typedef struct DIJOYSTATE {
 #define DIJOFS_RX 12
 #define DIJOFS_RY 16
 #define DIJOFS_RZ 20
-#define DIJOFS_SLIDER(n) (24 + (n) * 4)
-#define DIJOFS_POV(n) (32 + (n) * 4)
+#define DIJOFS_SLIDER(n) (24 + (n)*4)
+#define DIJOFS_POV(n) (32 + (n)*4)
 #define DIJOFS_BUTTON(n) (48 + (n))
 
 /* One buffered change: the new value of a key, button, POV or absolute

@@ -61,13 +61,11 @@ MWP_API unsigned long mwPlatformNativeWindow(HWND window);
 
 /* The source rectangle of the window's last StretchDIBits, unscaled: what
  * the program drew (snapshots). */
-MWP_API int mwPlatformReadFrame(HWND window, uint32_t *pixels, size_t capacity, int *width,
-                                int *height);
+MWP_API int mwPlatformReadFrame(HWND window, uint32_t *pixels, size_t capacity, int *width, int *height);
 
 /* The window's client area as shown: scaled frames, black bars, the class
  * background where nothing was drawn. */
-MWP_API int mwPlatformReadWindow(HWND window, uint32_t *pixels, size_t capacity, int *width,
-                                 int *height);
+MWP_API int mwPlatformReadWindow(HWND window, uint32_t *pixels, size_t capacity, int *width, int *height);
 
 /*---- Window events (tests) -----------------------------------------------*/
 

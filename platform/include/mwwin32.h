@@ -97,23 +97,23 @@ typedef INT_PTR(WINAPI *FARPROC)(void);
 /* errno values (see the top of this file). */
 
 #define ERROR_SUCCESS 0
-#define ERROR_FILE_NOT_FOUND 2       /* ENOENT */
-#define ERROR_PATH_NOT_FOUND 20      /* ENOTDIR */
-#define ERROR_ACCESS_DENIED 13       /* EACCES */
-#define ERROR_INVALID_HANDLE 9       /* EBADF */
-#define ERROR_NOT_ENOUGH_MEMORY 12   /* ENOMEM */
-#define ERROR_INVALID_PARAMETER 22   /* EINVAL */
-#define ERROR_INSUFFICIENT_BUFFER 34 /* ERANGE */
-#define ERROR_MORE_DATA 75           /* EOVERFLOW */
-#define ERROR_NO_MORE_FILES 61       /* ENODATA */
-#define ERROR_ENVVAR_NOT_FOUND 2     /* ENOENT */
-#define ERROR_MOD_NOT_FOUND 2        /* ENOENT */
-#define ERROR_PROC_NOT_FOUND 38      /* ENOSYS */
+#define ERROR_FILE_NOT_FOUND 2        /* ENOENT */
+#define ERROR_PATH_NOT_FOUND 20       /* ENOTDIR */
+#define ERROR_ACCESS_DENIED 13        /* EACCES */
+#define ERROR_INVALID_HANDLE 9        /* EBADF */
+#define ERROR_NOT_ENOUGH_MEMORY 12    /* ENOMEM */
+#define ERROR_INVALID_PARAMETER 22    /* EINVAL */
+#define ERROR_INSUFFICIENT_BUFFER 34  /* ERANGE */
+#define ERROR_MORE_DATA 75            /* EOVERFLOW */
+#define ERROR_NO_MORE_FILES 61        /* ENODATA */
+#define ERROR_ENVVAR_NOT_FOUND 2      /* ENOENT */
+#define ERROR_MOD_NOT_FOUND 2         /* ENOENT */
+#define ERROR_PROC_NOT_FOUND 38       /* ENOSYS */
 #define ERROR_CLASS_ALREADY_EXISTS 17 /* EEXIST */
 #define ERROR_CANNOT_FIND_WND_CLASS 2 /* ENOENT */
 #define ERROR_INVALID_WINDOW_HANDLE 9 /* EBADF */
-#define ERROR_NOT_SUPPORTED 95       /* EOPNOTSUPP */
-#define ERROR_BAD_FORMAT 8           /* ENOEXEC */
+#define ERROR_NOT_SUPPORTED 95        /* EOPNOTSUPP */
+#define ERROR_BAD_FORMAT 8            /* ENOEXEC */
 
 MWWIN32_API DWORD WINAPI GetLastError(void);
 MWWIN32_API void WINAPI SetLastError(DWORD error);
@@ -134,9 +134,8 @@ MWWIN32_API void WINAPI SetLastError(DWORD error);
  * terminated). Returns the characters stored without the terminator; 0 with
  * ERROR_INSUFFICIENT_BUFFER when the text does not fit, 0 with
  * ERROR_NOT_SUPPORTED for any other source. */
-MWWIN32_API DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId,
-                                        DWORD languageId, LPSTR buffer, DWORD size,
-                                        void *arguments);
+MWWIN32_API DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
+                                        LPSTR buffer, DWORD size, void *arguments);
 
 /*---- Threads, time, process ----------------------------------------------*/
 
@@ -162,8 +161,8 @@ typedef struct _SECURITY_ATTRIBUTES {
  * (ERROR_INVALID_PARAMETER). Returns a handle for WaitForSingleObject and
  * CloseHandle, or NULL with the system error. */
 MWWIN32_API HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize,
-                                       LPTHREAD_START_ROUTINE start, LPVOID parameter,
-                                       DWORD flags, LPDWORD threadId);
+                                       LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags,
+                                       LPDWORD threadId);
 /* Waits for a thread to end: WAIT_OBJECT_0, WAIT_TIMEOUT, or WAIT_FAILED
  * for a handle that is not a thread's. */
 MWWIN32_API DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds);
@@ -258,12 +257,11 @@ MWWIN32_API BOOL WINAPI FindClose(HANDLE search);
 /* Opens an existing key (names compare without regard to case). Results are
  * ERROR_ codes: ERROR_FILE_NOT_FOUND when MARROW_REGISTRY is unset, its file
  * is missing or the key is not in it. */
-MWWIN32_API LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access,
-                                         PHKEY result);
+MWWIN32_API LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
 /* data NULL asks for type and size only; ERROR_MORE_DATA with the size
  * needed when the buffer is short. Needs KEY_QUERY_VALUE. */
-MWWIN32_API LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved,
-                                            LPDWORD type, LPBYTE data, LPDWORD size);
+MWWIN32_API LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
+                                            LPBYTE data, LPDWORD size);
 /* Stores REG_DWORD, REG_SZ or REG_BINARY and rewrites the file at once.
  * Needs KEY_SET_VALUE. */
 MWWIN32_API LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type,
@@ -317,7 +315,8 @@ typedef struct tagMSGBOXPARAMSA {
 } MSGBOXPARAMSA, *LPMSGBOXPARAMSA;
 
 /* Writes "caption: text" and a line end in one piece: to standard error
- * when the icon is MB_ICONHAND, else to standard output. Returns the default button's ID; 0 for a NULL record. */
+ * when the icon is MB_ICONHAND, else to standard output. Returns the default button's ID; 0 for a NULL
+ * record. */
 MWWIN32_API int WINAPI MessageBoxIndirectA(const MSGBOXPARAMSA *params);
 
 /*---- Windows and messages ------------------------------------------------*/
@@ -393,7 +392,7 @@ MWWIN32_API int WINAPI MessageBoxIndirectA(const MSGBOXPARAMSA *params);
 #define WS_THICKFRAME 0x00040000
 #define WS_MINIMIZEBOX 0x00020000
 #define WS_MAXIMIZEBOX 0x00010000
-#define WS_OVERLAPPEDWINDOW                                                                       \
+#define WS_OVERLAPPEDWINDOW                                                                                  \
     (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 
 #define CW_USEDEFAULT ((int)0x80000000)
@@ -492,10 +491,9 @@ MWWIN32_API ATOM WINAPI RegisterClassExA(const WNDCLASSEXA *windowClass);
  * 640 x 480), a screen saver host's window, or off-screen (mwplatform.h).
  * Sends WM_NCCREATE and WM_CREATE; a WM_CREATE result of -1 or a
  * WM_NCCREATE result of 0 fails the creation. WS_VISIBLE shows it. */
-MWWIN32_API HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName,
-                                        DWORD style, int x, int y, int width, int height,
-                                        HWND parent, HMENU menu, HINSTANCE instance,
-                                        LPVOID param);
+MWWIN32_API HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
+                                        int x, int y, int width, int height, HWND parent, HMENU menu,
+                                        HINSTANCE instance, LPVOID param);
 /* Returns whether the window was visible before. Showing sends
  * WM_SHOWWINDOW; a showing command that activates (SW_SHOW, SW_SHOWNORMAL
  * ...) then sends WM_ACTIVATE and WM_SETFOCUS unless the window has them. */
@@ -511,8 +509,7 @@ MWWIN32_API BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
  * SC_CLOSE sends WM_CLOSE, with SC_SCREENSAVE starts the screen saver, with
  * SC_MONITORPOWER blanks the display; WM_SYSCHAR beeps; WM_SYSKEYDOWN with
  * Alt+F4 asks to close; WM_NCCREATE returns TRUE; anything else gives 0. */
-MWWIN32_API LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam);
+MWWIN32_API LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 /* Waits for the next message of the calling thread (for `window` only unless
  * it is NULL, within min..max unless both are 0). Messages sent from other
@@ -532,8 +529,7 @@ MWWIN32_API BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, L
 /* Calls the procedure directly on the window's thread, or queues the call
  * for that thread and waits until it is handled (0 when the thread ends
  * first). */
-MWWIN32_API LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam,
-                                        LPARAM lParam);
+MWWIN32_API LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 MWWIN32_API HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint);
 MWWIN32_API BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT *paint);
 
@@ -597,10 +593,9 @@ MWWIN32_API int WINAPI ReleaseDC(HWND window, HDC dc);
  * SRCCOPY and DIB_RGB_COLORS. Returns the number of source rows copied, 0
  * on failure. The source rectangle (converted to 32 bits) is kept as the
  * window's last frame (mwplatform.h). */
-MWWIN32_API int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight,
-                                     int xSrc, int ySrc, int srcWidth, int srcHeight,
-                                     const void *bits, const BITMAPINFO *info, UINT usage,
-                                     DWORD rop);
+MWWIN32_API int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
+                                     int ySrc, int srcWidth, int srcHeight, const void *bits,
+                                     const BITMAPINFO *info, UINT usage, DWORD rop);
 
 #ifdef __cplusplus
 }

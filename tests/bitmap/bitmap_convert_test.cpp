@@ -5,27 +5,31 @@
 
 namespace {
 
-mwBITMAP *withBytes(int type, int width, int height, const Bytes &bytes) {
+mwBITMAP *withBytes(int type, int width, int height, const Bytes &bytes)
+{
     mwBITMAP *bitmap = mwbCreate(type, width, height);
     EXPECT_EQ(static_cast<size_t>(bitmap->size), bytes.size());
     std::memcpy(bitmap->data, bytes.data(), bytes.size());
     return bitmap;
 }
 
-void givePalette(mwBITMAP *bitmap, const Bytes &palette) {
+void givePalette(mwBITMAP *bitmap, const Bytes &palette)
+{
     bitmap->paletteSize = static_cast<int>(palette.size());
     bitmap->palette = static_cast<uint8_t *>(mwDMemAlloc("test", __LINE__, bitmap->paletteSize));
     std::memcpy(bitmap->palette, palette.data(), palette.size());
 }
 
-unsigned word(const mwBITMAP *bitmap, int index = 0) {
+unsigned word(const mwBITMAP *bitmap, int index = 0)
+{
     return bitmap->data[2 * index] | bitmap->data[2 * index + 1] << 8;
 }
 
 Bytes bytesOf(const mwBITMAP *bitmap) { return Bytes(bitmap->data, bitmap->data + bitmap->size); }
 
 // Converts one RGBA 8888 pixel to the type and returns the resulting bytes.
-Bytes fromRgba(const Bytes &rgba, int type) {
+Bytes fromRgba(const Bytes &rgba, int type)
+{
     mwBITMAP *bitmap = withBytes(MW_IMAGE_RGBA_8888, 1, 1, rgba);
     EXPECT_EQ(mwbConvert(bitmap, type), 1);
     Bytes result = bytesOf(bitmap);
@@ -33,7 +37,8 @@ Bytes fromRgba(const Bytes &rgba, int type) {
     return result;
 }
 
-TEST(BitmapConvert, DocumentedExamples) {
+TEST(BitmapConvert, DocumentedExamples)
+{
     mwBITMAP *bgr = withBytes(MW_IMAGE_BGR_888, 1, 1, {0x12, 0x34, 0x56});
     EXPECT_EQ(mwbConvert(bgr, MW_IMAGE_RGB_565), 1);
     EXPECT_EQ(bgr->type, MW_IMAGE_RGB_565);
@@ -62,17 +67,23 @@ TEST(BitmapConvert, DocumentedExamples) {
     mwbFree(own);
 }
 
-TEST(BitmapConvert, SixteenBitLayouts) {
+TEST(BitmapConvert, SixteenBitLayouts)
+{
     struct Case {
         int type;
         unsigned red, green, blue, alpha; // words of pure R, G, B and A
     };
     const Case cases[] = {
-        {MW_IMAGE_RGB_565, 0xF800, 0x07E0, 0x001F, 0x0000},   {MW_IMAGE_BGR_565, 0x001F, 0x07E0, 0xF800, 0x0000},
-        {MW_IMAGE_RGBA_4444, 0xF000, 0x0F00, 0x00F0, 0x000F}, {MW_IMAGE_BGRA_4444, 0x00F0, 0x0F00, 0xF000, 0x000F},
-        {MW_IMAGE_ARGB_4444, 0x0F00, 0x00F0, 0x000F, 0xF000}, {MW_IMAGE_ABGR_4444, 0x000F, 0x00F0, 0x0F00, 0xF000},
-        {MW_IMAGE_RGBA_5551, 0xF800, 0x07C0, 0x003E, 0x0001}, {MW_IMAGE_BGRA_5551, 0x003E, 0x07C0, 0xF800, 0x0001},
-        {MW_IMAGE_ARGB_1555, 0x7C00, 0x03E0, 0x001F, 0x8000}, {MW_IMAGE_ABGR_1555, 0x001F, 0x03E0, 0x7C00, 0x8000},
+        {MW_IMAGE_RGB_565, 0xF800, 0x07E0, 0x001F, 0x0000},
+        {MW_IMAGE_BGR_565, 0x001F, 0x07E0, 0xF800, 0x0000},
+        {MW_IMAGE_RGBA_4444, 0xF000, 0x0F00, 0x00F0, 0x000F},
+        {MW_IMAGE_BGRA_4444, 0x00F0, 0x0F00, 0xF000, 0x000F},
+        {MW_IMAGE_ARGB_4444, 0x0F00, 0x00F0, 0x000F, 0xF000},
+        {MW_IMAGE_ABGR_4444, 0x000F, 0x00F0, 0x0F00, 0xF000},
+        {MW_IMAGE_RGBA_5551, 0xF800, 0x07C0, 0x003E, 0x0001},
+        {MW_IMAGE_BGRA_5551, 0x003E, 0x07C0, 0xF800, 0x0001},
+        {MW_IMAGE_ARGB_1555, 0x7C00, 0x03E0, 0x001F, 0x8000},
+        {MW_IMAGE_ABGR_1555, 0x001F, 0x03E0, 0x7C00, 0x8000},
     };
     for (const Case &c : cases) {
         const char *name = mwbImageTypeName(c.type);
@@ -82,10 +93,12 @@ TEST(BitmapConvert, SixteenBitLayouts) {
             rgba[channel] = 255;
             const Bytes result = fromRgba(rgba, c.type);
             ASSERT_EQ(result.size(), 2u);
-            EXPECT_EQ(unsigned(result[0] | result[1] << 8), expected[channel]) << name << " channel " << channel;
+            EXPECT_EQ(unsigned(result[0] | result[1] << 8), expected[channel])
+                << name << " channel " << channel;
         }
         // And back: each field widens into its own channel only.
-        mwBITMAP *back = withBytes(c.type, 1, 1, {static_cast<uint8_t>(c.green), static_cast<uint8_t>(c.green >> 8)});
+        mwBITMAP *back =
+            withBytes(c.type, 1, 1, {static_cast<uint8_t>(c.green), static_cast<uint8_t>(c.green >> 8)});
         mwbConvert(back, MW_IMAGE_RGBA_8888);
         EXPECT_EQ(back->data[0], 0) << name;
         EXPECT_GE(back->data[1], 0xF0) << name;
@@ -99,7 +112,8 @@ TEST(BitmapConvert, SixteenBitLayouts) {
     EXPECT_EQ(fromRgba({0, 0, 0, 0x7F}, MW_IMAGE_ARGB_1555), (Bytes{0x00, 0x00})) << "alpha below 128 is 0";
 }
 
-TEST(BitmapConvert, ByteTypesFollowMemoryOrder) {
+TEST(BitmapConvert, ByteTypesFollowMemoryOrder)
+{
     const Bytes rgba = {1, 2, 3, 4};
     EXPECT_EQ(fromRgba(rgba, MW_IMAGE_RGB_888), (Bytes{1, 2, 3}));
     EXPECT_EQ(fromRgba(rgba, MW_IMAGE_BGR_888), (Bytes{3, 2, 1}));
@@ -119,7 +133,8 @@ TEST(BitmapConvert, ByteTypesFollowMemoryOrder) {
     mwbFree(bitmap);
 }
 
-TEST(BitmapConvert, PaletteRowsDecodeLeftmostPixelFromTheHighBits) {
+TEST(BitmapConvert, PaletteRowsDecodeLeftmostPixelFromTheHighBits)
+{
     const Bytes palette = {0, 0, 0, 255, 255, 255, 10, 20, 30, 40, 50, 60, 70, 80, 90};
 
     // 12 one-bit pixels store 8: 10110010, the last 4 are not stored.
@@ -160,7 +175,8 @@ TEST(BitmapConvert, PaletteRowsDecodeLeftmostPixelFromTheHighBits) {
     mwbFree(mean);
 }
 
-TEST(BitmapConvert, LongRowsKeepEveryPixelInPlace) {
+TEST(BitmapConvert, LongRowsKeepEveryPixelInPlace)
+{
     // Wider than any internal run of pixels, with an odd tail.
     const int width = 1001;
     const int height = 3;
@@ -193,7 +209,8 @@ TEST(BitmapConvert, LongRowsKeepEveryPixelInPlace) {
     mwbFree(bitmap);
 }
 
-TEST(BitmapConvert, SameTypeChangesNothing) {
+TEST(BitmapConvert, SameTypeChangesNothing)
+{
     mwBITMAP *bitmap = withBytes(MW_IMAGE_PAL_8, 2, 1, {1, 0});
     givePalette(bitmap, {1, 2, 3, 4, 5, 6});
     const uint8_t *data = bitmap->data;
@@ -211,7 +228,8 @@ TEST(BitmapConvert, SameTypeChangesNothing) {
     mwbFree(unknown);
 }
 
-TEST(BitmapConvertDeathTest, InvalidTargetsAreReported) {
+TEST(BitmapConvertDeathTest, InvalidTargetsAreReported)
+{
     mwBITMAP *bitmap = mwbCreate(MW_IMAGE_RGB_888, 2, 2);
     EXPECT_REPORT(mwbConvert(bitmap, MW_IMAGE_PAL_8), "encodePAL_8: cannot encode to palette data");
     EXPECT_REPORT(mwbConvert(bitmap, MW_IMAGE_PAL_1), "encodePAL_1: cannot encode to palette data");

@@ -6,10 +6,12 @@
 
 namespace {
 
-constexpr int BITS[MW_IMAGE_TYPE_COUNT] = {0, 1, 4, 8, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 24, 24, 32, 32, 32, 32};
+constexpr int BITS[MW_IMAGE_TYPE_COUNT] = {0,  1,  4,  8,  16, 16, 16, 16, 16, 16,
+                                           16, 16, 16, 16, 24, 24, 32, 32, 32, 32};
 constexpr int ALPHA[MW_IMAGE_TYPE_COUNT] = {0, 0, 0, 0, 0, 0, 4, 4, 4, 4, 1, 1, 1, 1, 0, 0, 8, 8, 8, 8};
 
-bool allZero(const uint8_t *bytes, int count) {
+bool allZero(const uint8_t *bytes, int count)
+{
     for (int i = 0; i < count; i++) {
         if (bytes[i] != 0)
             return false;
@@ -17,7 +19,8 @@ bool allZero(const uint8_t *bytes, int count) {
     return true;
 }
 
-mwBITMAP *numbered(int type, int width, int height) {
+mwBITMAP *numbered(int type, int width, int height)
+{
     mwBITMAP *bitmap = mwbCreate(type, width, height);
     for (int i = 0; i < bitmap->size; i++) {
         bitmap->data[i] = static_cast<uint8_t>(i * 7 + 1);
@@ -25,7 +28,8 @@ mwBITMAP *numbered(int type, int width, int height) {
     return bitmap;
 }
 
-void attachPalette(mwBITMAP *bitmap, int entries) {
+void attachPalette(mwBITMAP *bitmap, int entries)
+{
     bitmap->paletteSize = entries * 3;
     bitmap->palette = static_cast<uint8_t *>(mwDMemAlloc("test", __LINE__, bitmap->paletteSize));
     for (int i = 0; i < bitmap->paletteSize; i++) {
@@ -33,7 +37,8 @@ void attachPalette(mwBITMAP *bitmap, int entries) {
     }
 }
 
-TEST(BitmapRecords, CreateFollowsTheRowRuleForEveryType) {
+TEST(BitmapRecords, CreateFollowsTheRowRuleForEveryType)
+{
     mwBITMAP *rgb = mwbCreate(MW_IMAGE_RGB_565, 3, 2);
     EXPECT_EQ(rgb->size, 12);
     ASSERT_NE(rgb->data, nullptr);
@@ -61,7 +66,8 @@ TEST(BitmapRecords, CreateFollowsTheRowRuleForEveryType) {
     }
 }
 
-TEST(BitmapRecords, TypeTablesAndNames) {
+TEST(BitmapRecords, TypeTablesAndNames)
+{
     for (int type = 0; type < MW_IMAGE_TYPE_COUNT; type++) {
         EXPECT_EQ(mwbBitsPerPixel(type), BITS[type]) << type;
         EXPECT_EQ(mwbAlphaBits(type), ALPHA[type]) << type;
@@ -78,7 +84,8 @@ TEST(BitmapRecords, TypeTablesAndNames) {
     EXPECT_EQ(mwbImageTypeFromName("rgb565"), 0);
 }
 
-TEST(BitmapRecordsDeathTest, BadTypesAndSizesAreReported) {
+TEST(BitmapRecordsDeathTest, BadTypesAndSizesAreReported)
+{
     EXPECT_REPORT(mwbCreate(20, 1, 1), "mwbCreate: unknown image type 20");
     EXPECT_REPORT(mwbBitsPerPixel(-1), "mwbBitsPerPixel: unknown image type -1");
     EXPECT_REPORT(mwbAlphaBits(20), "mwbAlphaBits: unknown image type 20");
@@ -88,7 +95,8 @@ TEST(BitmapRecordsDeathTest, BadTypesAndSizesAreReported) {
                   "\\(2h\\) mwbitmap:[0-9]+: mwbCreate: Out of memory");
 }
 
-TEST(BitmapRecords, CopyOwnsItsPixelsAndPalette) {
+TEST(BitmapRecords, CopyOwnsItsPixelsAndPalette)
+{
     mwBITMAP *source = numbered(MW_IMAGE_PAL_8, 5, 4);
     attachPalette(source, 4);
     source->reserved = 99;
@@ -117,7 +125,8 @@ TEST(BitmapRecords, CopyOwnsItsPixelsAndPalette) {
     mwbFree(empty);
 }
 
-TEST(BitmapRecords, CropCutsTheRectangleInWholeBytes) {
+TEST(BitmapRecords, CropCutsTheRectangleInWholeBytes)
+{
     mwBITMAP *source = numbered(MW_IMAGE_RGB_888, 6, 5);
     mwBITMAP *full = mwbCrop(source, 0, 0, 6, 5);
     ASSERT_EQ(full->size, source->size);
@@ -153,7 +162,8 @@ TEST(BitmapRecords, CropCutsTheRectangleInWholeBytes) {
     mwbFree(nibbles);
 }
 
-TEST(BitmapRecordsDeathTest, CropOutsideTheBitmapIsReported) {
+TEST(BitmapRecordsDeathTest, CropOutsideTheBitmapIsReported)
+{
     mwBITMAP *source = mwbCreate(MW_IMAGE_RGB_565, 4, 4);
     const char *invalid = "\\(0h\\) mwbitmap:[0-9]+: mwbCrop: Invalid Parameter";
     EXPECT_REPORT(mwbCrop(source, 1, 0, 4, 4), invalid);
@@ -173,13 +183,15 @@ TEST(BitmapRecordsDeathTest, CropOutsideTheBitmapIsReported) {
 // One small picture in each format, written under several names.
 class BitmapFilesByExtension : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         mwBITMAP *picture = numbered(MW_IMAGE_BGR_888, 3, 2);
         targa = scratchPath("picture.tga");
         ASSERT_EQ(mwbSave(targa.c_str(), picture), 1);
         mwbFree(picture);
     }
-    std::string copyAs(const std::string &name) {
+    std::string copyAs(const std::string &name)
+    {
         const std::string path = scratchPath(name);
         writeFile(path, readFile(targa));
         return path;
@@ -187,7 +199,8 @@ protected:
     std::string targa;
 };
 
-TEST_F(BitmapFilesByExtension, LoadPicksTheReaderByTheEndingInAnyCase) {
+TEST_F(BitmapFilesByExtension, LoadPicksTheReaderByTheEndingInAnyCase)
+{
     for (const char *name : {"upper.TGA", "mixed.Tga"}) {
         mwBITMAP *bitmap = mwbLoad(copyAs(name).c_str());
         ASSERT_NE(bitmap, nullptr) << name;
@@ -205,7 +218,8 @@ TEST_F(BitmapFilesByExtension, LoadPicksTheReaderByTheEndingInAnyCase) {
     mwbFree(picture);
 }
 
-TEST_F(BitmapFilesByExtension, IffAndLbmBothReachTheIffReader) {
+TEST_F(BitmapFilesByExtension, IffAndLbmBothReachTheIffReader)
+{
     // A one-pixel "PBM " file; under .iff and .lbm it loads, as .tga it does not.
     const Bytes file = pbmFile(1, 1, 8, 0, {0, 0}, {10, 20, 30});
     for (const char *name : {"one.iff", "one.lbm", "one.IFF"}) {
@@ -221,7 +235,8 @@ TEST_F(BitmapFilesByExtension, IffAndLbmBothReachTheIffReader) {
     EXPECT_EQ(mwbLoad(asTarga.c_str()), nullptr);
 }
 
-TEST(BitmapRecordsDeathTest, UnsupportedEndingsAreFatal) {
+TEST(BitmapRecordsDeathTest, UnsupportedEndingsAreFatal)
+{
     mwBITMAP *picture = mwbCreate(MW_IMAGE_BGR_888, 1, 1);
     EXPECT_REPORT(mwbLoad("abc"), "mwbLoad: \"abc\" unsupported file format");
     EXPECT_REPORT(mwbLoad("photo.bmp"), "mwbLoad: \"photo.bmp\" unsupported file format");

@@ -6,7 +6,8 @@
 #include <iterator>
 #include <sstream>
 
-std::string scratchPath(const std::string &name) {
+std::string scratchPath(const std::string &name)
+{
     const char *base = std::getenv("MARROW_TEST_TMP");
     const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
     std::filesystem::path folder = std::filesystem::path(base ? base : "/tmp") / "bitmap" /
@@ -15,24 +16,28 @@ std::string scratchPath(const std::string &name) {
     return (folder / name).string();
 }
 
-void writeFile(const std::string &path, const Bytes &bytes) {
+void writeFile(const std::string &path, const Bytes &bytes)
+{
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good()) << path;
 }
 
-Bytes readFile(const std::string &path) {
+Bytes readFile(const std::string &path)
+{
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-mwBITMAP *loadBytes(const std::string &name, const Bytes &file, mwBITMAP *(*load)(const char *)) {
+mwBITMAP *loadBytes(const std::string &name, const Bytes &file, mwBITMAP *(*load)(const char *))
+{
     const std::string path = scratchPath(name);
     writeFile(path, file);
     return load(path.c_str());
 }
 
-bool run(const std::string &command) {
+bool run(const std::string &command)
+{
     const int status = std::system(command.c_str());
     if (status != 0) {
         ADD_FAILURE() << "command failed (" << status << "): " << command;
@@ -40,33 +45,39 @@ bool run(const std::string &command) {
     return status == 0;
 }
 
-void putLe16(Bytes &out, unsigned value) {
+void putLe16(Bytes &out, unsigned value)
+{
     out.push_back(static_cast<uint8_t>(value));
     out.push_back(static_cast<uint8_t>(value >> 8));
 }
 
-void putLe32(Bytes &out, uint32_t value) {
+void putLe32(Bytes &out, uint32_t value)
+{
     putLe16(out, value & 0xFFFF);
     putLe16(out, value >> 16);
 }
 
-void putBe16(Bytes &out, unsigned value) {
+void putBe16(Bytes &out, unsigned value)
+{
     out.push_back(static_cast<uint8_t>(value >> 8));
     out.push_back(static_cast<uint8_t>(value));
 }
 
-void putBe32(Bytes &out, uint32_t value) {
+void putBe32(Bytes &out, uint32_t value)
+{
     putBe16(out, value >> 16);
     putBe16(out, value & 0xFFFF);
 }
 
-void putText(Bytes &out, const char *text) {
+void putText(Bytes &out, const char *text)
+{
     for (; *text; text++) {
         out.push_back(static_cast<uint8_t>(*text));
     }
 }
 
-void iffChunk(Bytes &out, const char *id, const Bytes &data, uint32_t length) {
+void iffChunk(Bytes &out, const char *id, const Bytes &data, uint32_t length)
+{
     putText(out, id);
     putBe32(out, length);
     out.insert(out.end(), data.begin(), data.end());
@@ -75,11 +86,13 @@ void iffChunk(Bytes &out, const char *id, const Bytes &data, uint32_t length) {
     }
 }
 
-void iffChunk(Bytes &out, const char *id, const Bytes &data) {
+void iffChunk(Bytes &out, const char *id, const Bytes &data)
+{
     iffChunk(out, id, data, static_cast<uint32_t>(data.size()));
 }
 
-Bytes iffHeader(int width, int height, int planes, int compression) {
+Bytes iffHeader(int width, int height, int planes, int compression)
+{
     Bytes data;
     putBe16(data, width);
     putBe16(data, height);
@@ -89,7 +102,8 @@ Bytes iffHeader(int width, int height, int planes, int compression) {
     return data;
 }
 
-Bytes iffForm(const Bytes &chunks, const char *type) {
+Bytes iffForm(const Bytes &chunks, const char *type)
+{
     Bytes file;
     putText(file, "FORM");
     putBe32(file, static_cast<uint32_t>(chunks.size() + 4));
@@ -98,7 +112,8 @@ Bytes iffForm(const Bytes &chunks, const char *type) {
     return file;
 }
 
-Bytes pbmFile(int width, int height, int planes, int compression, const Bytes &body, const Bytes &colourMap) {
+Bytes pbmFile(int width, int height, int planes, int compression, const Bytes &body, const Bytes &colourMap)
+{
     Bytes chunks;
     iffChunk(chunks, "BMHD", iffHeader(width, height, planes, compression));
     iffChunk(chunks, "CMAP", colourMap);
@@ -106,7 +121,8 @@ Bytes pbmFile(int width, int height, int planes, int compression, const Bytes &b
     return iffForm(chunks);
 }
 
-Picture testPicture(int width, int height, int channels) {
+Picture testPicture(int width, int height, int channels)
+{
     Picture picture{width, height, channels, Bytes(static_cast<size_t>(width * height * channels))};
     for (int y = 0; y < height; y++) {
         for (int x = 0; x < width; x++) {
@@ -122,7 +138,8 @@ Picture testPicture(int width, int height, int channels) {
     return picture;
 }
 
-void writeNetpbm(const std::string &path, const Picture &picture) {
+void writeNetpbm(const std::string &path, const Picture &picture)
+{
     std::ostringstream header;
     if (picture.channels == 3) {
         header << "P6\n" << picture.width << " " << picture.height << "\n255\n";
@@ -136,7 +153,8 @@ void writeNetpbm(const std::string &path, const Picture &picture) {
     writeFile(path, bytes);
 }
 
-Picture readNetpbm(const std::string &path) {
+Picture readNetpbm(const std::string &path)
+{
     const Bytes bytes = readFile(path);
     size_t at = 0;
     auto token = [&]() {
@@ -181,11 +199,13 @@ Picture readNetpbm(const std::string &path) {
     if (maxval != 255 || at + count > bytes.size()) {
         return {};
     }
-    picture.pixels.assign(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + count));
+    picture.pixels.assign(bytes.begin() + static_cast<long>(at),
+                          bytes.begin() + static_cast<long>(at + count));
     return picture;
 }
 
-Bytes rgbaPixels(const mwBITMAP *bitmap) {
+Bytes rgbaPixels(const mwBITMAP *bitmap)
+{
     mwBITMAP *copy = mwbCopy(bitmap);
     mwbConvert(copy, MW_IMAGE_RGBA_8888);
     Bytes pixels(copy->data, copy->data + copy->size);

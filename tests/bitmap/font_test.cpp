@@ -23,13 +23,15 @@ struct FontFile {
     std::vector<PagePart> pages;
     std::optional<int32_t> declaredPages; // the page count written, when it lies
 
-    FontFile() {
+    FontFile()
+    {
         for (mwbGLYPH &glyph : glyphs)
             glyph = {4, 4, -1, 0, 0, 0};
         pages.push_back({MW_IMAGE_RGB_565, 8, 4, {}, Bytes(64, 0x11)});
         glyphs['A'] = {4, 4, 0, 4, 0, 7};
     }
-    Bytes bytes() const {
+    Bytes bytes() const
+    {
         Bytes out;
         for (uint32_t v : {magic, version, kind})
             putLe32(out, v);
@@ -44,21 +46,24 @@ struct FontFile {
             putLe32(out, p.type);
             putLe32(out, p.width);
             putLe32(out, p.height);
-            putLe32(out, static_cast<uint32_t>(p.declaredPalette >= 0 ? p.declaredPalette : int(p.palette.size())));
+            putLe32(out, static_cast<uint32_t>(p.declaredPalette >= 0 ? p.declaredPalette
+                                                                      : int(p.palette.size())));
             putLe32(out, static_cast<uint32_t>(p.declaredData >= 0 ? p.declaredData : int(p.data.size())));
             out.insert(out.end(), p.palette.begin(), p.palette.end());
             out.insert(out.end(), p.data.begin(), p.data.end());
         }
         return out;
     }
-    std::string write(const std::string &name) const {
+    std::string write(const std::string &name) const
+    {
         const std::string path = scratchPath(name);
         writeFile(path, bytes());
         return path;
     }
 };
 
-TEST(Font, ConsoleFontCoversPrintableAscii) {
+TEST(Font, ConsoleFontCoversPrintableAscii)
+{
     mwbFONT *font = mwbFontLoad(CONSOLE_FONT.c_str());
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(font->cellWidth, 8);
@@ -101,7 +106,8 @@ TEST(Font, ConsoleFontCoversPrintableAscii) {
     mwbFontFree(font);
 }
 
-TEST(Font, PagesKeepTheirPaletteAndPixels) {
+TEST(Font, PagesKeepTheirPaletteAndPixels)
+{
     FontFile file;
     Bytes palette(768);
     for (size_t i = 0; i < palette.size(); i++)
@@ -126,7 +132,8 @@ TEST(Font, PagesKeepTheirPaletteAndPixels) {
     mwbFontFree(font);
 }
 
-TEST(Font, ShortFileGivesZeroedPixels) {
+TEST(Font, ShortFileGivesZeroedPixels)
+{
     void *dirty = mwDMemAlloc("test", __LINE__, 64);
     std::memset(dirty, 0xAA, 64);
     mwDMemFree("test", __LINE__, dirty);
@@ -144,11 +151,11 @@ TEST(Font, ShortFileGivesZeroedPixels) {
     mwbFontFree(font);
 }
 
-TEST(FontDeathTest, HeadersThatDoNotMatchAreFatal) {
+TEST(FontDeathTest, HeadersThatDoNotMatchAreFatal)
+{
     auto expectInvalid = [](const FontFile &file, const char *what) {
         const std::string path = file.write("bad.fnt");
-        EXPECT_REPORT(mwbFontLoad(path.c_str()), "mwbFontLoad: Invalid font file .*bad.fnt")
-            << what;
+        EXPECT_REPORT(mwbFontLoad(path.c_str()), "mwbFontLoad: Invalid font file .*bad.fnt") << what;
     };
     FontFile file;
     file.version = 0x00030000;
@@ -168,7 +175,8 @@ TEST(FontDeathTest, HeadersThatDoNotMatchAreFatal) {
     EXPECT_REPORT(mwbFontLoad(scratchPath("missing.fnt").c_str()), "Cannot open");
 }
 
-TEST(FontDeathTest, ZeroPagesAndEmptyPagesReachTheAllocator) {
+TEST(FontDeathTest, ZeroPagesAndEmptyPagesReachTheAllocator)
+{
     FontFile none;
     none.pages.clear();
     const std::string nonePath = none.write("none.fnt");
@@ -189,7 +197,8 @@ TEST(FontDeathTest, ZeroPagesAndEmptyPagesReachTheAllocator) {
                   "\\(1h\\) mwfont:[0-9]+: mwDMemAlloc: Attempt to allocate zero or less bytes");
 }
 
-TEST(FontDeathTest, PagesAndGlyphsThePlugInCouldNotTrustAreRefused) {
+TEST(FontDeathTest, PagesAndGlyphsThePlugInCouldNotTrustAreRefused)
+{
     struct Case {
         const char *what;
         void (*spoil)(FontFile &);
@@ -217,8 +226,7 @@ TEST(FontDeathTest, PagesAndGlyphsThePlugInCouldNotTrustAreRefused) {
         FontFile file;
         c.spoil(file);
         const std::string path = file.write("spoilt.fnt");
-        EXPECT_REPORT(mwbFontLoad(path.c_str()), "mwbFontLoad: Invalid font file")
-            << c.what;
+        EXPECT_REPORT(mwbFontLoad(path.c_str()), "mwbFontLoad: Invalid font file") << c.what;
     }
 }
 

@@ -6,20 +6,24 @@
 
 namespace {
 
-Bytes greyCmap(int entries) {
+Bytes greyCmap(int entries)
+{
     Bytes data;
     for (int i = 0; i < entries; i++) {
-        data.insert(data.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(i * 2), static_cast<uint8_t>(i * 3)});
+        data.insert(data.end(),
+                    {static_cast<uint8_t>(i), static_cast<uint8_t>(i * 2), static_cast<uint8_t>(i * 3)});
     }
     return data;
 }
 
 // The usual file with a grey map of `entries`.
-Bytes pbm(int width, int height, int planes, int compression, const Bytes &body, int entries = 2) {
+Bytes pbm(int width, int height, int planes, int compression, const Bytes &body, int entries = 2)
+{
     return pbmFile(width, height, planes, compression, body, greyCmap(entries));
 }
 
-TEST(Lbm, OddWidthRowsDropTheirPadByte) {
+TEST(Lbm, OddWidthRowsDropTheirPadByte)
+{
     // 3 x 2, 8 planes; rows of 4 bytes in the file.
     const Bytes rows = {1, 2, 3, 77, 4, 5, 6, 77};
     Bytes raw;
@@ -34,7 +38,8 @@ TEST(Lbm, OddWidthRowsDropTheirPadByte) {
     EXPECT_EQ(Bytes(bitmap->data, bitmap->data + bitmap->size), (Bytes{1, 2, 3, 4, 5, 6}));
     ASSERT_EQ(bitmap->paletteSize, 768);
     EXPECT_EQ(Bytes(bitmap->palette, bitmap->palette + 21), greyCmap(7));
-    EXPECT_EQ(Bytes(bitmap->palette + 21, bitmap->palette + 768), Bytes(747, 0)) << "missing entries are black";
+    EXPECT_EQ(Bytes(bitmap->palette + 21, bitmap->palette + 768), Bytes(747, 0))
+        << "missing entries are black";
     mwbFree(bitmap);
 
     // The same rows in ByteRun1: a literal of 3 then a run; 0 is a run of one.
@@ -50,7 +55,8 @@ TEST(Lbm, OddWidthRowsDropTheirPadByte) {
     mwbFree(run);
 }
 
-TEST(Lbm, FewPlanesPackLeftmostPixelHigh) {
+TEST(Lbm, FewPlanesPackLeftmostPixelHigh)
+{
     // 0x13: only the low 4 bits count.
     mwBITMAP *nibbles = loadBytes("four.lbm", pbm(5, 1, 4, 0, {1, 2, 0x13, 4, 5, 0}, 16), mwbLBMLoad);
     ASSERT_NE(nibbles, nullptr);
@@ -64,8 +70,8 @@ TEST(Lbm, FewPlanesPackLeftmostPixelHigh) {
     EXPECT_EQ(Bytes(nibbles->data, nibbles->data + 12), (Bytes{1, 2, 3, 2, 4, 6, 3, 6, 9, 4, 8, 12}));
     mwbFree(nibbles);
 
-    mwBITMAP *bits =
-        loadBytes("one.lbm", pbm(9, 2, 1, 0, {1, 0, 1, 1, 0, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1, 1}), mwbLBMLoad);
+    mwBITMAP *bits = loadBytes(
+        "one.lbm", pbm(9, 2, 1, 0, {1, 0, 1, 1, 0, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1, 1}), mwbLBMLoad);
     ASSERT_NE(bits, nullptr);
     EXPECT_EQ(bits->type, MW_IMAGE_PAL_1);
     EXPECT_EQ(bits->paletteSize, 6);
@@ -81,7 +87,8 @@ TEST(Lbm, FewPlanesPackLeftmostPixelHigh) {
     mwbFree(none);
 }
 
-TEST(Lbm, FilesItDoesNotReadGiveNull) {
+TEST(Lbm, FilesItDoesNotReadGiveNull)
+{
     Bytes good;
     iffChunk(good, "BMHD", iffHeader(2, 1, 8, 0));
     iffChunk(good, "CMAP", greyCmap(2));
@@ -105,12 +112,14 @@ TEST(Lbm, FilesItDoesNotReadGiveNull) {
     iffChunk(noBody, "CMAP", greyCmap(2));
     EXPECT_EQ(loadBytes("nobody.lbm", iffForm(noBody), mwbLBMLoad), nullptr);
     for (int planes : {2, 5, 24})
-        EXPECT_EQ(loadBytes("planes.lbm", pbm(2, 1, planes, 0, {0, 1}), mwbLBMLoad), nullptr) << planes << " planes";
+        EXPECT_EQ(loadBytes("planes.lbm", pbm(2, 1, planes, 0, {0, 1}), mwbLBMLoad), nullptr)
+            << planes << " planes";
     EXPECT_EQ(loadBytes("empty.lbm", pbm(0, 1, 8, 0, {}), mwbLBMLoad), nullptr);
     EXPECT_EQ(mwbLBMLoad(scratchPath("missing.lbm").c_str()), nullptr);
 }
 
-TEST(Lbm, NetpbmIlbmGivesNull) {
+TEST(Lbm, NetpbmIlbmGivesNull)
+{
     const std::string source = scratchPath("source.ppm");
     const std::string path = scratchPath("netpbm.lbm");
     writeNetpbm(source, testPicture(5, 3, 3));
@@ -121,7 +130,8 @@ TEST(Lbm, NetpbmIlbmGivesNull) {
     EXPECT_EQ(mwbLBMLoad(path.c_str()), nullptr);
 }
 
-TEST(Lbm, ChunksThatLieOverrunNothing) {
+TEST(Lbm, ChunksThatLieOverrunNothing)
+{
     // A chunk whose length runs past the end of the file ends the walk.
     Bytes beyond;
     iffChunk(beyond, "BMHD", iffHeader(2, 1, 8, 0));
@@ -164,7 +174,8 @@ TEST(Lbm, ChunksThatLieOverrunNothing) {
     mwbFree(partial);
 }
 
-TEST(LbmDeathTest, RowOverrunIsAScanCountError) {
+TEST(LbmDeathTest, RowOverrunIsAScanCountError)
+{
     // Six bytes into a row of four; and -128, which repeats 129 times.
     for (uint8_t count : {static_cast<uint8_t>(-5), uint8_t{0x80}}) {
         const std::string path = scratchPath("overrun.lbm");

@@ -6,7 +6,8 @@
 namespace {
 
 // A version 5 PCX header of our own making.
-Bytes pcxHeader(int width, int height, int planes, int bytesPerLine, bool runLength) {
+Bytes pcxHeader(int width, int height, int planes, int bytesPerLine, bool runLength)
+{
     Bytes file(128, 0);
     file[0] = 10;
     file[1] = 5;
@@ -22,14 +23,16 @@ Bytes pcxHeader(int width, int height, int planes, int bytesPerLine, bool runLen
     return file;
 }
 
-void appendPalette(Bytes &file) {
+void appendPalette(Bytes &file)
+{
     file.push_back(12);
     for (int i = 0; i < 768; i++) {
         file.push_back(static_cast<uint8_t>(i * 5));
     }
 }
 
-TEST(Pcx, NetpbmEightBitLoadsWithTheFilePalette) {
+TEST(Pcx, NetpbmEightBitLoadsWithTheFilePalette)
+{
     const std::string source = scratchPath("source.ppm");
     const std::string path = scratchPath("eight.pcx");
     const std::string reported = scratchPath("reported.ppm");
@@ -50,13 +53,15 @@ TEST(Pcx, NetpbmEightBitLoadsWithTheFilePalette) {
     for (int y = 0; y < picture.height; y++) {
         for (int x = 0; x < picture.width; x++) {
             const uint8_t *entry = bitmap->palette + 3 * bitmap->data[y * bitmap->width + x];
-            ASSERT_EQ(Bytes(entry, entry + 3), Bytes(picture.at(x, y), picture.at(x, y) + 3)) << x << "," << y;
+            ASSERT_EQ(Bytes(entry, entry + 3), Bytes(picture.at(x, y), picture.at(x, y) + 3))
+                << x << "," << y;
         }
     }
     mwbFree(bitmap);
 }
 
-TEST(Pcx, TwentyFourBitFromNetpbmAndImageMagick) {
+TEST(Pcx, TwentyFourBitFromNetpbmAndImageMagick)
+{
     const std::string source = scratchPath("source.ppm");
     writeNetpbm(source, testPicture(7, 5, 3));
     const std::string netpbm = scratchPath("netpbm.pcx");
@@ -78,7 +83,8 @@ TEST(Pcx, TwentyFourBitFromNetpbmAndImageMagick) {
     }
 }
 
-TEST(Pcx, PlanesBecomeChannelsAndRunsStayInTheirLine) {
+TEST(Pcx, PlanesBecomeChannelsAndRunsStayInTheirLine)
+{
     // Two pixels, four planes, bytes per line 3 (one pad value). Plane 0 is
     // a run of 5 that must stop at the end of its line.
     Bytes file = pcxHeader(2, 1, 4, 3, true);
@@ -102,7 +108,8 @@ TEST(Pcx, PlanesBecomeChannelsAndRunsStayInTheirLine) {
     mwbFree(eight);
 }
 
-TEST(Pcx, HeadersThatLieOverrunNothing) {
+TEST(Pcx, HeadersThatLieOverrunNothing)
+{
     // Fewer bytes per line than pixels: what the lines lack stays zero.
     Bytes narrow = pcxHeader(6, 2, 3, 2, false);
     for (int i = 0; i < 12; i++) {
@@ -111,7 +118,8 @@ TEST(Pcx, HeadersThatLieOverrunNothing) {
     mwBITMAP *bitmap = loadBytes("narrow.pcx", narrow, mwbPCXLoad);
     ASSERT_NE(bitmap, nullptr);
     ASSERT_EQ(bitmap->size, 36);
-    EXPECT_EQ(Bytes(bitmap->data, bitmap->data + 18), (Bytes{1, 3, 5, 2, 4, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Bytes(bitmap->data, bitmap->data + 18),
+              (Bytes{1, 3, 5, 2, 4, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     mwbFree(bitmap);
 
     // xmax below xmin.
@@ -129,14 +137,17 @@ TEST(Pcx, HeadersThatLieOverrunNothing) {
     mwbFree(short_);
 }
 
-TEST(Pcx, VariantsItDoesNotReadGiveNull) {
+TEST(Pcx, VariantsItDoesNotReadGiveNull)
+{
     Bytes good = pcxHeader(1, 1, 3, 2, false);
     good.insert(good.end(), 6, 1);
     mwBITMAP *bitmap = loadBytes("good.pcx", good, mwbPCXLoad);
     ASSERT_NE(bitmap, nullptr);
     mwbFree(bitmap);
 
-    const struct { int offset, value; } broken[] = {{0, 11}, {1, 3}, {3, 1}, {65, 2}};
+    const struct {
+        int offset, value;
+    } broken[] = {{0, 11}, {1, 3}, {3, 1}, {65, 2}};
     for (const auto &change : broken) {
         Bytes file = good;
         file[change.offset] = static_cast<uint8_t>(change.value);

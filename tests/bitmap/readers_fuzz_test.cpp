@@ -17,7 +17,8 @@ struct Sample {
 };
 
 // What a reader returns must keep the library's own rules.
-void checkBitmap(const mwBITMAP *bitmap) {
+void checkBitmap(const mwBITMAP *bitmap)
+{
     if (!bitmap) {
         return;
     }
@@ -34,7 +35,8 @@ void checkBitmap(const mwBITMAP *bitmap) {
     rgbaPixels(bitmap);
 }
 
-void loadBitmap(mwBITMAP *(*reader)(const char *), const char *path) {
+void loadBitmap(mwBITMAP *(*reader)(const char *), const char *path)
+{
     mwBITMAP *bitmap = reader(path);
     checkBitmap(bitmap);
     if (bitmap) {
@@ -42,7 +44,8 @@ void loadBitmap(mwBITMAP *(*reader)(const char *), const char *path) {
     }
 }
 
-void loadFont(const char *path) {
+void loadFont(const char *path)
+{
     mwbFONT *font = mwbFontLoad(path);
     for (int i = 0; i < font->pageCount; i++) {
         checkBitmap(&font->pages[i]);
@@ -63,9 +66,11 @@ void loadFont(const char *path) {
 
 // Reports these readers make by design; anything else (a broken heap, a bad
 // pointer) is a fault.
-bool expectedReport(const std::string &message) {
-    for (const char *expected : {"mwbLBMLoad: Scan count error.", "mwbFontLoad: Invalid font file",
-                                 "mwDMemAlloc: Attempt to allocate zero or less bytes", "mwDMemAlloc: Out of memory"}) {
+bool expectedReport(const std::string &message)
+{
+    for (const char *expected :
+         {"mwbLBMLoad: Scan count error.", "mwbFontLoad: Invalid font file",
+          "mwDMemAlloc: Attempt to allocate zero or less bytes", "mwDMemAlloc: Out of memory"}) {
         if (message.find(expected) == 0) {
             return true;
         }
@@ -76,7 +81,8 @@ bool expectedReport(const std::string &message) {
 // The pictures' pixel data are whole multiples of the heap's 16-byte granule,
 // so a write past their end lands in the next block's header, where
 // mwDMemCheck finds it even without AddressSanitizer.
-std::vector<Sample> samples() {
+std::vector<Sample> samples()
+{
     std::vector<Sample> list;
     auto bitmapSample = [&](const char *name, mwBITMAP *(*reader)(const char *), Bytes file) {
         list.push_back({name, std::move(file), [reader](const char *path) { loadBitmap(reader, path); }});
@@ -122,7 +128,8 @@ std::vector<Sample> samples() {
     return list;
 }
 
-TEST(ReadersFuzz, TruncatedAndBitFlippedFilesStayInBounds) {
+TEST(ReadersFuzz, TruncatedAndBitFlippedFilesStayInBounds)
+{
     const std::vector<Sample> list = samples();
     auto feedEveryReader = [&] {
         installThrowingHooks();

@@ -7,7 +7,8 @@
 namespace {
 
 // Checks that a BGR(A) bitmap holds the picture's pixels.
-void expectPixels(const mwBITMAP *bitmap, const Picture &picture) {
+void expectPixels(const mwBITMAP *bitmap, const Picture &picture)
+{
     ASSERT_NE(bitmap, nullptr);
     ASSERT_EQ(bitmap->width, picture.width);
     ASSERT_EQ(bitmap->height, picture.height);
@@ -29,7 +30,8 @@ void expectPixels(const mwBITMAP *bitmap, const Picture &picture) {
 }
 
 // A Targa header of our own making followed by raw pixel rows.
-Bytes targaFile(int width, int height, int depth, int descriptor, const Bytes &pixels, int idLength = 0) {
+Bytes targaFile(int width, int height, int depth, int descriptor, const Bytes &pixels, int idLength = 0)
+{
     Bytes file = {static_cast<uint8_t>(idLength), 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     putLe16(file, width);
     putLe16(file, height);
@@ -40,7 +42,8 @@ Bytes targaFile(int width, int height, int depth, int descriptor, const Bytes &p
     return file;
 }
 
-TEST(Targa, SaveWritesTheDocumentedHeaderAndLoadsBack) {
+TEST(Targa, SaveWritesTheDocumentedHeaderAndLoadsBack)
+{
     for (int type : {MW_IMAGE_BGR_888, MW_IMAGE_BGRA_8888}) {
         mwBITMAP *bitmap = mwbCreate(type, 5, 3);
         for (int i = 0; i < bitmap->size; i++) {
@@ -73,7 +76,8 @@ TEST(Targa, SaveWritesTheDocumentedHeaderAndLoadsBack) {
     }
 }
 
-TEST(Targa, SaveRefusesWhatItCannotWrite) {
+TEST(Targa, SaveRefusesWhatItCannotWrite)
+{
     mwBITMAP *wide = mwbCreate(MW_IMAGE_BGR_888, 65536, 1);
     const std::string path = scratchPath("wide.tga");
     EXPECT_EQ(mwbTGASave(wide, path.c_str()), 0) << "the header holds 16-bit sizes";
@@ -83,11 +87,13 @@ TEST(Targa, SaveRefusesWhatItCannotWrite) {
     mwbFree(small);
 }
 
-TEST(TargaDeathTest, SaveOfNothingIsReported) {
+TEST(TargaDeathTest, SaveOfNothingIsReported)
+{
     EXPECT_REPORT(mwbTGASave(nullptr, "x.tga"), "mwtga:[0-9]+: mwbTGASave: Invalid Parameter");
 }
 
-TEST(Targa, BottomUpAndTopDownLoadToTheSameRows) {
+TEST(Targa, BottomUpAndTopDownLoadToTheSameRows)
+{
     // Rows A, B in picture order; bottom-up files store B first.
     const Bytes rowA = {1, 2, 3, 4, 5, 6}, rowB = {7, 8, 9, 10, 11, 12};
     Bytes topDown = rowA, bottomUp = rowB;
@@ -103,7 +109,8 @@ TEST(Targa, BottomUpAndTopDownLoadToTheSameRows) {
     mwbFree(bottom);
 }
 
-TEST(Targa, ColourMapBeforeTruePixelsIsSkipped) {
+TEST(Targa, ColourMapBeforeTruePixelsIsSkipped)
+{
     Bytes file = targaFile(1, 1, 24, 0x20, {});
     file[1] = 1;  // colour map present
     file[5] = 2;  // two entries
@@ -115,7 +122,8 @@ TEST(Targa, ColourMapBeforeTruePixelsIsSkipped) {
     mwbFree(bitmap);
 }
 
-TEST(Targa, VariantsAndSizesItDoesNotReadGiveNull) {
+TEST(Targa, VariantsAndSizesItDoesNotReadGiveNull)
+{
     const Bytes pixel = {1, 2, 3, 4};
     for (int imageType : {1, 3, 10}) {
         Bytes file = targaFile(1, 1, 24, 0x20, pixel);
@@ -133,7 +141,8 @@ TEST(Targa, VariantsAndSizesItDoesNotReadGiveNull) {
     EXPECT_EQ(loadBytes("empty.tga", {}, mwbTGALoad), nullptr);
 }
 
-TEST(Targa, ShortFileGivesZeroedPixels) {
+TEST(Targa, ShortFileGivesZeroedPixels)
+{
     // Make the heap hand out dirty memory if it reuses this block.
     void *dirty = mwDMemAlloc("test", __LINE__, 4 * 4 * 3);
     std::memset(dirty, 0xAA, 4 * 4 * 3);
@@ -148,7 +157,8 @@ TEST(Targa, ShortFileGivesZeroedPixels) {
 
     mwBITMAP *bottom = loadBytes("shortup.tga", targaFile(4, 4, 24, 0, firstRow), mwbTGALoad);
     ASSERT_NE(bottom, nullptr);
-    EXPECT_EQ(Bytes(bottom->data + 36, bottom->data + 48), firstRow) << "the file's first row is the bottom row";
+    EXPECT_EQ(Bytes(bottom->data + 36, bottom->data + 48), firstRow)
+        << "the file's first row is the bottom row";
     EXPECT_EQ(Bytes(bottom->data, bottom->data + 36), Bytes(36, 0));
     mwbFree(bottom);
 }
@@ -157,7 +167,8 @@ TEST(Targa, ShortFileGivesZeroedPixels) {
 
 class TargaFromTools : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         source = scratchPath("source.ppm");
         writeNetpbm(source, testPicture(7, 5, 3));
         sourceAlpha = scratchPath("source.pam");
@@ -166,9 +177,11 @@ protected:
     // Loads a file with our reader and checks it against what ImageMagick
     // reads from it, with the file's own row order applied (ImageMagick keeps
     // a bottom-up file's rows as stored unless asked to orient them).
-    void expectAsToolReports(const std::string &path, const char *toolFormat, int channels) {
+    void expectAsToolReports(const std::string &path, const char *toolFormat, int channels)
+    {
         const std::string reported = scratchPath("reported.pnm");
-        ASSERT_TRUE(run("convert '" + path + "' -auto-orient -depth 8 " + toolFormat + ":'" + reported + "'"));
+        ASSERT_TRUE(
+            run("convert '" + path + "' -auto-orient -depth 8 " + toolFormat + ":'" + reported + "'"));
         const Picture picture = readNetpbm(reported);
         ASSERT_EQ(picture.channels, channels);
         if (channels == 3) {
@@ -187,7 +200,8 @@ protected:
     std::string source, sourceAlpha;
 };
 
-TEST_F(TargaFromTools, BottomUpAndTopDown24Bit) {
+TEST_F(TargaFromTools, BottomUpAndTopDown24Bit)
+{
     const std::string topDown = scratchPath("top.tga");
     const std::string bottomUp = scratchPath("bottom.tga");
     const std::string magickDefault = scratchPath("magick.tga");
@@ -212,7 +226,8 @@ TEST_F(TargaFromTools, BottomUpAndTopDown24Bit) {
     expectAsToolReports(magickDefault, "ppm", 3);
 }
 
-TEST_F(TargaFromTools, ImageMagickAndNetpbm32BitWithAlpha) {
+TEST_F(TargaFromTools, ImageMagickAndNetpbm32BitWithAlpha)
+{
     const std::string magick = scratchPath("magick32.tga");
     const std::string magickTop = scratchPath("magick32top.tga");
     const std::string netpbm = scratchPath("netpbm32.tga");
@@ -225,7 +240,8 @@ TEST_F(TargaFromTools, ImageMagickAndNetpbm32BitWithAlpha) {
     }
 }
 
-TEST_F(TargaFromTools, RunLengthAndGreyGiveNull) {
+TEST_F(TargaFromTools, RunLengthAndGreyGiveNull)
+{
     const std::string rle = scratchPath("rle.tga");
     const std::string grey = scratchPath("grey.tga");
     ASSERT_TRUE(run("convert '" + source + "' -compress RLE '" + rle + "'"));
@@ -236,7 +252,8 @@ TEST_F(TargaFromTools, RunLengthAndGreyGiveNull) {
     EXPECT_EQ(mwbTGALoad(grey.c_str()), nullptr);
 }
 
-TEST_F(TargaFromTools, ImageMagickReadsWhatWeWrite) {
+TEST_F(TargaFromTools, ImageMagickReadsWhatWeWrite)
+{
     const Picture picture = testPicture(9, 4, 3);
     mwBITMAP *bitmap = mwbCreate(MW_IMAGE_BGR_888, picture.width, picture.height);
     for (int y = 0; y < picture.height; y++) {

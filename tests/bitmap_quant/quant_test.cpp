@@ -77,8 +77,8 @@ std::vector<Colour> twoPairs(bool aListedLast, int aCount, int bCount)
 {
     const Colour a0 = {0, 0, 0}, a1 = {0, 0, 1}, b0 = {100, 100, 100}, b1 = {100, 100, 101};
     // A pair's node is listed when its second colour arrives.
-    std::vector<Colour> p = aListedLast ? std::vector<Colour>{a0, b0, b1, a1}
-                                        : std::vector<Colour>{a0, a1, b0, b1};
+    std::vector<Colour> p =
+        aListedLast ? std::vector<Colour>{a0, b0, b1, a1} : std::vector<Colour>{a0, a1, b0, b1};
     for (int i = 2; i < aCount; ++i)
         p.push_back(a0);
     for (int i = 2; i < bCount; ++i)
@@ -99,16 +99,15 @@ TEST(Quantize, ModeChoosesWhichNodeToMerge)
         {true, 6, 2, 0, {aMean, a1, b0}},  // fewest: b, mean (100, 100, 100.5)
         {true, 6, 2, 1, {aMean, b0, b1}},  // most: a
         {true, 2, 2, 0, {aMean, b0, b1}},  // equal counts: the node listed last, a
-        {true, 2, 2, 1, {aMean, b0, b1}},
-        {false, 2, 2, 0, {aMean, a1, b0}}, // listed last: b
+        {true, 2, 2, 1, {aMean, b0, b1}},  {false, 2, 2, 0, {aMean, a1, b0}}, // listed last: b
         {false, 2, 2, 1, {aMean, a1, b0}},
     };
     for (const auto &c : cases) {
         const std::vector<Colour> pixels = twoPairs(c.aListedLast, c.aCount, c.bCount);
         mwBITMAP *b = pictureOf(int(pixels.size()), 1, pixels);
         mwbQuantize(b, 3, c.mode);
-        EXPECT_EQ(paletteOf(b, 3), c.palette) << "a listed last " << c.aListedLast << ", counts "
-                                              << c.aCount << "/" << c.bCount << ", mode " << c.mode;
+        EXPECT_EQ(paletteOf(b, 3), c.palette) << "a listed last " << c.aListedLast << ", counts " << c.aCount
+                                              << "/" << c.bCount << ", mode " << c.mode;
         mwbFree(b);
     }
 }

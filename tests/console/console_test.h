@@ -11,12 +11,12 @@
 #include "plugin_test.h"
 
 class ConsoleTest : public plugintest::PluginTest {
-  public:
+public:
     void start(float scaleX = 1.0f, float scaleY = 1.0f) { mwConSetFont(&font_, card(), scaleX, scaleY); }
     mwCARDFONT *card() { return reinterpret_cast<mwCARDFONT *>(&cardFont_); }
     FixtureRecorder *driver() { return recorder_.operator->(); }
 
-  protected:
+protected:
     void SetUp() override
     {
         PluginTest::SetUp();

@@ -17,7 +17,7 @@ std::vector<std::string> lastOf(const std::vector<std::string> &lines, size_t co
 } // namespace
 
 class ConsoleDrawTest : public ConsoleTest {
-  protected:
+protected:
     // The lines a draw shows, oldest first.
     std::vector<std::string> drawnLines()
     {
@@ -171,8 +171,10 @@ TEST_F(ConsoleDrawTest, ImpossibleLayoutsAreReported)
              mwConReset(20, 20, 27, 460);
          },
          "Error Code \\(0h\\) mwcon:[0-9]+: mwConReset: Invalid Parameter"},
-        {[](ConsoleTest *t) { t->start(0.1f); }, "Error Code \\(0h\\) mwcon:[0-9]+: mwConSetFont: Invalid Parameter"},
-        {[](ConsoleTest *) { mwConSetFont(nullptr, nullptr, 1, 1); }, "\\(0h\\).*mwConSetFont: Invalid Parameter"},
+        {[](ConsoleTest *t) { t->start(0.1f); },
+         "Error Code \\(0h\\) mwcon:[0-9]+: mwConSetFont: Invalid Parameter"},
+        {[](ConsoleTest *) { mwConSetFont(nullptr, nullptr, 1, 1); },
+         "\\(0h\\).*mwConSetFont: Invalid Parameter"},
     };
     for (const auto &c : cases)
         EXPECT_REPORT(c.misuse(this), c.report);

@@ -104,7 +104,7 @@ void writePicture(int width, int height, uint8_t r, uint8_t g, uint8_t b, int sq
 }
 
 class LightPart : public ::testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite()
     {
         mwrInit();
@@ -156,7 +156,7 @@ TEST_F(LightPart, SetUpFrameAndFreeDriveTheDriverInOrder)
     ASSERT_EQ(maps.size(), 3u);
     const int blends[6] = {1, 3, 3, 5, 3, 5};
     const float depths[6] = {0.9f, 0.91f, 1.0f, 1.01f, 1.02f, 1.03f};
-    const mwCARDBITMAP *textures[6] = {setup[4].handle, nullptr,      maps[0].handle,
+    const mwCARDBITMAP *textures[6] = {setup[4].handle, nullptr,         maps[0].handle,
                                        maps[1].handle,  setup[4].handle, maps[2].handle};
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(materials[i].blendMode, blends[i]) << i;
@@ -242,9 +242,9 @@ TEST_F(LightPart, PicturesOfOtherSizesAreResampledAndAllBlackStaysBlack)
         uint16_t corner, centre;
     };
     const Case cases[] = {
-        {256, 256, 300, 0, 0},           // all black: layer 5 blackens everything
-        {640, 480, 0, 0xF84C, 0xF84C},   // larger, no black
-        {64, 48, 16, 0xF84C, 0},         // smaller, black centre scaled up
+        {256, 256, 300, 0, 0},         // all black: layer 5 blackens everything
+        {640, 480, 0, 0xF84C, 0xF84C}, // larger, no black
+        {64, 48, 16, 0xF84C, 0},       // smaller, black centre scaled up
     };
     for (const Case &c : cases) {
         calls.clear();
@@ -271,8 +271,7 @@ TEST_F(LightPart, FailuresEndTheProgramWithTheirMessages)
 
     writePicture(256, 256, 0x80, 0x40, 0xC0, 0);
     failCreate = 4; // the picture
-    EXPECT_EXIT(lightPartSetup(300), ::testing::ExitedWithCode(255),
-                "Cannot load bitmap onto driver");
+    EXPECT_EXIT(lightPartSetup(300), ::testing::ExitedWithCode(255), "Cannot load bitmap onto driver");
     failCreate = 6; // the second light map of the first frame
     EXPECT_EXIT(
         {

@@ -31,7 +31,7 @@ const fs::path RUN_DIR = MARROW_RUN_DIR;
 
 // One run of the program with its output in files of a temporary folder.
 class Program {
-  public:
+public:
     // Starts lumenfall in folder (the run folder when empty) with the
     // arguments; display: keep DISPLAY, else run without one.
     Program(std::vector<std::string> args, const fs::path &folder, bool display = false)
@@ -84,7 +84,7 @@ class Program {
     std::string out() const { return mwtest::readFile(out_); }
     std::string err() const { return mwtest::readFile(err_); }
 
-  private:
+private:
     mwtest::TempDir tmp_;
     fs::path out_, err_;
     pid_t pid_ = -1;
@@ -121,9 +121,9 @@ TEST(Program, MissingFilesEndItWithTheirMessages)
 TEST(Program, AHeadlessRunShowsThePictureItsOccludersAndBrightStreaks)
 {
     mwtest::TempDir out;
-    Program run({"--headless", "--frames", "120", "--time", "4", "--fps", "--snapshot",
-                 (out / "out.png").string()},
-                {});
+    Program run(
+        {"--headless", "--frames", "120", "--time", "4", "--fps", "--snapshot", (out / "out.png").string()},
+        {});
     ASSERT_EQ(run.waitFor(120s), 0) << run.err();
     EXPECT_NE(run.out().find("120 frames in "), std::string::npos) << run.out();
 
@@ -136,7 +136,7 @@ TEST(Program, AHeadlessRunShowsThePictureItsOccludersAndBrightStreaks)
         const int r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF;
         const int hi = std::max({r, g, b}), lo = std::min({r, g, b});
         black += hi < 16;
-        bright += lo > 200;            // the additive glow whitens what it crosses
+        bright += lo > 200;                   // the additive glow whitens what it crosses
         colourful += hi > 96 && hi - lo > 64; // the picture's own colours
     }
     const int total = int(pixels.size());
@@ -152,9 +152,8 @@ bool haveXdotool() { return std::system("command -v xdotool >/dev/null 2>&1") ==
 // Waits for the program's window to be shown.
 bool windowUp()
 {
-    return mwtest::eventually([] {
-        return std::system("xdotool search --onlyvisible --name 'Zur Iror' >/dev/null 2>&1") == 0;
-    });
+    return mwtest::eventually(
+        [] { return std::system("xdotool search --onlyvisible --name 'Zur Iror' >/dev/null 2>&1") == 0; });
 }
 
 // From the window's appearance past the two 60-retrace swaps and the light
@@ -162,7 +161,7 @@ bool windowUp()
 constexpr auto SET_UP_PAUSE = 5s;
 
 class ProgramWindow : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         if (!std::getenv("MARROW_TEST_XVFB"))

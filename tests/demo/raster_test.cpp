@@ -13,7 +13,7 @@ namespace {
 
 // A map with canary pixels on both sides: writes outside the map show up.
 class Map {
-  public:
+public:
     Map() : buffer_(3 * MAP_PIXELS, CANARY) { std::fill_n(map(), MAP_PIXELS, uint16_t(0)); }
     uint16_t *map() { return buffer_.data() + MAP_PIXELS; }
     uint16_t at(int column, int row) { return map()[row * MAP_SIDE + column]; }
@@ -35,7 +35,7 @@ class Map {
         return far;
     }
 
-  private:
+private:
     static constexpr uint16_t CANARY = 0xA5A5;
     std::vector<uint16_t> buffer_;
 };
@@ -46,12 +46,11 @@ struct Expected {
 // Around a splat centre: the centre, 4 neighbours, 4 diagonals, then the 12
 // pixels at distance 2 and sqrt(5) (alpha only).
 const Expected SPLAT[] = {
-    {0, 0, 15, 0x444},
-    {1, 0, 6, 0x222}, {-1, 0, 6, 0x222}, {0, 1, 6, 0x222}, {0, -1, 6, 0x222},
-    {1, 1, 4, 0x111}, {-1, 1, 4, 0x111}, {1, -1, 4, 0x111}, {-1, -1, 4, 0x111},
-    {2, 0, 3, 0}, {-2, 0, 3, 0}, {0, 2, 3, 0}, {0, -2, 3, 0},
-    {2, 1, 3, 0}, {-2, 1, 3, 0}, {2, -1, 3, 0}, {-2, -1, 3, 0},
-    {1, 2, 3, 0}, {-1, 2, 3, 0}, {1, -2, 3, 0}, {-1, -2, 3, 0},
+    {0, 0, 15, 0x444}, {1, 0, 6, 0x222},  {-1, 0, 6, 0x222}, {0, 1, 6, 0x222},   {0, -1, 6, 0x222},
+    {1, 1, 4, 0x111},  {-1, 1, 4, 0x111}, {1, -1, 4, 0x111}, {-1, -1, 4, 0x111}, {2, 0, 3, 0},
+    {-2, 0, 3, 0},     {0, 2, 3, 0},      {0, -2, 3, 0},     {2, 1, 3, 0},       {-2, 1, 3, 0},
+    {2, -1, 3, 0},     {-2, -1, 3, 0},    {1, 2, 3, 0},      {-1, 2, 3, 0},      {1, -2, 3, 0},
+    {-1, -2, 3, 0},
 };
 
 TEST(LightRaster, OneSplatRaisesItsPixelsAndNothingElse)
@@ -132,11 +131,11 @@ TEST(LightRaster, SegmentsThatMissTheBoxDrawNothing)
         float x0, x1, y0, y1;
     };
     const Segment misses[] = {
-        {0.01f, 0.04f, 0.2f, 0.8f},  {0.96f, 2.0f, 0.2f, 0.8f},   // both left, both right
-        {0.2f, 0.8f, -1.0f, 0.049f}, {0.2f, 0.8f, 0.951f, 9.0f},  // both above, both below
-        {0.0f, 0.06f, 0.06f, 0.0f},                               // past the top-left corner
-        {-200.0f, 200.0f, 0.051f, 0.047f},                        // grazing, far along its line
-        {NAN, 0.5f, 0.5f, 0.5f},     {-INFINITY, 0.5f, 0.5f, 0.5f},
+        {0.01f, 0.04f, 0.2f, 0.8f},        {0.96f, 2.0f, 0.2f, 0.8f},  // both left, both right
+        {0.2f, 0.8f, -1.0f, 0.049f},       {0.2f, 0.8f, 0.951f, 9.0f}, // both above, both below
+        {0.0f, 0.06f, 0.06f, 0.0f},                                    // past the top-left corner
+        {-200.0f, 200.0f, 0.051f, 0.047f},                             // grazing, far along its line
+        {NAN, 0.5f, 0.5f, 0.5f},           {-INFINITY, 0.5f, 0.5f, 0.5f},
     };
     for (const Segment &s : misses) {
         Map map;

@@ -30,8 +30,12 @@ TEST(RunOptions, OnlyAFirstArgumentBeginningWithSlashCAsksForTheAboutBox)
         ASSERT_TRUE(parse(args, o, error));
         EXPECT_TRUE(o.about) << *args.begin();
     }
-    for (auto args : {std::initializer_list<const char *>{}, {"/s"}, {"/p", "1234"}, {"c"},
-                      {"--fps", "/c"}, {"-window-id", "0x2a"}}) {
+    for (auto args : {std::initializer_list<const char *>{},
+                      {"/s"},
+                      {"/p", "1234"},
+                      {"c"},
+                      {"--fps", "/c"},
+                      {"-window-id", "0x2a"}}) {
         ASSERT_TRUE(parse(args, o, error));
         EXPECT_FALSE(o.about);
     }
@@ -41,8 +45,8 @@ TEST(RunOptions, OptionsTakeTheirValues)
 {
     RunOptions o;
     std::string error;
-    ASSERT_TRUE(parse({"/s", "--window", "--headless", "--frames", "120", "--seconds", "2.5",
-                       "--snapshot", "out.png", "--fps", "--time", "0"},
+    ASSERT_TRUE(parse({"/s", "--window", "--headless", "--frames", "120", "--seconds", "2.5", "--snapshot",
+                       "out.png", "--fps", "--time", "0"},
                       o, error));
     EXPECT_TRUE(o.window && o.headless && o.fps && o.fixedClock);
     EXPECT_EQ(o.frames, 120);
@@ -50,9 +54,13 @@ TEST(RunOptions, OptionsTakeTheirValues)
     EXPECT_EQ(o.snapshot, "out.png");
     EXPECT_DOUBLE_EQ(o.startTime, 0.0);
 
-    for (auto args : {std::initializer_list<const char *>{"--frames"}, {"--frames", "0"},
-                      {"--frames", "12x"}, {"--seconds", "0"}, {"--seconds", "nan"},
-                      {"--time", "-1"}, {"--snapshot", ""}}) {
+    for (auto args : {std::initializer_list<const char *>{"--frames"},
+                      {"--frames", "0"},
+                      {"--frames", "12x"},
+                      {"--seconds", "0"},
+                      {"--seconds", "nan"},
+                      {"--time", "-1"},
+                      {"--snapshot", ""}}) {
         EXPECT_FALSE(parse(args, o, error)) << *args.begin();
         EXPECT_NE(error.find(*args.begin()), std::string::npos) << error;
     }

@@ -47,8 +47,8 @@ Outcome example(const std::vector<std::string> &args, const fs::path &program = 
 fs::path torus(const mwtest::TempDir &dir)
 {
     const fs::path mesh = dir / "torus.3ds";
-    const std::string command = "assimp export " + quoted(EXAMPLES / "torus.obj") + " " + quoted(mesh) +
-                                " >/dev/null 2>&1";
+    const std::string command =
+        "assimp export " + quoted(EXAMPLES / "torus.obj") + " " + quoted(mesh) + " >/dev/null 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << "assimp (assimp-utils) must be installed";
     return mesh;
 }
@@ -109,7 +109,8 @@ TEST(Example, DrawsALitSphereAndTheLoadedMeshBesideIt)
 {
     mwtest::TempDir dir;
     const fs::path mesh = torus(dir);
-    ASSERT_EQ(example({"--headless", "--frames", "3", "--mesh", mesh, "--snapshot", dir / "both.png"}).code, 0);
+    ASSERT_EQ(example({"--headless", "--frames", "3", "--mesh", mesh, "--snapshot", dir / "both.png"}).code,
+              0);
     ASSERT_EQ(example({"--headless", "--snapshot", dir / "sphere.png"}).code, 0);
     unsigned width = 0, height = 0;
     EXPECT_EQ(readPng(dir / "both.png", width, height).at(0), 0x182442u) << "the cleared background";
@@ -122,9 +123,11 @@ TEST(Example, DrawsALitSphereAndTheLoadedMeshBesideIt)
     EXPECT_NEAR(sphere.width() / sphere.height(), 1.0, 0.08);
     EXPECT_NEAR(sphere.pixels.size() / (sphere.width() * sphere.height()), 0.785, 0.05);
     EXPECT_GT(sphere.brightnessRange(), 100);
-    EXPECT_GT(sphere.mean(8, 0.1, 0.5, 0.1, 0.5), sphere.mean(8, 0.5, 0.9, 0.5, 0.9) + 40) << "from above left";
+    EXPECT_GT(sphere.mean(8, 0.1, 0.5, 0.1, 0.5), sphere.mean(8, 0.5, 0.9, 0.5, 0.9) + 40)
+        << "from above left";
     EXPECT_GT(sphere.mean(16, 0.2, 0.4, 0.2, 0.4), sphere.mean(0, 0.2, 0.4, 0.2, 0.4)) << "warm key light";
-    EXPECT_GT(sphere.mean(0, 0.85, 1.0, 0.3, 0.7), sphere.mean(16, 0.85, 1.0, 0.3, 0.7) + 60) << "blue fill light";
+    EXPECT_GT(sphere.mean(0, 0.85, 1.0, 0.3, 0.7), sphere.mean(16, 0.85, 1.0, 0.3, 0.7) + 60)
+        << "blue fill light";
 
     // The mesh: a shaded shape of its own on the right, wider than high (a
     // ring seen from above its plane); without it the right half is empty.
@@ -141,7 +144,9 @@ TEST(Example, TakesItsCameraAndLightsFromALightWaveScene)
     const fs::path scene = EXAMPLES / "studio.lws";
     ASSERT_EQ(example({"--headless", "--snapshot", dir / "code.png"}).code, 0);
     ASSERT_EQ(example({"--headless", "--scene", scene, "--snapshot", dir / "first.png"}).code, 0);
-    ASSERT_EQ(example({"--headless", "--scene", scene, "--frames", "121", "--snapshot", dir / "later.png"}).code, 0);
+    ASSERT_EQ(
+        example({"--headless", "--scene", scene, "--frames", "121", "--snapshot", dir / "later.png"}).code,
+        0);
     const Shape code(dir / "code.png", 0, kHalf), first(dir / "first.png", 0, kHalf),
         later(dir / "later.png", 0, kHalf);
 
@@ -195,7 +200,8 @@ TEST(Example, InAWindowEscapeEndsIt)
     // code, 98 when it ended before, or 99 when it still runs two seconds
     // after.
     const std::string script =
-        "cd " + quoted(RUN_DIR) + " && ./example & pid=$!; "
+        "cd " + quoted(RUN_DIR) +
+        " && ./example & pid=$!; "
         "for i in $(seq 100); do xdotool search --onlyvisible --name 'Marrow example' >/dev/null && break; "
         "sleep 0.1; done; sleep 0.5; kill -0 $pid || exit 98; xdotool key Escape; "
         "for i in $(seq 20); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "

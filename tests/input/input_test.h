@@ -44,15 +44,9 @@ inline void send(HWND window, const MWP_INPUT_EVENT &event)
     ASSERT_EQ(1, mwPlatformInjectInput(window, &event));
 }
 
-inline void press(HWND window, uint32_t keycode)
-{
-    send(window, keyEvent(MWP_INPUT_KEY_DOWN, keycode));
-}
+inline void press(HWND window, uint32_t keycode) { send(window, keyEvent(MWP_INPUT_KEY_DOWN, keycode)); }
 
-inline void release(HWND window, uint32_t keycode)
-{
-    send(window, keyEvent(MWP_INPUT_KEY_UP, keycode));
-}
+inline void release(HWND window, uint32_t keycode) { send(window, keyEvent(MWP_INPUT_KEY_UP, keycode)); }
 
 } // namespace inputtest
 

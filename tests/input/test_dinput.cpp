@@ -53,7 +53,8 @@ LPDIRECTINPUTDEVICE2A createDevice(REFGUID id)
     EXPECT_EQ(DI_OK, directInput->CreateDevice(id, &first, nullptr));
     LPDIRECTINPUTDEVICE2A device = nullptr;
     if (first) {
-        EXPECT_EQ(DI_OK, first->QueryInterface(IID_IDirectInputDevice2A, reinterpret_cast<LPVOID *>(&device)));
+        EXPECT_EQ(DI_OK,
+                  first->QueryInterface(IID_IDirectInputDevice2A, reinterpret_cast<LPVOID *>(&device)));
         first->Release();
     }
     return device;
@@ -177,8 +178,10 @@ TEST(DirectInput, CooperationFormatsAndAcquisitionFollowTheRules)
     EXPECT_EQ(DIERR_INVALIDPARAM, keyboard->SetCooperativeLevel(window, DISCL_FOREGROUND));
     EXPECT_EQ(DIERR_INVALIDPARAM,
               keyboard->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE | DISCL_FOREGROUND));
-    EXPECT_EQ(DIERR_INVALIDPARAM, keyboard->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND | 0x10));
-    EXPECT_EQ(DIERR_INVALIDPARAM, keyboard->SetCooperativeLevel(nullptr, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND));
+    EXPECT_EQ(DIERR_INVALIDPARAM,
+              keyboard->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND | 0x10));
+    EXPECT_EQ(DIERR_INVALIDPARAM,
+              keyboard->SetCooperativeLevel(nullptr, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND));
     EXPECT_EQ(DIERR_UNSUPPORTED, keyboard->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_BACKGROUND));
     EXPECT_EQ(DI_OK, keyboard->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND));
 
@@ -283,10 +286,14 @@ TEST(DirectInput, TheMouseCountsMovesAndTheWheelAndKeepsFourButtons)
     EXPECT_EQ(0x80, state.rgbButtons[3]);
 
     const auto records = takeRecords(mouse.object);
-    const std::vector<std::pair<DWORD, DWORD>> expected = {
-        {DIMOFS_X, 3},      {DIMOFS_Y, static_cast<DWORD>(-2)},  {DIMOFS_X, 4},
-        {DIMOFS_Z, 120},    {DIMOFS_Z, static_cast<DWORD>(-240)}, {DIMOFS_BUTTON0, 0x80},
-        {DIMOFS_BUTTON3, 0x80}, {DIMOFS_BUTTON0, 0}};
+    const std::vector<std::pair<DWORD, DWORD>> expected = {{DIMOFS_X, 3},
+                                                           {DIMOFS_Y, static_cast<DWORD>(-2)},
+                                                           {DIMOFS_X, 4},
+                                                           {DIMOFS_Z, 120},
+                                                           {DIMOFS_Z, static_cast<DWORD>(-240)},
+                                                           {DIMOFS_BUTTON0, 0x80},
+                                                           {DIMOFS_BUTTON3, 0x80},
+                                                           {DIMOFS_BUTTON0, 0}};
     ASSERT_EQ(expected.size(), records.size());
     for (size_t i = 0; i < records.size(); i++) {
         EXPECT_EQ(expected[i], std::make_pair(records[i].dwOfs, records[i].dwData)) << "record " << i;
@@ -314,7 +321,8 @@ TEST(DirectInput, AFullKeyboardBufferKeepsTheOldestAndTheStateStaysTrue)
     DWORD count = 8;
     ASSERT_EQ(DI_BUFFEROVERFLOW, keyboard->GetDeviceData(sizeof records[0], records, &count, DIGDD_PEEK));
     ASSERT_EQ(4u, count);
-    const std::pair<DWORD, DWORD> expected[] = {{DIK_A, 0x80}, {DIK_UP, 0x80}, {DIK_A, 0}, {DIK_ESCAPE, 0x80}};
+    const std::pair<DWORD, DWORD> expected[] = {
+        {DIK_A, 0x80}, {DIK_UP, 0x80}, {DIK_A, 0}, {DIK_ESCAPE, 0x80}};
     for (DWORD i = 0; i < count; i++)
         EXPECT_EQ(expected[i], std::make_pair(records[i].dwOfs, records[i].dwData)) << "record " << i;
 
@@ -335,17 +343,39 @@ TEST(DirectInput, KeyCodesBecomeTheScanCodesOfTheirKeys)
 {
     // X11 key code (Linux key number + 8) and the scan code it must give.
     const std::pair<uint32_t, DWORD> keys[] = {
-        {KEY_ESC + 8, DIK_ESCAPE},   {KEY_1 + 8, DIK_1},           {KEY_A + 8, DIK_A},
-        {KEY_SPACE + 8, DIK_SPACE},  {KEY_KPDOT + 8, DIK_DECIMAL}, {KEY_F11 + 8, DIK_F11},
-        {KEY_F12 + 8, DIK_F12},      {KEY_F13 + 8, DIK_F13},       {KEY_F15 + 8, DIK_F15},
-        {KEY_KATAKANAHIRAGANA + 8, DIK_KANA}, {KEY_HENKAN + 8, DIK_CONVERT}, {KEY_MUHENKAN + 8, DIK_NOCONVERT},
-        {KEY_YEN + 8, DIK_YEN},      {KEY_KPEQUAL + 8, DIK_NUMPADEQUALS}, {KEY_KPCOMMA + 8, DIK_NUMPADCOMMA},
-        {KEY_KPENTER + 8, DIK_NUMPADENTER}, {KEY_RIGHTCTRL + 8, DIK_RCONTROL}, {KEY_KPSLASH + 8, DIK_DIVIDE},
-        {KEY_SYSRQ + 8, DIK_SYSRQ},  {KEY_RIGHTALT + 8, DIK_RMENU}, {KEY_HOME + 8, DIK_HOME},
-        {KEY_UP + 8, DIK_UP},        {KEY_PAGEUP + 8, DIK_PRIOR},  {KEY_LEFT + 8, DIK_LEFT},
-        {KEY_RIGHT + 8, DIK_RIGHT},  {KEY_END + 8, DIK_END},       {KEY_DOWN + 8, DIK_DOWN},
-        {KEY_PAGEDOWN + 8, DIK_NEXT}, {KEY_INSERT + 8, DIK_INSERT}, {KEY_DELETE + 8, DIK_DELETE},
-        {KEY_LEFTMETA + 8, DIK_LWIN}, {KEY_RIGHTMETA + 8, DIK_RWIN}, {KEY_COMPOSE + 8, DIK_APPS},
+        {KEY_ESC + 8, DIK_ESCAPE},
+        {KEY_1 + 8, DIK_1},
+        {KEY_A + 8, DIK_A},
+        {KEY_SPACE + 8, DIK_SPACE},
+        {KEY_KPDOT + 8, DIK_DECIMAL},
+        {KEY_F11 + 8, DIK_F11},
+        {KEY_F12 + 8, DIK_F12},
+        {KEY_F13 + 8, DIK_F13},
+        {KEY_F15 + 8, DIK_F15},
+        {KEY_KATAKANAHIRAGANA + 8, DIK_KANA},
+        {KEY_HENKAN + 8, DIK_CONVERT},
+        {KEY_MUHENKAN + 8, DIK_NOCONVERT},
+        {KEY_YEN + 8, DIK_YEN},
+        {KEY_KPEQUAL + 8, DIK_NUMPADEQUALS},
+        {KEY_KPCOMMA + 8, DIK_NUMPADCOMMA},
+        {KEY_KPENTER + 8, DIK_NUMPADENTER},
+        {KEY_RIGHTCTRL + 8, DIK_RCONTROL},
+        {KEY_KPSLASH + 8, DIK_DIVIDE},
+        {KEY_SYSRQ + 8, DIK_SYSRQ},
+        {KEY_RIGHTALT + 8, DIK_RMENU},
+        {KEY_HOME + 8, DIK_HOME},
+        {KEY_UP + 8, DIK_UP},
+        {KEY_PAGEUP + 8, DIK_PRIOR},
+        {KEY_LEFT + 8, DIK_LEFT},
+        {KEY_RIGHT + 8, DIK_RIGHT},
+        {KEY_END + 8, DIK_END},
+        {KEY_DOWN + 8, DIK_DOWN},
+        {KEY_PAGEDOWN + 8, DIK_NEXT},
+        {KEY_INSERT + 8, DIK_INSERT},
+        {KEY_DELETE + 8, DIK_DELETE},
+        {KEY_LEFTMETA + 8, DIK_LWIN},
+        {KEY_RIGHTMETA + 8, DIK_RWIN},
+        {KEY_COMPOSE + 8, DIK_APPS},
     };
     const HWND window = focusedWindow();
     Held<IDirectInputDevice2A> keyboard{
@@ -410,13 +440,13 @@ TEST(DirectInputPads, AxesHatsAndButtonsFollowTheJoystickEvents)
             {JS_EVENT_AXIS, 0, -32768, &DIJOYSTATE::lX, 0, 0xFFFFFFFFu},
             {JS_EVENT_AXIS, 1, 32767, &DIJOYSTATE::lY, 65535, 0xFFFFFFFFu},
             {JS_EVENT_AXIS, 3, 100, &DIJOYSTATE::lZ, 32768, 0xFFFFFFFFu},
-            {JS_EVENT_AXIS, 5, -32767, &DIJOYSTATE::lX, 0, 0},          // up
-            {JS_EVENT_AXIS, 4, 32767, &DIJOYSTATE::lX, 0, 4500},        // up and right
-            {JS_EVENT_AXIS, 5, 0, &DIJOYSTATE::lX, 0, 9000},            // right
-            {JS_EVENT_AXIS, 5, 20000, &DIJOYSTATE::lX, 0, 13500},       // down and right
-            {JS_EVENT_AXIS, 4, -1, &DIJOYSTATE::lX, 0, 22500},          // down and left
-            {JS_EVENT_AXIS, 5, 0, &DIJOYSTATE::lX, 0, 27000},           // left
-            {JS_EVENT_AXIS, 4, 0, &DIJOYSTATE::lX, 0, 0xFFFFFFFFu},     // centred
+            {JS_EVENT_AXIS, 5, -32767, &DIJOYSTATE::lX, 0, 0},      // up
+            {JS_EVENT_AXIS, 4, 32767, &DIJOYSTATE::lX, 0, 4500},    // up and right
+            {JS_EVENT_AXIS, 5, 0, &DIJOYSTATE::lX, 0, 9000},        // right
+            {JS_EVENT_AXIS, 5, 20000, &DIJOYSTATE::lX, 0, 13500},   // down and right
+            {JS_EVENT_AXIS, 4, -1, &DIJOYSTATE::lX, 0, 22500},      // down and left
+            {JS_EVENT_AXIS, 5, 0, &DIJOYSTATE::lX, 0, 27000},       // left
+            {JS_EVENT_AXIS, 4, 0, &DIJOYSTATE::lX, 0, 0xFFFFFFFFu}, // centred
         };
         for (const Step &step : steps) {
             ASSERT_EQ(1, mwPlatformSendPadEvent(pad, step.type, step.number, step.value));
@@ -432,8 +462,8 @@ TEST(DirectInputPads, AxesHatsAndButtonsFollowTheJoystickEvents)
         EXPECT_EQ(0, state.rgbButtons[0]);
 
         // A device opened later starts with the pad as it is.
-        Held<IDirectInputDevice2A> later{
-            openDevice(instance.guidInstance, c_dfDIJoystick, nullptr, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND)};
+        Held<IDirectInputDevice2A> later{openDevice(instance.guidInstance, c_dfDIJoystick, nullptr,
+                                                    DISCL_NONEXCLUSIVE | DISCL_BACKGROUND)};
         ASSERT_EQ(DI_OK, later->Acquire());
         DIJOYSTATE laterState;
         ASSERT_EQ(DI_OK, later->GetDeviceState(sizeof laterState, &laterState));

@@ -90,9 +90,12 @@ TEST(InputBindings, BadCodesAndActionsAreRefused)
 TEST(InputErrors, DirectInputErrorsHaveTheirMessages)
 {
     const std::pair<uint32_t, const char *> messages[] = {
-        {0x80070481u, "Beta DirectInput Version"}, {0x80070057u, "Invalid Parameter"},
-        {0x80070015u, "Not initialized"},          {0x8007047Eu, "Old DirectInput Version"},
-        {0x8007000Eu, "Out of memory"},            {0x8007001Eu, "Unknow DirectInput Error"},
+        {0x80070481u, "Beta DirectInput Version"},
+        {0x80070057u, "Invalid Parameter"},
+        {0x80070015u, "Not initialized"},
+        {0x8007047Eu, "Old DirectInput Version"},
+        {0x8007000Eu, "Out of memory"},
+        {0x8007001Eu, "Unknow DirectInput Error"},
         {0u, "Unknow DirectInput Error"},
     };
     for (const auto &[result, message] : messages)
@@ -114,7 +117,7 @@ TEST(InputPoll, MouseAxesTakeTheLowByteOfTheMoveAndButtonsTheirByte)
             int8_t expected;
         };
         const Step steps[] = {
-            {motionEvent(0, 0), 1, 0},   // no move
+            {motionEvent(0, 0), 1, 0}, // no move
             {motionEvent(1, 0), 1, 1},
             {motionEvent(256, 0), 1, 0}, // the low byte of 256
             {motionEvent(300, 0), 1, 44},
@@ -133,7 +136,7 @@ TEST(InputPoll, MouseAxesTakeTheLowByteOfTheMoveAndButtonsTheirByte)
             EXPECT_EQ(step.expected, s.actions[step.action]) << "after event " << (&step - steps);
         }
         mwiPoll();
-        EXPECT_EQ(0, s.actions[1]); // nothing moved since
+        EXPECT_EQ(0, s.actions[1]);    // nothing moved since
         EXPECT_EQ(-128, s.actions[5]); // still held
     }));
 }
@@ -280,9 +283,9 @@ TEST(InputPads, AxesPovDirectionsAndButtonsReachTheirActions)
         const BYTE codes[] = {ABS_X, ABS_Y, ABS_Z, ABS_HAT0X, ABS_HAT0Y};
         const int pad = mwPlatformAddVirtualPad("Pad", 5, codes, 10);
         Scenario s;
-        const int binds[] = {MWI_PAD1_X_AXIS,   MWI_PAD1_Y_AXIS,    MWI_PAD1_Z_AXIS,  MWI_PAD1_POV_UP,
-                             MWI_PAD1_POV_DOWN, MWI_PAD1_POV_LEFT, MWI_PAD1_POV_RIGHT, MWI_PAD1_BUTTON1,
-                             MWI_PAD1_BUTTON10};
+        const int binds[] = {MWI_PAD1_X_AXIS,    MWI_PAD1_Y_AXIS,   MWI_PAD1_Z_AXIS,
+                             MWI_PAD1_POV_UP,    MWI_PAD1_POV_DOWN, MWI_PAD1_POV_LEFT,
+                             MWI_PAD1_POV_RIGHT, MWI_PAD1_BUTTON1,  MWI_PAD1_BUTTON10};
         for (int i = 0; i < 9; i++)
             ASSERT_EQ(1, mwiBind(binds[i], i + 1));
         mwiPoll();
@@ -294,15 +297,15 @@ TEST(InputPads, AxesPovDirectionsAndButtonsReachTheirActions)
             int8_t expected[9];
         };
         const Step steps[] = {
-            {JS_EVENT_AXIS, 0, -32768, {-128, 0, 0, 0, 0, 0, 0, 0, 0}},     // 0
-            {JS_EVENT_AXIS, 1, 32767, {-128, 127, 0, 0, 0, 0, 0, 0, 0}},    // 65535
-            {JS_EVENT_AXIS, 0, 0, {0, 127, 0, 0, 0, 0, 0, 0, 0}},           // 32768
-            {JS_EVENT_AXIS, 4, -32767, {0, 127, 0, -128, 0, 0, 0, 0, 0}},   // hat up
-            {JS_EVENT_AXIS, 3, 32767, {0, 127, 0, -128, 0, 0, -128, 0, 0}}, // up and right
-            {JS_EVENT_AXIS, 4, 32767, {0, 127, 0, 0, -128, 0, -128, 0, 0}}, // down and right
-            {JS_EVENT_AXIS, 3, -32767, {0, 127, 0, 0, -128, -128, 0, 0, 0}},// down and left
-            {JS_EVENT_AXIS, 4, 0, {0, 127, 0, 0, 0, -128, 0, 0, 0}},        // left
-            {JS_EVENT_AXIS, 3, 0, {0, 127, 0, 0, 0, 0, 0, 0, 0}},           // centred
+            {JS_EVENT_AXIS, 0, -32768, {-128, 0, 0, 0, 0, 0, 0, 0, 0}},      // 0
+            {JS_EVENT_AXIS, 1, 32767, {-128, 127, 0, 0, 0, 0, 0, 0, 0}},     // 65535
+            {JS_EVENT_AXIS, 0, 0, {0, 127, 0, 0, 0, 0, 0, 0, 0}},            // 32768
+            {JS_EVENT_AXIS, 4, -32767, {0, 127, 0, -128, 0, 0, 0, 0, 0}},    // hat up
+            {JS_EVENT_AXIS, 3, 32767, {0, 127, 0, -128, 0, 0, -128, 0, 0}},  // up and right
+            {JS_EVENT_AXIS, 4, 32767, {0, 127, 0, 0, -128, 0, -128, 0, 0}},  // down and right
+            {JS_EVENT_AXIS, 3, -32767, {0, 127, 0, 0, -128, -128, 0, 0, 0}}, // down and left
+            {JS_EVENT_AXIS, 4, 0, {0, 127, 0, 0, 0, -128, 0, 0, 0}},         // left
+            {JS_EVENT_AXIS, 3, 0, {0, 127, 0, 0, 0, 0, 0, 0, 0}},            // centred
             {JS_EVENT_BUTTON, 0, 1, {0, 127, 0, 0, 0, 0, 0, -128, 0}},
             {JS_EVENT_BUTTON, 9, 1, {0, 127, 0, 0, 0, 0, 0, -128, -128}},
         };
@@ -328,8 +331,8 @@ TEST(InputDevices, ASeventhDeviceIsNotOpenedAndTheReportListsTheSix)
         mwPlatformUnplugVirtualPad(detached);
         int pads[5];
         for (int i = 0; i < 5; i++)
-            pads[i] = mwPlatformAddVirtualPad(("Pad " + std::string(1, static_cast<char>('A' + i))).c_str(), 2,
-                                              nullptr, 3);
+            pads[i] = mwPlatformAddVirtualPad(("Pad " + std::string(1, static_cast<char>('A' + i))).c_str(),
+                                              2, nullptr, 3);
         Scenario s;
         ASSERT_EQ(1, mwiBind(MWI_PAD1_BUTTON1, 1));
         ASSERT_EQ(1, mwiBind(MWI_PAD4_BUTTON1, 4));
@@ -348,22 +351,23 @@ TEST(InputDevices, ASeventhDeviceIsNotOpenedAndTheReportListsTheSix)
                                    "      POV Hats :   0\n"
                                    "      Firmware :   0.  0\n"
                                    "      Hardware :   0.  0\n";
-        const std::string report =
-            "* MWIN   : Input Devices\n"
-            "0  - Mouse (Mouse)\n"
-            "      Attached : YES       Acquired : YES\n"
-            "      Axes     :   3       Buttons  :   4\n"
-            "      POV Hats :   0\n"
-            "      Firmware :   0.  0\n"
-            "      Hardware :   0.  0\n"
-            "1  - Keyboard (Keyboard)\n"
-            "      Attached : YES       Acquired : YES\n"
-            "      Axes     :   0       Buttons  : 112\n"
-            "      POV Hats :   0\n"
-            "      Firmware :   0.  0\n"
-            "      Hardware :   0.  0\n"
-            "2  - Virtual pad 2 (Pad A)\n" + device + "3  - Virtual pad 3 (Pad B)\n" + device +
-            "4  - Virtual pad 4 (Pad C)\n" + device + "5  - Virtual pad 5 (Pad D)\n" + device + "\n";
+        const std::string report = "* MWIN   : Input Devices\n"
+                                   "0  - Mouse (Mouse)\n"
+                                   "      Attached : YES       Acquired : YES\n"
+                                   "      Axes     :   3       Buttons  :   4\n"
+                                   "      POV Hats :   0\n"
+                                   "      Firmware :   0.  0\n"
+                                   "      Hardware :   0.  0\n"
+                                   "1  - Keyboard (Keyboard)\n"
+                                   "      Attached : YES       Acquired : YES\n"
+                                   "      Axes     :   0       Buttons  : 112\n"
+                                   "      POV Hats :   0\n"
+                                   "      Firmware :   0.  0\n"
+                                   "      Hardware :   0.  0\n"
+                                   "2  - Virtual pad 2 (Pad A)\n" +
+                                   device + "3  - Virtual pad 3 (Pad B)\n" + device +
+                                   "4  - Virtual pad 4 (Pad C)\n" + device + "5  - Virtual pad 5 (Pad D)\n" +
+                                   device + "\n";
         const std::string log = s.log();
         const size_t at = log.find("* MWIN");
         ASSERT_NE(std::string::npos, at) << log;

@@ -14,10 +14,7 @@ using mwtest::eventually;
 
 namespace {
 
-bool haveXdotool()
-{
-    return std::system("command -v xdotool >/dev/null 2>&1") == 0;
-}
+bool haveXdotool() { return std::system("command -v xdotool >/dev/null 2>&1") == 0; }
 
 void xdotool(const std::string &arguments)
 {

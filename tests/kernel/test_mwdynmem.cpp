@@ -84,8 +84,7 @@ TEST(DynamicHeap, RemainderBelowTheSplitMinimumStaysInTheBlock)
         void *p = mwDMemAlloc("test", 1, 1);
         EXPECT_EQ(needFor(1), headerOf(p).size);
         const mwDMEMHEADER *rest = headerOf(p).next;
-        EXPECT_EQ(reinterpret_cast<char *>(&headerOf(p)) + needFor(1),
-                  reinterpret_cast<const char *>(rest));
+        EXPECT_EQ(reinterpret_cast<char *>(&headerOf(p)) + needFor(1), reinterpret_cast<const char *>(rest));
         EXPECT_EQ(MW_DMEM_SPLIT_MIN, rest->size);
         EXPECT_EQ(0, rest->used);
         EXPECT_STREQ("mwdynmem", rest->ownerFile);
@@ -363,8 +362,7 @@ TEST(DynamicHeap, MixedOperationsKeepContentsAndStructure)
                     const int size = 1 + static_cast<int>(random() % 4000);
                     block.p = static_cast<unsigned char *>(mwDMemRealloc("mix", step, block.p, size));
                     if (size > block.size)
-                        std::memset(block.p + block.size, block.fill,
-                                    static_cast<size_t>(size - block.size));
+                        std::memset(block.p + block.size, block.fill, static_cast<size_t>(size - block.size));
                     block.size = size;
                 }
             }
@@ -404,8 +402,7 @@ TEST(DynamicHeap, DataAndCollateListings)
                   line("USED Size %-8d, Owner mwrender,63\n", needFor(10)) +
                   line("USED Size %-8d, Owner lightprt,361\n", needFor(20)) +
                   line("FREE Size %-8d, Owner mwdynmem,216\n", heap - used) +
-                  line("Used     : %gk\n", used / 1024.0) +
-                  line("Free     : %gk\n", (heap - used) / 1024.0) +
+                  line("Used     : %gk\n", used / 1024.0) + line("Free     : %gk\n", (heap - used) / 1024.0) +
                   line("Overhead : %gk\n", 4 * MW_DMEM_HEADER_SIZE / 1024.0) + R +
                   "* DMEM   : Dynamic Memory Statistics\n\n"
                   "File             First Line#  Allocs       Size\n" +

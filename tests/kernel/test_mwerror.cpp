@@ -23,8 +23,7 @@ TEST(ErrorString, KnownCodesAndUnknownOnes)
 {
     EXPECT_STREQ("Invalid Parameter", mwErrorString(MW_ERR_INVALID_PARAMETER));
     EXPECT_STREQ("Dynamic memory already initialized", mwErrorString(MW_ERR_DMEM_INITIALIZED));
-    EXPECT_STREQ("The plugin entry chain has been corrputed",
-                 mwErrorString(MW_ERR_PLUGIN_CHAIN_CORRUPT));
+    EXPECT_STREQ("The plugin entry chain has been corrputed", mwErrorString(MW_ERR_PLUGIN_CHAIN_CORRUPT));
     EXPECT_STREQ("Specified plugin class does not exist", mwErrorString(MW_ERR_NO_PLUGIN_CLASS));
     for (int code : {-1, 10, 255})
         EXPECT_STREQ("(unknown error code)", mwErrorString(code)) << code;

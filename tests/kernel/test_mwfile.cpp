@@ -11,7 +11,7 @@
 namespace {
 
 class Files : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         dir_.enter();
@@ -20,7 +20,7 @@ class Files : public ::testing::Test {
         mwFileClose("test", 3, out);
     }
 
-  private:
+private:
     mwtest::TempDir dir_;
 };
 

@@ -13,11 +13,11 @@ namespace {
 const std::string &R = mwtest::kLogRuler;
 
 class ReportLog : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { dir_.enter(); }
     std::string log() const { return mwtest::readFile("MARROW.TXT"); }
 
-  private:
+private:
     mwtest::TempDir dir_;
 };
 
@@ -40,9 +40,8 @@ TEST_F(ReportLog, RulersSeparateKindsButNotRepeats)
     mwLogReportIn("mwplugin", 9, "mwPluginLoad", "in");
     mwLogReportIn("mwplugin", 10, "mwPluginLoad", "in again");
 
-    EXPECT_EQ("Zur Iror\n\n" + R + "a\nb2\n" + R +
-                  "lightprt(12) Reports : r1\nlightprt(13) Reports : r2\n" + R + "c\n" + R +
-                  "* DMEM   : t\n* MWPLUGIN : u\n" + R +
+    EXPECT_EQ("Zur Iror\n\n" + R + "a\nb2\n" + R + "lightprt(12) Reports : r1\nlightprt(13) Reports : r2\n" +
+                  R + "c\n" + R + "* DMEM   : t\n* MWPLUGIN : u\n" + R +
                   "[FILE] : mwtga\n[LINE] : 7\n[INFO] : at one\n" + R +
                   "[FILE] : mwtga\n[LINE] : 8\n[INFO] : at two\n" + R +
                   "mwplugin(9) in mwPluginLoad reports : in\n"

@@ -26,7 +26,7 @@ mwMEMHEADER &headerOf(void *pointer)
 
 // Each test takes over a region of its own; block memory may be re-initialised.
 class BlockMemory : public ::testing::Test {
-  protected:
+protected:
     static constexpr int kRegion = 16384;
 
     void SetUp() override
@@ -89,8 +89,7 @@ TEST_F(BlockMemory, MisalignedRegionStillGivesAlignedBlocks)
 {
     ASSERT_EQ(1, mwMemInit(region_ + 3, kRegion - 3));
     for (int size : {1, 5, 33})
-        EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(mwMemAlloc("test", 1, size, "a", size & 1)) %
-                          MW_MEM_ALIGN);
+        EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(mwMemAlloc("test", 1, size, "a", size & 1)) % MW_MEM_ALIGN);
     EXPECT_EQ(0, mwMemInit(nullptr, kRegion));
     EXPECT_EQ(0, mwMemInit(region_, 0));
 }
@@ -170,8 +169,8 @@ TEST_F(BlockMemory, DataAndCollateListings)
                   line(row, "lightprt", 10, 2, 150 / 1024.0, (totalFor(100) + totalFor(50)) / 1024.0) +
                   line(row, "mwfont", 20, 1, 30 / 1024.0, totalFor(30) / 1024.0) + R +
                   "* BLOCK  : Memory Statistics for \"rays\"\n\n" + head +
-                  line(row, "lightprt", 10, 2, 150 / 1024.0, (totalFor(100) + totalFor(50)) / 1024.0) +
-                  R + "* BLOCK  : Memory Statistics for \"nothing\"\n\nNo memory allocated.\n" + R,
+                  line(row, "lightprt", 10, 2, 150 / 1024.0, (totalFor(100) + totalFor(50)) / 1024.0) + R +
+                  "* BLOCK  : Memory Statistics for \"nothing\"\n\nNo memory allocated.\n" + R,
               mwtest::readFile("MARROW.TXT"));
 }
 

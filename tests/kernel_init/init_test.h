@@ -26,10 +26,7 @@ inline const bool configured = [] {
     return mwPlatformSetHeadless(1) != 0;
 }();
 
-inline HWND mainWindow()
-{
-    return static_cast<HWND>(mwGetMainWindow());
-}
+inline HWND mainWindow() { return static_cast<HWND>(mwGetMainWindow()); }
 
 } // namespace inittest
 

@@ -10,7 +10,8 @@ using namespace inittest;
 
 namespace {
 
-const std::string kKey = "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer]";
+const std::string kKey =
+    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer]";
 
 class AutoRun : public ::testing::Test {
 protected:

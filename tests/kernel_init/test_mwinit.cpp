@@ -127,10 +127,7 @@ TEST(KernelEventThread, ScreenSaverMonitorPowerAndAltKeysAreSwallowed)
     });
 }
 
-void announceExit()
-{
-    std::fputs("exit function ran\n", stderr);
-}
+void announceExit() { std::fputs("exit function ran\n", stderr); }
 
 TEST(KernelEventThreadDeathTest, AWindowClosedByRequestEndsTheProcess)
 {

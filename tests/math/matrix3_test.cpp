@@ -13,10 +13,7 @@ using mwtest::product;
 
 namespace {
 
-mwmMATRIX3 fromRows(std::initializer_list<float> values)
-{
-    return mwtest::fromRows<mwmMATRIX3>(values);
-}
+mwmMATRIX3 fromRows(std::initializer_list<float> values) { return mwtest::fromRows<mwmMATRIX3>(values); }
 
 const mwmMATRIX3 kIdentity = fromRows({1, 0, 0, 0, 1, 0, 0, 0, 1});
 

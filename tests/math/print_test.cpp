@@ -27,11 +27,10 @@ TEST(MathPrint, MatrixPrintsOneColumnPerLine)
 {
     mwmMATRIX m;
     mwmMatrixSet(&m, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16.5f);
-    EXPECT_EQ(logged([&] { mwmMatrixPrint("model", &m); }),
-              "model    : 1 2 3 4\n"
-              "         : 5 6 7 8\n"
-              "         : 9 10 11 12\n"
-              "         : 13 14 15 16.5\n");
+    EXPECT_EQ(logged([&] { mwmMatrixPrint("model", &m); }), "model    : 1 2 3 4\n"
+                                                            "         : 5 6 7 8\n"
+                                                            "         : 9 10 11 12\n"
+                                                            "         : 13 14 15 16.5\n");
 }
 
 TEST(MathPrint, Matrix3AndVectors)
@@ -56,8 +55,7 @@ TEST(MathPrint, SingularInverseIsLogged)
 {
     mwmMATRIX m = {};
     mwmMATRIX out;
-    EXPECT_EQ(logged([&] { mwmMatrixInverse(&out, &m); }),
-              "Singular matrix cannont be inverted.\n");
+    EXPECT_EQ(logged([&] { mwmMatrixInverse(&out, &m); }), "Singular matrix cannont be inverted.\n");
 }
 
 } // namespace

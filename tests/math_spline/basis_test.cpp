@@ -56,9 +56,9 @@ TEST(Basis, CurvePointWeighsFourPointsWithoutNormalising)
         double t;
         mwmVECTOR expected;
     } cases[] = {
-        {MWM_BASIS_BEZIER, 0.5, {2.0f, 1.5f, 0.25f}},      // (p0 + 3 p1 + 3 p2 + p3) / 8
-        {MWM_BASIS_CATMULL_ROM, 1.0, {3.0f, 2.0f, 1.0f}},  // through p2
-        {MWM_BASIS_TRIG_B, 0.0, {11.0f, 6.0f, 1.0f}},      // weights (0, 1, 2, 1)
+        {MWM_BASIS_BEZIER, 0.5, {2.0f, 1.5f, 0.25f}},     // (p0 + 3 p1 + 3 p2 + p3) / 8
+        {MWM_BASIS_CATMULL_ROM, 1.0, {3.0f, 2.0f, 1.0f}}, // through p2
+        {MWM_BASIS_TRIG_B, 0.0, {11.0f, 6.0f, 1.0f}},     // weights (0, 1, 2, 1)
     };
     for (const auto &c : cases) {
         mwmVECTOR out;

@@ -37,7 +37,8 @@ inline void expectWellFormed(const mwrMESH &mesh)
     for (int i = 0; i < mesh.vertexCount; ++i) {
         const mwrVERTEX &v = mesh.vertices[i];
         const float length = std::sqrt(v.nx * v.nx + v.ny * v.ny + v.nz * v.nz);
-        ASSERT_TRUE(length == 0.0f || std::fabs(length - 1.0f) < 1e-4f) << "vertex " << i << " normal " << length;
+        ASSERT_TRUE(length == 0.0f || std::fabs(length - 1.0f) < 1e-4f)
+            << "vertex " << i << " normal " << length;
     }
 }
 

@@ -28,7 +28,8 @@ ObjModel sheetAndTriangle()
             model.vertices.push_back({float(x), float(y), 0.25f * float(x * y)});
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) {
-            const uint16_t a = uint16_t(y * 4 + x), b = uint16_t(a + 1), c = uint16_t(a + 5), d = uint16_t(a + 4);
+            const uint16_t a = uint16_t(y * 4 + x), b = uint16_t(a + 1), c = uint16_t(a + 5),
+                           d = uint16_t(a + 4);
             model.faces.push_back({a, b, c});
             model.faces.push_back({a, c, d});
         }
@@ -53,15 +54,9 @@ void writeObj(const std::filesystem::path &path, const ObjModel &model)
 }
 
 // The positions of a triangle's corners, in no particular order.
-std::multiset<Point> corners(const Point &a, const Point &b, const Point &c)
-{
-    return {a, b, c};
-}
+std::multiset<Point> corners(const Point &a, const Point &b, const Point &c) { return {a, b, c}; }
 
-Point positionOf(const mwrVERTEX &v)
-{
-    return {v.x, v.y, v.z};
-}
+Point positionOf(const mwrVERTEX &v) { return {v.x, v.y, v.z}; }
 
 TEST(Mesh3dsFiles, FileWrittenByAssimpLoadsWithItsCounts)
 {

@@ -110,8 +110,9 @@ TEST(Mesh3ds, UnknownChunksAreSkippedWholeAtEveryLevel)
         put32(axes, 0x3F800000);
     const Bytes faceMaterial = chunk(0x4130, concat({Bytes{'m', 0}, Bytes{1, 0, 0, 0}}));
     Bytes objectBody = {'t', 0};
-    const Bytes meshChunk = chunk(kTriangleMesh, concat({decoy, vertexList(kTriangle), chunk(kLocalAxes, axes),
-                                                         faceList({{0, 1, 2}}, faceMaterial), decoy}));
+    const Bytes meshChunk =
+        chunk(kTriangleMesh, concat({decoy, vertexList(kTriangle), chunk(kLocalAxes, axes),
+                                     faceList({{0, 1, 2}}, faceMaterial), decoy}));
     objectBody.insert(objectBody.end(), decoy.begin(), decoy.end());
     objectBody.insert(objectBody.end(), meshChunk.begin(), meshChunk.end());
     // Lists are taken only inside a triangle mesh, meshes only inside objects.
@@ -148,10 +149,13 @@ TEST(Mesh3ds, RefusesMissingEmptyAndBrokenFiles)
         {"empty main chunk", chunk(kMain, {})},
         {"no faces", file(object("t", vertexList(kTriangle)))},
         {"no vertices", file(object("t", faceList({})))},
-        {"face index beyond its object", file(concat({object("a", concat({vertexList(kSquare), faceList({{0, 1, 2}})})),
-                                                      object("b", concat({vertexList(kTriangle), faceList({{0, 1, 3}})}))}))},
-        {"faces before the vertices", file(object("t", concat({faceList({{0, 1, 2}}), vertexList(kTriangle)})))},
-        {"mapping list longer than the vertices", file(object("t", concat({good, mappingList({{0, 0}, {0, 0}, {0, 0}, {0, 0}})})))},
+        {"face index beyond its object",
+         file(concat({object("a", concat({vertexList(kSquare), faceList({{0, 1, 2}})})),
+                      object("b", concat({vertexList(kTriangle), faceList({{0, 1, 3}})}))}))},
+        {"faces before the vertices",
+         file(object("t", concat({faceList({{0, 1, 2}}), vertexList(kTriangle)})))},
+        {"mapping list longer than the vertices",
+         file(object("t", concat({good, mappingList({{0, 0}, {0, 0}, {0, 0}, {0, 0}})})))},
         {"list longer than its chunk", file(object("t", concat({shortList, faceList({{0, 1, 2}})})))},
         {"chunk length 0", withLength(whole, 6, 0)},
         {"chunk length 5", withLength(whole, 6, 5)},

@@ -70,10 +70,12 @@ TEST(Sphere, PolesCarryTheirOwnWords)
                   (std::array<float, 6>{0, 0, 1.5f, 0, 0, 1}));
         EXPECT_EQ((std::array<float, 6>{bottom.x, bottom.y, bottom.z, bottom.nx, bottom.ny, bottom.nz}),
                   (std::array<float, 6>{0, 0, -1.5f, 0, 0, -1}));
-        EXPECT_EQ((std::array<float, 4>{top.u0, top.v0, top.u1, top.v1}), (std::array<float, 4>{0.5f, 1, 0, 0}));
+        EXPECT_EQ((std::array<float, 4>{top.u0, top.v0, top.u1, top.v1}),
+                  (std::array<float, 4>{0.5f, 1, 0, 0}));
         EXPECT_EQ((std::array<float, 4>{bottom.u0, bottom.v0, bottom.u1, bottom.v1}),
                   (std::array<float, 4>{0, 0, 0.5f, float(R % 2)}));
-        EXPECT_EQ((std::array<float, 4>{bottom.r, bottom.g, bottom.b, bottom.a}), (std::array<float, 4>{1, 1, 1, 1}));
+        EXPECT_EQ((std::array<float, 4>{bottom.r, bottom.g, bottom.b, bottom.a}),
+                  (std::array<float, 4>{1, 1, 1, 1}));
     }
 }
 

@@ -107,10 +107,7 @@ inline Bytes object(const std::string &name, const Bytes &meshChunks)
 }
 
 // A whole file: main { editor { objects } }.
-inline Bytes file(const Bytes &objects)
-{
-    return chunk(kMain, chunk(kEditor, objects));
-}
+inline Bytes file(const Bytes &objects) { return chunk(kMain, chunk(kEditor, objects)); }
 
 inline void write(const std::filesystem::path &path, const Bytes &bytes)
 {

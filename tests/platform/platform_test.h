@@ -58,9 +58,10 @@ private:
 // to DefWindowProcA.
 inline LRESULT CALLBACK recordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const LPARAM kept = message == WM_NCCREATE || message == WM_CREATE
-                            ? reinterpret_cast<LPARAM>(reinterpret_cast<CREATESTRUCTA *>(lParam)->lpCreateParams)
-                            : lParam;
+    const LPARAM kept =
+        message == WM_NCCREATE || message == WM_CREATE
+            ? reinterpret_cast<LPARAM>(reinterpret_cast<CREATESTRUCTA *>(lParam)->lpCreateParams)
+            : lParam;
     Recorder::get().add({window, message, wParam, kept, std::this_thread::get_id()});
     if (message == WM_USER)
         return 42;

@@ -24,7 +24,8 @@ TEST(Libraries, LoadFindAndFreeWithWindowsNames)
     ASSERT_NE(nullptr, library);
     HMODULE again = LoadLibraryA((fixtureFolder() + "\\fixture").c_str()); // ".dll" is implied
     EXPECT_EQ(library, again);
-    auto answer = reinterpret_cast<int (*)(void)>(reinterpret_cast<void *>(GetProcAddress(library, "fixtureAnswer")));
+    auto answer =
+        reinterpret_cast<int (*)(void)>(reinterpret_cast<void *>(GetProcAddress(library, "fixtureAnswer")));
     ASSERT_NE(nullptr, answer);
     EXPECT_EQ(42, answer());
     EXPECT_EQ(nullptr, GetProcAddress(library, "missing"));
@@ -117,7 +118,8 @@ TEST_F(FindFiles, FailuresSayWhatWasMissing)
     WIN32_FIND_DATAA data;
     EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((dir_.path().string() + "\\*.exe").c_str(), &data));
     EXPECT_EQ(DWORD{ERROR_FILE_NOT_FOUND}, GetLastError());
-    EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((dir_.path().string() + "\\absent\\*.dll").c_str(), &data));
+    EXPECT_EQ(INVALID_HANDLE_VALUE,
+              FindFirstFileA((dir_.path().string() + "\\absent\\*.dll").c_str(), &data));
     EXPECT_EQ(DWORD{ERROR_PATH_NOT_FOUND}, GetLastError());
     EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((dir_.path().string() + "\\").c_str(), &data));
     EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA(nullptr, &data));

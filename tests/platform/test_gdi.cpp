@@ -35,10 +35,7 @@ Dib dib(int width, int height, int bits, DWORD compression = BI_RGB, DWORD r = 0
     return d;
 }
 
-const BITMAPINFO *info(const Dib &d)
-{
-    return reinterpret_cast<const BITMAPINFO *>(&d);
-}
+const BITMAPINFO *info(const Dib &d) { return reinterpret_cast<const BITMAPINFO *>(&d); }
 
 std::vector<uint32_t> frameOf(HWND window, int &width, int &height)
 {
@@ -137,7 +134,9 @@ TEST(StretchDIBits, KeepsThePicturesAspectWithBlackBars)
         // Only the destination rectangle changes; the rest keeps the class
         // background. Parts outside the window are cut off.
         {"4 x 3 at x 8..11 within 7..12", 10, 10, 7, 2, 6, 3,
-         [](int x, int y) { return y < 2 || y >= 5 || x < 7 ? kGray : x == 7 ? 0u : kWhite; }},
+         [](int x, int y) { return y < 2 || y >= 5 || x < 7 ? kGray
+                                   : x == 7                 ? 0u
+                                                            : kWhite; }},
     };
     for (const auto &c : cases) {
         HWND window = makeWindow(c.width, c.height);
@@ -156,7 +155,8 @@ TEST(StretchDIBits, ScalesByWholeFactorsWithoutBlending)
     HWND window = makeWindow(6, 4);
     const uint32_t quad[] = {1, 2, 3, 4};
     const Dib d = dib(2, -2, 32);
-    EXPECT_EQ(2, StretchDIBits(GetDC(window), 1, 0, 4, 4, 0, 0, 2, 2, quad, info(d), DIB_RGB_COLORS, SRCCOPY));
+    EXPECT_EQ(2,
+              StretchDIBits(GetDC(window), 1, 0, 4, 4, 0, 0, 2, 2, quad, info(d), DIB_RGB_COLORS, SRCCOPY));
     int w, h;
     const auto shown = windowOf(window, w, h);
     const std::vector<uint32_t> expected{kGray, 1, 1, 2, 2, kGray, kGray, 1, 1, 2, 2, kGray,
@@ -189,8 +189,8 @@ TEST(StretchDIBits, RefusesWhatItCannotShowAndKeepsTheLastFrame)
     EXPECT_EQ(0, StretchDIBits(dc, 0, 0, 8, 8, 0, 0, 4, 4, nullptr, info(good), DIB_RGB_COLORS, SRCCOPY));
     EXPECT_EQ(0, StretchDIBits(dc, 0, 0, 8, 8, 0, 0, 4, 4, pixels, info(good), 1, SRCCOPY));
     EXPECT_EQ(0, StretchDIBits(dc, 0, 0, 8, 8, 0, 0, 4, 4, pixels, info(good), DIB_RGB_COLORS, 0));
-    EXPECT_EQ(0, StretchDIBits(reinterpret_cast<HDC>(uintptr_t{6}), 0, 0, 8, 8, 0, 0, 4, 4, pixels, info(good),
-                               DIB_RGB_COLORS, SRCCOPY));
+    EXPECT_EQ(0, StretchDIBits(reinterpret_cast<HDC>(uintptr_t{6}), 0, 0, 8, 8, 0, 0, 4, 4, pixels,
+                               info(good), DIB_RGB_COLORS, SRCCOPY));
 
     int w = 0, h = 0;
     EXPECT_EQ(7u, frameOf(window, w, h).at(0));

@@ -9,10 +9,7 @@ namespace {
 
 const bool headless = mwPlatformSetHeadless(1);
 
-int inject(HWND window, MWP_INPUT_EVENT event)
-{
-    return mwPlatformInjectInput(window, &event);
-}
+int inject(HWND window, MWP_INPUT_EVENT event) { return mwPlatformInjectInput(window, &event); }
 
 TEST(InputEvents, ArriveInOrderWithoutKeyRepeats)
 {

@@ -30,9 +30,11 @@ TEST(WindowClasses, RegistrationRefusesDuplicatesAndIncompleteRecords)
     EXPECT_EQ(0, RegisterClassExA(&windowClass));
     EXPECT_EQ(DWORD{ERROR_INVALID_PARAMETER}, GetLastError());
 
-    EXPECT_EQ(nullptr, CreateWindowExA(0, "Unknown", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(nullptr,
+              CreateWindowExA(0, "Unknown", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(DWORD{ERROR_CANNOT_FIND_WND_CLASS}, GetLastError());
-    HWND byAtom = CreateWindowExA(0, MAKEINTRESOURCEA(atom), "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND byAtom =
+        CreateWindowExA(0, MAKEINTRESOURCEA(atom), "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     EXPECT_NE(nullptr, byAtom);
     EXPECT_TRUE(DestroyWindow(byAtom));
 }
@@ -90,7 +92,8 @@ TEST(Windows, AFailedCreateMessageFailsTheCreation)
     windowClass.lpfnWndProc = refuseCreation;
     windowClass.lpszClassName = "Refusing";
     ASSERT_NE(0, RegisterClassExA(&windowClass));
-    EXPECT_EQ(nullptr, CreateWindowExA(0, "Refusing", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(nullptr,
+              CreateWindowExA(0, "Refusing", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(1u, Recorder::get().of(nullptr, {WM_DESTROY}).size());
 }
 
@@ -236,8 +239,8 @@ TEST(Messages, InvalidHandlesAreRefused)
     EXPECT_EQ(DWORD{ERROR_INVALID_WINDOW_HANDLE}, GetLastError());
     EXPECT_FALSE(ShowWindow(made, SW_SHOW));
     EXPECT_EQ(nullptr, GetDC(made));
-    EXPECT_EQ(nullptr, CreateWindowExA(0, recordingClass(), "", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr,
-                                       nullptr));
+    EXPECT_EQ(nullptr, CreateWindowExA(0, recordingClass(), "", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr,
+                                       nullptr, nullptr));
     EXPECT_EQ(0ul, mwPlatformNativeWindow(made));
 }
 

@@ -32,7 +32,8 @@ protected:
 DWORD readDword(HKEY key, const char *name)
 {
     DWORD value = 0, type = 0, size = sizeof value;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size));
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size));
     EXPECT_EQ(DWORD{REG_DWORD}, type);
     EXPECT_EQ(4u, size);
     return value;
@@ -57,8 +58,8 @@ TEST_F(Registry, DwordValuesAreReadAndWrittenBack)
     HKEY key = open();
     EXPECT_EQ(0x95u, readDword(key, "nodrivetypeautorun")); // names ignore case
     const DWORD value = 0xB5;
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegSetValueExA(key, "NoDriveTypeAutoRun", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), 4));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "NoDriveTypeAutoRun", 0, REG_DWORD,
+                                            reinterpret_cast<const BYTE *>(&value), 4));
     EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(key));
     EXPECT_EQ("REGEDIT4\n\n[HKEY_CURRENT_USER\\" + std::string(kPolicy) +
@@ -66,8 +67,10 @@ TEST_F(Registry, DwordValuesAreReadAndWrittenBack)
               read());
 
     HKEY lower = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "software\\microsoft\\windows\\currentversion\\"
-                                                              "policies\\explorer\\", 0, KEY_READ, &lower));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER,
+                                           "software\\microsoft\\windows\\currentversion\\"
+                                           "policies\\explorer\\",
+                                           0, KEY_READ, &lower));
     EXPECT_EQ(0xB5u, readDword(lower, "NoDriveTypeAutoRun"));
     RegCloseKey(lower);
 }
@@ -84,11 +87,13 @@ TEST_F(Registry, SizesAreReportedAndShortBuffersRefused)
     EXPECT_EQ(text.size() + 1, size);
     char small[4];
     size = sizeof small;
-    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExA(key, "Text", nullptr, nullptr, reinterpret_cast<LPBYTE>(small), &size));
+    EXPECT_EQ(ERROR_MORE_DATA,
+              RegQueryValueExA(key, "Text", nullptr, nullptr, reinterpret_cast<LPBYTE>(small), &size));
     EXPECT_EQ(text.size() + 1, size);
     char buffer[64];
     size = sizeof buffer;
-    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Text", nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer), &size));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegQueryValueExA(key, "Text", nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer), &size));
     EXPECT_EQ(text, buffer);
 
     BYTE bytes[8];
@@ -102,15 +107,19 @@ TEST_F(Registry, SizesAreReportedAndShortBuffersRefused)
 
     // Text that does not fit a quoted line survives a rewrite unchanged.
     const char lines[] = "two\nlines";
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "Lines", 0, REG_SZ, reinterpret_cast<const BYTE *>(lines), sizeof lines));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "Text", 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
-                                            static_cast<DWORD>(text.size() + 1)));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExA(key, "Lines", 0, REG_SZ, reinterpret_cast<const BYTE *>(lines), sizeof lines));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExA(key, "Text", 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
+                             static_cast<DWORD>(text.size() + 1)));
     size = sizeof buffer;
-    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Lines", nullptr, &type, reinterpret_cast<LPBYTE>(buffer), &size));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegQueryValueExA(key, "Lines", nullptr, &type, reinterpret_cast<LPBYTE>(buffer), &size));
     EXPECT_EQ(DWORD{REG_SZ}, type);
     EXPECT_STREQ(lines, buffer);
     size = sizeof buffer;
-    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Text", nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer), &size));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegQueryValueExA(key, "Text", nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer), &size));
     EXPECT_EQ(text, buffer);
     RegCloseKey(key);
 }
@@ -125,7 +134,8 @@ TEST_F(Registry, AccessRightsAndHandlesAreChecked)
     HKEY writer = open(KEY_WRITE);
     DWORD size = 4;
     DWORD out = 0;
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegQueryValueExA(writer, "Value", nullptr, nullptr, reinterpret_cast<LPBYTE>(&out), &size));
+    EXPECT_EQ(ERROR_ACCESS_DENIED,
+              RegQueryValueExA(writer, "Value", nullptr, nullptr, reinterpret_cast<LPBYTE>(&out), &size));
     EXPECT_EQ(ERROR_INVALID_PARAMETER,
               RegSetValueExA(writer, "Value", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), 2));
     RegCloseKey(reader);
@@ -135,7 +145,8 @@ TEST_F(Registry, AccessRightsAndHandlesAreChecked)
     HKEY key = nullptr;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Missing", 0, KEY_READ, &key));
     EXPECT_EQ(ERROR_INVALID_PARAMETER, RegOpenKeyExA(HKEY_CURRENT_USER, "\\Software", 0, KEY_READ, &key));
-    EXPECT_EQ(ERROR_INVALID_HANDLE, RegOpenKeyExA(reinterpret_cast<HKEY>(uintptr_t{8}), "", 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_INVALID_HANDLE,
+              RegOpenKeyExA(reinterpret_cast<HKEY>(uintptr_t{8}), "", 0, KEY_READ, &key));
     std::filesystem::remove(file());
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CURRENT_USER, kPolicy, 0, KEY_READ, &key));
 }
@@ -143,9 +154,9 @@ TEST_F(Registry, AccessRightsAndHandlesAreChecked)
 TEST_F(Registry, MalformedLinesArePassedOver)
 {
     std::string junk = "[HKEY_CURRENT_USER\\" + std::string(kPolicy) + "]\n";
-    junk += "\"Open=dword:00000001\n";           // unterminated name
-    junk += "\"BadDword\"=dword:zz\n";           // not hexadecimal
-    junk += "\"LongDword\"=dword:123456789\n";   // nine digits
+    junk += "\"Open=dword:00000001\n";         // unterminated name
+    junk += "\"BadDword\"=dword:zz\n";         // not hexadecimal
+    junk += "\"LongDword\"=dword:123456789\n"; // nine digits
     junk += "\"BadHex\"=hex:01,2x3,04\n";
     junk += "\"BadType\"=hex(zz):01\n";
     junk += "\"Bare\"=word\n";
@@ -155,7 +166,8 @@ TEST_F(Registry, MalformedLinesArePassedOver)
     write(junk);
     HKEY key = open(KEY_READ);
     for (const char *name : {"Open", "BadDword", "LongDword", "BadHex", "BadType", "Bare", "Binary"})
-        EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr)) << name;
+        EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr))
+            << name;
     EXPECT_EQ(7u, readDword(key, "Good"));
     RegCloseKey(key);
 }

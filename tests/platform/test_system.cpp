@@ -38,7 +38,8 @@ TEST(Threads, StackSizesAreHonouredAndExitCodesKept)
 {
     StackProbe probe;
     DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 4 << 20, probeStack, &probe, STACK_SIZE_PARAM_IS_A_RESERVATION, &id);
+    HANDLE thread =
+        CreateThread(nullptr, 4 << 20, probeStack, &probe, STACK_SIZE_PARAM_IS_A_RESERVATION, &id);
     ASSERT_NE(nullptr, thread);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, INFINITE));
     EXPECT_GE(probe.stack, size_t{4} << 20);
@@ -110,7 +111,8 @@ TEST(LastError, FormatMessageGivesTheSystemText)
                                   ERROR_FILE_NOT_FOUND, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text,
                                   sizeof text, nullptr));
     EXPECT_STREQ("No such file or directory", text);
-    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_FILE_NOT_FOUND, 0, text, 25, nullptr));
+    EXPECT_EQ(
+        0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_FILE_NOT_FOUND, 0, text, 25, nullptr));
     EXPECT_EQ(DWORD{ERROR_INSUFFICIENT_BUFFER}, GetLastError());
     EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_FROM_STRING, "x", 0, 0, text, sizeof text, nullptr));
     EXPECT_EQ(DWORD{ERROR_NOT_SUPPORTED}, GetLastError());

@@ -37,10 +37,7 @@ void sendDeleteWindow(Display *display, Window window)
     XFlush(display);
 }
 
-int ignoreXErrors(Display *, XErrorEvent *)
-{
-    return 0;
-}
+int ignoreXErrors(Display *, XErrorEvent *) { return 0; }
 
 TEST(X11DeathTest, TheMainWindowIsMappedFullScreenAndClosedThroughWmDeleteWindow)
 {
@@ -56,7 +53,8 @@ TEST(X11DeathTest, TheMainWindowIsMappedFullScreenAndClosedThroughWmDeleteWindow
             XGetWindowAttributes(display, id, &attributes);
             char *name = nullptr;
             XFetchName(display, id, &name);
-            std::fprintf(stderr, "mapped %dx%d \"%s\"\n", attributes.width, attributes.height, name ? name : "");
+            std::fprintf(stderr, "mapped %dx%d \"%s\"\n", attributes.width, attributes.height,
+                         name ? name : "");
             sendDeleteWindow(display, id); // as a window manager's close button does
             for (;;)
                 Sleep(1000);
@@ -118,7 +116,8 @@ TEST(X11, PicturesInputAndFocusReachTheWindow)
         struct {
             BITMAPINFOHEADER header;
             DWORD masks[3];
-        } dib{{sizeof(BITMAPINFOHEADER), 4, -3, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0}, {0xF800, 0x07E0, 0x001F}};
+        } dib{{sizeof(BITMAPINFOHEADER), 4, -3, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0},
+              {0xF800, 0x07E0, 0x001F}};
         ASSERT_EQ(3, StretchDIBits(GetDC(window), 0, 0, 400, 200, 0, 0, 4, 3, red,
                                    reinterpret_cast<const BITMAPINFO *>(&dib), DIB_RGB_COLORS, SRCCOPY));
         ASSERT_TRUE(eventually([&] { return viewable(display, id); }));

@@ -22,7 +22,7 @@ inline std::string fixturePath(const std::string &file)
 // A fixture's recorder. Holds a reference to the library, so its state lives
 // on while the manager unloads and loads it again.
 class Recorder {
-  public:
+public:
     explicit Recorder(const std::string &path) : module_(LoadLibraryA(path.c_str()))
     {
         auto *find = reinterpret_cast<FIXTURE_RECORDER_FN *>(
@@ -36,7 +36,7 @@ class Recorder {
     Recorder &operator=(const Recorder &) = delete;
     FixtureRecorder *operator->() const { return recorder_; }
 
-  private:
+private:
     HMODULE module_;
     FixtureRecorder *recorder_;
 };
@@ -44,7 +44,7 @@ class Recorder {
 // Every test runs in a folder of its own, where the report log is written,
 // and leaves the manager's list empty.
 class PluginTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         dir_.enter();

@@ -21,7 +21,7 @@ void callWithDefaults(Result (*function)(Args...))
 }
 
 class BlitTest : public PluginTest {
-  protected:
+protected:
     mwPLUGIN_ENTRY *selectFixture(const std::string &file)
     {
         mwPLUGIN_ENTRY *entry = addFixture(file);
@@ -150,7 +150,8 @@ TEST_F(BlitTest, AKindFilterSkipsOtherKindsAndTheFirstOfEqualModesWins)
 {
     Recorder recorder(fixturePath("record"));
     selectFixture("record");
-    const mwBLIT_MODE modes[] = {{600, 400, 2, 0x001}, {640, 400, 1, 0x7FB}, {640, 400, 1, 0x7FD}, {0, 0, 0, 0}};
+    const mwBLIT_MODE modes[] = {
+        {600, 400, 2, 0x001}, {640, 400, 1, 0x7FB}, {640, 400, 1, 0x7FD}, {0, 0, 0, 0}};
     std::copy(std::begin(modes), std::end(modes), recorder->modes);
     const struct {
         int kind;

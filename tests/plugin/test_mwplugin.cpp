@@ -22,11 +22,11 @@ struct Fixture {
 };
 
 const Fixture kFixtures[] = {
-    {"record", true, 0},         {"record_b", true, 0},     {"other", true, 0},
-    {"nohw", true, 0},           {"class1", true, 1},       {"class3", true, 3},
-    {"version2", true, 0},       {"class4", true, 4},       {"class_any", true, 0xFFFF},
-    {"null_init", true, 0},      {"no_info", false, 0},     {"no_class_info", false, 0},
-    {"no_init", false, 0},       {"no_deinit", false, 0},   {"info_fails", false, 0},
+    {"record", true, 0},     {"record_b", true, 0},   {"other", true, 0},
+    {"nohw", true, 0},       {"class1", true, 1},     {"class3", true, 3},
+    {"version2", true, 0},   {"class4", true, 4},     {"class_any", true, 0xFFFF},
+    {"null_init", true, 0},  {"no_info", false, 0},   {"no_class_info", false, 0},
+    {"no_init", false, 0},   {"no_deinit", false, 0}, {"info_fails", false, 0},
     {"bad_magic", false, 0},
 };
 
@@ -40,10 +40,7 @@ std::set<std::string> listedPaths(int pluginClass)
     return paths;
 }
 
-std::string tagged(const std::string &message)
-{
-    return "* MWPLUGIN : " + message + "\n";
-}
+std::string tagged(const std::string &message) { return "* MWPLUGIN : " + message + "\n"; }
 
 } // namespace
 
@@ -117,8 +114,7 @@ TEST_F(PluginTest, LoadReportsEachContractFailureAndLeavesTheEntryAsItWas)
             std::ofstream(path) << "MZ not really";
         mwLogOpen("load");
         EXPECT_EQ(0, mwPluginLoad(entry));
-        EXPECT_EQ(c.message.empty() ? "load\n\n" : "load\n\n" + mwtest::kLogRuler + tagged(c.message),
-                  log());
+        EXPECT_EQ(c.message.empty() ? "load\n\n" : "load\n\n" + mwtest::kLogRuler + tagged(c.message), log());
         const mwPLUGIN_STATUS after = statusOf(entry);
         EXPECT_EQ(0, after.loaded);
         EXPECT_EQ(0, std::memcmp(&before, &after, sizeof before));
@@ -269,7 +265,8 @@ TEST_F(PluginTest, MisuseIsReportedWithItsCode)
     mwPLUGIN_LIST fakeList{};
 
     const struct {
-        void (*misuse)(mwPLUGIN_ENTRY *first, mwPLUGIN_ENTRY *second, mwPLUGIN_ENTRY *forged, mwPLUGIN_LIST *list);
+        void (*misuse)(mwPLUGIN_ENTRY *first, mwPLUGIN_ENTRY *second, mwPLUGIN_ENTRY *forged,
+                       mwPLUGIN_LIST *list);
         const char *report;
     } cases[] = {
         {[](auto, auto, auto forged, auto) { mwPluginRemove(forged); },
@@ -288,7 +285,8 @@ TEST_F(PluginTest, MisuseIsReportedWithItsCode)
          "Error Code \\(9h\\) mwplugin:[0-9]+: mwPluginFind: Specified plugin class does not exist"},
         {[](auto first, auto, auto, auto) { mwPluginGetStatus(first, nullptr); },
          "Error Code \\(0h\\) mwplugin:[0-9]+: mwPluginGetStatus: Invalid Parameter"},
-        {[](auto, auto, auto, auto list) { mwPluginFreeList(list); }, "\\(0h\\).*mwPluginFreeList: Invalid Parameter"},
+        {[](auto, auto, auto, auto list) { mwPluginFreeList(list); },
+         "\\(0h\\).*mwPluginFreeList: Invalid Parameter"},
         {[](auto, auto, auto, auto) { mwPluginAdd(nullptr, 0); }, "\\(0h\\).*mwPluginAdd: Invalid Parameter"},
     };
     for (const auto &c : cases)

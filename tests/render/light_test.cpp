@@ -33,7 +33,7 @@ Vec referenceLight(const mwrLIGHT &light, const mwrMATERIAL &material, Vec eye, 
     const Vec diffuse = {color.x * material.diffuse[0], color.y * material.diffuse[1],
                          color.z * material.diffuse[2]};
     const Vec specularColor = {color.x * material.specular[0], color.y * material.specular[1],
-                      color.z * material.specular[2]};
+                               color.z * material.specular[2]};
     const Vec pos = column(light.matrix, 3);
     const Vec dir = unit(column(light.matrix, 2)) * -1.0;
     const double range = light.falloff / length(column(light.matrix, 2));
@@ -74,7 +74,7 @@ Vec referenceLight(const mwrLIGHT &light, const mwrMATERIAL &material, Vec eye, 
 }
 
 class Lights : public RenderTest {
-  protected:
+protected:
     void SetUp() override
     {
         RenderTest::SetUp();

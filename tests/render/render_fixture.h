@@ -10,7 +10,7 @@
 #include "mwrender.h"
 
 class RenderTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         unbindDriver();

@@ -44,7 +44,7 @@ int reportMode(mwBLIT_MODE *mode)
 }
 
 class View : public RenderTest {
-  protected:
+protected:
     void SetUp() override
     {
         RenderTest::SetUp();

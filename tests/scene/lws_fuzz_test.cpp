@@ -13,8 +13,7 @@ namespace {
 // Reports a hostile file may cause by design.
 bool expectedReport(const std::string &message)
 {
-    return message == "processObjectMotion: No Keyframes" ||
-           message == "processObjectMotion: No Channels";
+    return message == "processObjectMotion: No Keyframes" || message == "processObjectMotion: No Channels";
 }
 
 void checkTree(const mwsNODE *node, const mwsNODE *parent, int depth)
@@ -43,16 +42,31 @@ void checkTree(const mwsNODE *node, const mwsNODE *parent, int depth)
 std::string keywordSoup(std::mt19937 &random)
 {
     static const char *const keywords[] = {
-        "FirstFrame",   "LastFrame",   "FramesPerSecond", "LoadObject",   "AddNullObject",
-        "ObjectMotion", "EndBehavior", "FrameOffset",     "PivotPoint",   "ParentObject",
-        "AmbientColor", "AmbIntensity", "AddLight",       "LightName",    "LightType",
-        "LightColor",   "LgtIntensity", "ConeAngle",      "LightFalloff", "LightRange",
-        "LightMotion",  "ShowCamera",   "ZoomFactor",     "CameraMotion", "ShowObject"};
-    static const std::string arguments[] = {
-        "",        " 1",          " 0",           " -7",        " 2",          " 3 4 5",
-        " 255 128 0", " 1e38",    " -1e38",       " nan",       " inf",        " 2147483647",
-        " -2147483648", " 99999999999999", " (envelope)", " (unnamed)", "\t5", " 0.5 0.5 0.5",
-        " " + std::string(700, '7'), " x"};
+        "FirstFrame",   "LastFrame",    "FramesPerSecond", "LoadObject",   "AddNullObject",
+        "ObjectMotion", "EndBehavior",  "FrameOffset",     "PivotPoint",   "ParentObject",
+        "AmbientColor", "AmbIntensity", "AddLight",        "LightName",    "LightType",
+        "LightColor",   "LgtIntensity", "ConeAngle",       "LightFalloff", "LightRange",
+        "LightMotion",  "ShowCamera",   "ZoomFactor",      "CameraMotion", "ShowObject"};
+    static const std::string arguments[] = {"",
+                                            " 1",
+                                            " 0",
+                                            " -7",
+                                            " 2",
+                                            " 3 4 5",
+                                            " 255 128 0",
+                                            " 1e38",
+                                            " -1e38",
+                                            " nan",
+                                            " inf",
+                                            " 2147483647",
+                                            " -2147483648",
+                                            " 99999999999999",
+                                            " (envelope)",
+                                            " (unnamed)",
+                                            "\t5",
+                                            " 0.5 0.5 0.5",
+                                            " " + std::string(700, '7'),
+                                            " x"};
     static const char *const endings[] = {"\n", "\r\n", "\r", " "};
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     auto number = [&] { return arguments[1 + pick(12)]; };
@@ -89,8 +103,7 @@ TEST(LwsFuzz, TruncatedFlippedAndRandomScenesStayInBounds)
         mwtest::TempDir dir;
         dir.enter();
         std::mt19937 random(19970513);
-        const std::string fixture =
-            mwtest::readFile(MARROW_SOURCE_DIR "/tests/scene/fixtures/hangar.lws");
+        const std::string fixture = mwtest::readFile(MARROW_SOURCE_DIR "/tests/scene/fixtures/hangar.lws");
         ASSERT_GT(fixture.size(), 1000u);
 
         std::vector<std::string> variants;

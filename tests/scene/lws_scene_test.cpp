@@ -58,15 +58,14 @@ double valueAt(const Track &track, double frame, int channel)
     const double ta = 1 - a.tension, tb = 1 - b.tension;
     const double ca = ta * (1 + a.continuity) * (1 + a.bias), cb = ta * (1 - a.continuity) * (1 - a.bias);
     const double cc = tb * (1 + b.continuity) * (1 - b.bias), ce = tb * (1 - b.continuity) * (1 + b.bias);
-    const double out = i > 0 ? (ca * (va - k[i - 1].v[channel]) + cb * (vb - va)) * d /
-                                   (b.frame - k[i - 1].frame)
-                             : (vb - va) * (ca + cb) / 2;
-    const double in = i + 2 < k.size() ? (cc * (k[i + 2].v[channel] - vb) + ce * (vb - va)) * d /
-                                             (k[i + 2].frame - a.frame)
-                                       : (vb - va) * (cc + ce) / 2;
+    const double out =
+        i > 0 ? (ca * (va - k[i - 1].v[channel]) + cb * (vb - va)) * d / (b.frame - k[i - 1].frame)
+              : (vb - va) * (ca + cb) / 2;
+    const double in =
+        i + 2 < k.size() ? (cc * (k[i + 2].v[channel] - vb) + ce * (vb - va)) * d / (k[i + 2].frame - a.frame)
+                         : (vb - va) * (cc + ce) / 2;
     const double u2 = u * u, u3 = u2 * u;
-    return (2 * u3 - 3 * u2 + 1) * va + (-2 * u3 + 3 * u2) * vb + (u3 - 2 * u2 + u) * out +
-           (u3 - u2) * in;
+    return (2 * u3 - 3 * u2 + 1) * va + (-2 * u3 + 3 * u2) * vb + (u3 - 2 * u2 + u) * out + (u3 - u2) * in;
 }
 
 using Matrix = std::array<double, 16>;
@@ -106,15 +105,15 @@ Matrix nodeMatrix(const Track &track, double frame, bool light)
     if (light)
         v[6] = v[7] = v[8] = 1;
     const Matrix turn = product(product(rotation(1, v[3]), rotation(0, v[4])), rotation(2, v[5]));
-    return product(product(product(placement(v[0], v[1], v[2], 1, 1, 1), turn),
-                           placement(0, 0, 0, v[6], v[7], v[8])),
-                   placement(-track.pivot[0], -track.pivot[1], -track.pivot[2], 1, 1, 1));
+    return product(
+        product(product(placement(v[0], v[1], v[2], 1, 1, 1), turn), placement(0, 0, 0, v[6], v[7], v[8])),
+        placement(-track.pivot[0], -track.pivot[1], -track.pivot[2], 1, 1, 1));
 }
 
 //---- The keys of fixtures/hangar.lws
 
-Key motionKey(int frame, std::vector<double> v, double tension = 0, double continuity = 0,
-              double bias = 0, bool linear = false)
+Key motionKey(int frame, std::vector<double> v, double tension = 0, double continuity = 0, double bias = 0,
+              bool linear = false)
 {
     return {frame, std::move(v), linear, tension, continuity, bias};
 }
@@ -139,7 +138,8 @@ const std::map<std::string, Track> &motions()
          {{motionKey(10, {0, 0.5, 0, 0, 0, 0, 1, 1, 1}),
            motionKey(20, {0, 0.5, 0, 45, -10, 0, 1, 1, 1}, 0, 0.4, -0.3),
            motionKey(40, {0, 0.6, 0, 0, 0, 5, 1, 1, 1})},
-          MWS_END_REPEAT, 5}},
+          MWS_END_REPEAT,
+          5}},
         {"Sun", {{motionKey(0, {0, 10, -10, 0, 45, 0, 2, 2, 2})}, MWS_END_STOP}},
         {"Lamp",
          {{motionKey(0, {1, 1, 0, 0, 0, 0, 1, 1, 1}), motionKey(60, {3, 1, 0, 0, 0, 0, 1, 1, 1})},
@@ -149,8 +149,7 @@ const std::map<std::string, Track> &motions()
            motionKey(60, {0, 6, 4, 40, 50, 0, 1, 1, 1})},
           MWS_END_REPEAT}},
         {"1",
-         {{motionKey(0, {0, 2, -10, 0, 5, 0, 1, 1, 1}),
-           motionKey(30, {5, 3, -8, -20, 10, 0, 1, 1, 1}, 0.2),
+         {{motionKey(0, {0, 2, -10, 0, 5, 0, 1, 1, 1}), motionKey(30, {5, 3, -8, -20, 10, 0, 1, 1, 1}, 0.2),
            motionKey(60, {8, 2, -2, -45, 0, 3, 1, 1, 1})},
           MWS_END_STOP}},
     };
@@ -164,14 +163,12 @@ Key envelopeKey(int frame, double value, double continuity = 0, double tension =
 }
 
 const Track kSunIntensity = {
-    {envelopeKey(0, 0.2), envelopeKey(30, 1.0, 0.5, -0.5), envelopeKey(60, 0.6, 0, 0, 0.3)},
-    MWS_END_STOP};
+    {envelopeKey(0, 0.2), envelopeKey(30, 1.0, 0.5, -0.5), envelopeKey(60, 0.6, 0, 0, 0.3)}, MWS_END_STOP};
 const Track kLampRange = {{envelopeKey(0, 1.0 / 4), envelopeKey(60, 1.0 / 8)}, MWS_END_STOP};
 const double kCos30 = std::cos(30 * M_PI / 180), kCos20 = std::cos(20 * M_PI / 180),
              kCos45 = std::cos(45 * M_PI / 180);
-const Track kSpotCone = {
-    {envelopeKey(0, kCos30), envelopeKey(30, kCos20, 0, 0.5), envelopeKey(60, kCos45)},
-    MWS_END_REPEAT};
+const Track kSpotCone = {{envelopeKey(0, kCos30), envelopeKey(30, kCos20, 0, 0.5), envelopeKey(60, kCos45)},
+                         MWS_END_REPEAT};
 
 //---- The test
 
@@ -183,10 +180,7 @@ std::vector<std::string> namesOf(const std::vector<mwsNODE *> &nodes)
     return names;
 }
 
-const mwrLIGHT &lightOf(const mwsNODE *node)
-{
-    return *static_cast<const mwsLIGHTDATA *>(node->data)->light;
-}
+const mwrLIGHT &lightOf(const mwsNODE *node) { return *static_cast<const mwsLIGHTDATA *>(node->data)->light; }
 
 class HangarScene : public SceneTest {};
 

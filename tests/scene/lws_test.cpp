@@ -5,7 +5,7 @@
 namespace {
 
 class LwsLoad : public SceneTest {
-  protected:
+protected:
     // Loads text that must load, checking that releasing it leaks nothing.
     mwsSCENE *mustLoad(const std::string &text)
     {
@@ -188,8 +188,7 @@ TEST_F(LwsLoad, ObjectsBeyondTheTableAreLeftOut)
 TEST_F(LwsLoad, ImpossibleKeyCountsAreRefusedBeforeAllocating)
 {
     const int64_t before = heapInUse();
-    EXPECT_EQ(load("LWSC\nLoadObject a\nObjectMotion\n  9\n  2000000000\n  0 0 0 0 0 0 1 1 1\n"),
-              nullptr);
+    EXPECT_EQ(load("LWSC\nLoadObject a\nObjectMotion\n  9\n  2000000000\n  0 0 0 0 0 0 1 1 1\n"), nullptr);
     EXPECT_EQ(heapInUse(), before);
     EXPECT_NE(log().find("lwsLoad: scene.lws ends before the 2000000000 keys of a motion\n"),
               std::string::npos);
@@ -228,8 +227,8 @@ TEST_F(LwsLoad, ZoomFactorTakesTheEndBehaviourThatFollowsIt)
 TEST_F(LwsLoad, TokensAndLinesLongerThanTheBufferAreCut)
 {
     const std::string longName(600, 'x');
-    mwsSCENE *scene = mustLoad("LWSC\nLoadObject " + longName + " AddNullObject n\n" +
-                               "FirstFrame 7" + std::string(600, ' ') + "9\nLastFrame\n5\n");
+    mwsSCENE *scene = mustLoad("LWSC\nLoadObject " + longName + " AddNullObject n\n" + "FirstFrame 7" +
+                               std::string(600, ' ') + "9\nLastFrame\n5\n");
     EXPECT_EQ(childrenOf(scene->node).size(), 2u);
     EXPECT_EQ(scene->firstFrame, 7);
     EXPECT_EQ(scene->lastFrame, 0); // its line ended at the keyword
@@ -243,8 +242,10 @@ TEST_F(LwsLoadDeathTest, EmptyMotionsEndTheProgram)
     const struct {
         const char *counts;
         const char *message;
-    } cases[] = {{"  9\n  0\n", "No Keyframes"}, {"  0\n  0\n", "No Keyframes"},
-                 {"  0\n  2\n", "No Channels"}, {"nine\n  2\n", "No Channels"}};
+    } cases[] = {{"  9\n  0\n", "No Keyframes"},
+                 {"  0\n  0\n", "No Keyframes"},
+                 {"  0\n  2\n", "No Channels"},
+                 {"nine\n  2\n", "No Channels"}};
     for (const auto &c : cases) {
         const std::string path = write(std::string("LWSC\nLoadObject a\nObjectMotion\n") + c.counts);
         EXPECT_REPORT(lwsLoad(path.c_str(), nullptr), std::string("processObjectMotion: ") + c.message)

@@ -147,12 +147,12 @@ struct SampleCase {
 TEST_F(SceneUpdate, EndBehaviourAndFrameOffsetPickTheSampledTime)
 {
     const SampleCase cases[] = {
-        {{0, 30}, MWS_END_RESET, 0, 45, 0},     {{0, 30}, MWS_END_STOP, 0, 45, 30},
-        {{0, 30}, MWS_END_REPEAT, 0, 45, 15},   {{0, 30}, 7, 0, 75.5f, 15.5f},
-        {{0, 30}, MWS_END_STOP, 10, 10, 0},     {{0, 30}, MWS_END_STOP, 10, 25, 15},
-        {{10, 40}, MWS_END_REPEAT, 0, 41, 11},  {{10, 40}, MWS_END_REPEAT, 0, 5, 10},
-        {{10, 10}, MWS_END_REPEAT, 0, 45, 10},  // no period: held at the first key
-        {{5}, MWS_END_STOP, 0, 12, 0},          // one key: the matrix stays as built
+        {{0, 30}, MWS_END_RESET, 0, 45, 0},    {{0, 30}, MWS_END_STOP, 0, 45, 30},
+        {{0, 30}, MWS_END_REPEAT, 0, 45, 15},  {{0, 30}, 7, 0, 75.5f, 15.5f},
+        {{0, 30}, MWS_END_STOP, 10, 10, 0},    {{0, 30}, MWS_END_STOP, 10, 25, 15},
+        {{10, 40}, MWS_END_REPEAT, 0, 41, 11}, {{10, 40}, MWS_END_REPEAT, 0, 5, 10},
+        {{10, 10}, MWS_END_REPEAT, 0, 45, 10}, // no period: held at the first key
+        {{5}, MWS_END_STOP, 0, 12, 0},         // one key: the matrix stays as built
     };
     for (const SampleCase &c : cases) {
         RampScene scene(c.keys);

@@ -9,8 +9,8 @@ int64_t heapInUse()
 {
     // A probe block is the way into the heap's circular list of blocks.
     void *probe = mwDMemAlloc("probe", __LINE__, 1);
-    const auto *first = reinterpret_cast<const mwDMEMHEADER *>(static_cast<char *>(probe) -
-                                                               MW_DMEM_HEADER_SIZE);
+    const auto *first =
+        reinterpret_cast<const mwDMEMHEADER *>(static_cast<char *>(probe) - MW_DMEM_HEADER_SIZE);
     int64_t used = 0;
     for (const mwDMEMHEADER *block = first->next; block != first; block = block->next)
         used += block->used ? block->size : 0;
@@ -31,10 +31,7 @@ std::string SceneTest::write(const std::string &text, const std::string &name)
     return name;
 }
 
-mwsSCENE *SceneTest::load(const std::string &text)
-{
-    return lwsLoad(write(text).c_str(), nullptr);
-}
+mwsSCENE *SceneTest::load(const std::string &text) { return lwsLoad(write(text).c_str(), nullptr); }
 
 std::string SceneTest::log() const
 {

@@ -21,7 +21,7 @@ int64_t heapInUse();
 // it writes and the report log MARROW.TXT, started afresh (releasing a node
 // writes to it).
 class SceneTest : public ::testing::Test {
-  protected:
+protected:
     SceneTest();
 
     // Writes text to `name` in the scratch folder and returns the name.
@@ -31,7 +31,7 @@ class SceneTest : public ::testing::Test {
     // The log entries written since the test began.
     std::string log() const;
 
-  private:
+private:
     mwtest::TempDir dir_;
 };
 

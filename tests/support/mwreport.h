@@ -40,14 +40,11 @@ inline void throwError(const char *, int, const char *function, int code)
     throw Reported{std::string(function) + ": " + mwErrorString(code)};
 }
 
-inline void installThrowingHooks()
-{
-    mwSetErrorHandlers(throwFatal, throwError);
-}
+inline void installThrowingHooks() { mwSetErrorHandlers(throwFatal, throwError); }
 
 } // namespace mwtest
 
-#define EXPECT_REPORT(statement, pattern)                                                          \
+#define EXPECT_REPORT(statement, pattern)                                                                    \
     EXPECT_EXIT(statement, ::testing::ExitedWithCode(::mwtest::kFatalExit), pattern)
 
 #endif

@@ -32,22 +32,21 @@ namespace mwtest {
  * failures on standard error, where the parent shows them. */
 [[noreturn]] inline void finishChild()
 {
-    const ::testing::TestResult *result =
-        ::testing::UnitTest::GetInstance()->current_test_info()->result();
+    const ::testing::TestResult *result = ::testing::UnitTest::GetInstance()->current_test_info()->result();
     bool failed = false;
     for (int i = 0; i < result->total_part_count(); ++i) {
         const ::testing::TestPartResult &part = result->GetTestPartResult(i);
         if (!part.failed())
             continue;
         failed = true;
-        std::fprintf(stderr, "%s:%d: %s\n", part.file_name() ? part.file_name() : "?",
-                     part.line_number(), part.message());
+        std::fprintf(stderr, "%s:%d: %s\n", part.file_name() ? part.file_name() : "?", part.line_number(),
+                     part.message());
     }
     std::exit(failed ? 1 : 0);
 }
 
 class TempDir {
-  public:
+public:
     TempDir()
     {
         const char *root = std::getenv("MARROW_TEST_TMP");
@@ -76,7 +75,7 @@ class TempDir {
     std::filesystem::path operator/(const std::string &name) const { return path_ / name; }
     const std::filesystem::path &path() const { return path_; }
 
-  private:
+private:
     std::filesystem::path path_;
     std::filesystem::path previous_;
 };
@@ -102,12 +101,12 @@ inline const std::string kLogRuler = std::string(78, '-') + "\n";
 
 } // namespace mwtest
 
-#define MW_ISOLATED(body)                                                                          \
-    EXPECT_EXIT(                                                                                   \
-        {                                                                                          \
-            (body)();                                                                              \
-            ::mwtest::finishChild();                                                               \
-        },                                                                                         \
+#define MW_ISOLATED(body)                                                                                    \
+    EXPECT_EXIT(                                                                                             \
+        {                                                                                                    \
+            (body)();                                                                                        \
+            ::mwtest::finishChild();                                                                         \
+        },                                                                                                   \
         ::testing::ExitedWithCode(0), "")
 
 #endif

@@ -25,14 +25,8 @@ namespace vdtest {
 inline const bool kHeadless = mwPlatformSetHeadless(1);
 
 // The logging build, and the delivered one in the run folder.
-inline std::string loggingPlugin()
-{
-    return VOODOO_LOG_PLUGIN;
-}
-inline std::string deliveredPlugin()
-{
-    return VOODOO_PLUGIN;
-}
+inline std::string loggingPlugin() { return VOODOO_LOG_PLUGIN; }
+inline std::string deliveredPlugin() { return VOODOO_PLUGIN; }
 
 // The flags of a double-buffered mode with a depth buffer and point
 // sampling, so that texels reach the screen unblended.
@@ -44,10 +38,7 @@ constexpr uint16_t kPure[8] = {0x0000, 0xF800, 0x07E0, 0x001F, 0xFFE0, 0xF81F, 0
 constexpr uint16_t kRed = 0xF800, kGreen = 0x07E0, kBlue = 0x001F, kBlack = 0x0000;
 
 // A picture of pure colours where every texel differs from its neighbours.
-inline uint16_t pattern(int x, int y)
-{
-    return kPure[(x + 3 * y) % 8];
-}
+inline uint16_t pattern(int x, int y) { return kPure[(x + 3 * y) % 8]; }
 
 inline int count(const std::string &text, const std::string &what)
 {
@@ -58,8 +49,7 @@ inline int count(const std::string &text, const std::string &what)
 }
 
 // A 16-bit picture, pixel (x, y) = texel(x, y).
-inline mwBITMAP *picture(int type, int width, int height,
-                         const std::function<uint16_t(int, int)> &texel)
+inline mwBITMAP *picture(int type, int width, int height, const std::function<uint16_t(int, int)> &texel)
 {
     mwBITMAP *bitmap = mwbCreate(type, width, height);
     auto *pixels = reinterpret_cast<uint16_t *>(bitmap->data);
@@ -70,7 +60,7 @@ inline mwBITMAP *picture(int type, int width, int height,
 }
 
 class Voodoo : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         ASSERT_TRUE(mwPlatformIsHeadless());
@@ -93,8 +83,7 @@ class Voodoo : public ::testing::Test {
         if (!entry_)
             entry_ = add(path);
         EXPECT_EQ(1, mwPluginLoad(entry_));
-        vd = static_cast<const mwDRIVER_PACKET *>(
-            mwPluginGetInterface(entry_, MW_PLUGIN_CLASS_BLIT));
+        vd = static_cast<const mwDRIVER_PACKET *>(mwPluginGetInterface(entry_, MW_PLUGIN_CLASS_BLIT));
         return vd;
     }
     // Loads it and sets a 512 x 384 mode, cleared to black.

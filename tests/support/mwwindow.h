@@ -23,8 +23,8 @@ inline HWND plainWindow(int width, int height)
         return RegisterClassExA(&windowClass) != 0;
     }();
     EXPECT_TRUE(registered);
-    return CreateWindowExA(0, "MarrowTestWindow", "test", WS_POPUP, 0, 0, width, height, nullptr,
-                           nullptr, nullptr, nullptr);
+    return CreateWindowExA(0, "MarrowTestWindow", "test", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                           nullptr, nullptr);
 }
 
 } // namespace mwtest

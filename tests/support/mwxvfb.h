@@ -82,10 +82,11 @@ private:
     pid_t server_ = 0;
 };
 
-[[maybe_unused]] inline ::testing::Environment *const xvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+[[maybe_unused]] inline ::testing::Environment *const xvfb =
+    ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
 
-#define REQUIRE_XVFB()                                                                             \
-    if (!std::getenv("MARROW_TEST_XVFB"))                                                          \
+#define REQUIRE_XVFB()                                                                                       \
+    if (!std::getenv("MARROW_TEST_XVFB"))                                                                    \
     GTEST_SKIP() << "Xvfb is not installed"
 
 // Polls until the condition holds, for at most ten seconds.

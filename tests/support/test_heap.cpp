@@ -18,7 +18,7 @@ constexpr int kBlockBytes = 64 << 20;
 constexpr int kDynamicBytes = 48 << 20;
 
 class TestHeapEnvironment : public ::testing::Environment {
-  public:
+public:
     void SetUp() override
     {
         mwSetErrorHandlers(mwKernelFatal, mwKernelError);

@@ -12,12 +12,12 @@ using namespace vdtest;
 namespace {
 
 class VoodooBitmap : public Voodoo {
-  protected:
+protected:
     // Checks a w x h rectangle at (x, y) that shows texture coordinates s0..s1
     // and t0..t1 of a texture whose longer side has `side` texels, point
     // sampled: each pixel centre takes the texel containing its coordinate.
-    void expectDrawn(int x, int y, int w, int h, double s0, double s1, double t0, double t1,
-                     int side, const std::function<uint16_t(int, int)> &texel)
+    void expectDrawn(int x, int y, int w, int h, double s0, double s1, double t0, double t1, int side,
+                     const std::function<uint16_t(int, int)> &texel)
     {
         const std::vector<uint16_t> px = read(x - 1, y - 1, w + 2, h + 2);
         for (int j = -1; j <= h; ++j)
@@ -71,25 +71,19 @@ TEST_P(VoodooBitmapGeometry, AspectAndLevelFollowTheSize)
     mwbFree(source);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, VoodooBitmapGeometry,
-                         ::testing::Values(Geometry{MW_IMAGE_RGB_565, 256, 32, GR_LOD_256,
-                                                    GR_ASPECT_8x1, GR_TEXFMT_RGB_565, 255, 31.875f},
-                                           Geometry{MW_IMAGE_RGB_565, 32, 256, GR_LOD_256,
-                                                    GR_ASPECT_1x8, GR_TEXFMT_RGB_565, 31.875f, 255},
-                                           Geometry{MW_IMAGE_ARGB_4444, 64, 64, GR_LOD_64,
-                                                    GR_ASPECT_1x1, GR_TEXFMT_ARGB_4444, 255, 255},
-                                           Geometry{MW_IMAGE_ARGB_1555, 16, 8, GR_LOD_16,
-                                                    GR_ASPECT_2x1, GR_TEXFMT_ARGB_1555, 255,
-                                                    127.5f},
-                                           Geometry{MW_IMAGE_PAL_8, 8, 32, GR_LOD_32, GR_ASPECT_1x4,
-                                                    GR_TEXFMT_P_8, 63.75f, 255},
-                                           Geometry{MW_IMAGE_RGB_565, 1, 1, GR_LOD_1, GR_ASPECT_1x1,
-                                                    GR_TEXFMT_RGB_565, 255, 255}),
-                         [](const ::testing::TestParamInfo<Geometry> &info) {
-                             return "Type" + std::to_string(info.param.type) + "_" +
-                                    std::to_string(info.param.width) + "x" +
-                                    std::to_string(info.param.height);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, VoodooBitmapGeometry,
+    ::testing::Values(
+        Geometry{MW_IMAGE_RGB_565, 256, 32, GR_LOD_256, GR_ASPECT_8x1, GR_TEXFMT_RGB_565, 255, 31.875f},
+        Geometry{MW_IMAGE_RGB_565, 32, 256, GR_LOD_256, GR_ASPECT_1x8, GR_TEXFMT_RGB_565, 31.875f, 255},
+        Geometry{MW_IMAGE_ARGB_4444, 64, 64, GR_LOD_64, GR_ASPECT_1x1, GR_TEXFMT_ARGB_4444, 255, 255},
+        Geometry{MW_IMAGE_ARGB_1555, 16, 8, GR_LOD_16, GR_ASPECT_2x1, GR_TEXFMT_ARGB_1555, 255, 127.5f},
+        Geometry{MW_IMAGE_PAL_8, 8, 32, GR_LOD_32, GR_ASPECT_1x4, GR_TEXFMT_P_8, 63.75f, 255},
+        Geometry{MW_IMAGE_RGB_565, 1, 1, GR_LOD_1, GR_ASPECT_1x1, GR_TEXFMT_RGB_565, 255, 255}),
+    [](const ::testing::TestParamInfo<Geometry> &info) {
+        return "Type" + std::to_string(info.param.type) + "_" + std::to_string(info.param.width) + "x" +
+               std::to_string(info.param.height);
+    });
 
 TEST_F(VoodooBitmap, RefusesWhatItCannotTurnIntoATexture)
 {
@@ -109,8 +103,7 @@ TEST_F(VoodooBitmap, RefusesWhatItCannotTurnIntoATexture)
         {"data holding the level, not the rows", MW_IMAGE_RGB_565, 512, 512,
          [](mwBITMAP *b) { b->size = 256 * 256 * 2; }},
         {"no pixels", MW_IMAGE_RGB_565, 8, 8, [](mwBITMAP *b) { b->width = 0; }},
-        {"a palette size without a palette", MW_IMAGE_PAL_8, 8, 8,
-         [](mwBITMAP *b) { b->paletteSize = 768; }},
+        {"a palette size without a palette", MW_IMAGE_PAL_8, 8, 8, [](mwBITMAP *b) { b->paletteSize = 768; }},
         // The board would read a 128 x 128 level from 100 x 100 pixels.
         {"no power of two", MW_IMAGE_RGB_565, 100, 100, nullptr},
         {"a ratio beyond 8", MW_IMAGE_RGB_565, 256, 16, nullptr},
@@ -211,8 +204,7 @@ TEST_F(VoodooBitmap, RegionsGoStraightToTheDrawingBuffer)
     ASSERT_TRUE(open());
     const std::vector<int32_t> accepted(vd->getRegionTypes(), vd->getRegionTypes() + 4);
     EXPECT_EQ(accepted, (std::vector<int32_t>{4, 12, 18, 0}));
-    mwBITMAP *source =
-        picture(MW_IMAGE_RGB_565, 5, 3, [](int x, int y) { return uint16_t(x * 100 + y); });
+    mwBITMAP *source = picture(MW_IMAGE_RGB_565, 5, 3, [](int x, int y) { return uint16_t(x * 100 + y); });
     ASSERT_EQ(1, vd->writeRegion(20, 10, source));
     const std::vector<uint16_t> back = read(20, 10, 5, 3);
     EXPECT_EQ(0, std::memcmp(back.data(), source->data, back.size() * 2));

@@ -12,7 +12,7 @@ namespace {
 constexpr uint32_t k64K = 0x10000, k128K = 0x20000;
 
 class VoodooCache : public Voodoo {
-  protected:
+protected:
     void TearDown() override
     {
         // Cards kept past an unload stay with the test heap.

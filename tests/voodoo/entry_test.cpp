@@ -42,7 +42,7 @@ void expectClassInfo(const mwPLUGIN_CLASS_INFO &info)
 }
 
 class VoodooEntry : public Voodoo {
-  protected:
+protected:
     // Blocks in use on the engine heap whose owner file starts with prefix.
     int usedBlocks(const std::string &prefix)
     {
@@ -92,10 +92,7 @@ struct BoardCase {
     uint32_t minFlags, maxFlags;
 };
 
-void PrintTo(const BoardCase &board, std::ostream *out)
-{
-    *out << board.megabytes << " MB";
-}
+void PrintTo(const BoardCase &board, std::ostream *out) { *out << board.megabytes << " MB"; }
 
 class VoodooModeTable : public Voodoo, public ::testing::WithParamInterface<BoardCase> {};
 
@@ -135,15 +132,10 @@ const std::vector<mwBLIT_MODE> kBothVariants = {{512, 384, 1, 0x7FB}, {512, 384,
 // 1 MB: 640x400 still fits two buffers (1,024,000 bytes), 640x480 only one.
 INSTANTIATE_TEST_SUITE_P(
     Boards, VoodooModeTable,
-    ::testing::Values(BoardCase{"4", kBothVariants, 0x7FB, 0x7FB},
-                      BoardCase{"2", kBothVariants, 0x7FB, 0x7FB},
-                      BoardCase{"1",
-                                {{512, 384, 1, 0x7F9}, {640, 400, 1, 0x7F9}, {640, 480, 1, 0x7F1}},
-                                0x7F9,
-                                0x7F1}),
-    [](const ::testing::TestParamInfo<BoardCase> &info) {
-        return std::string(info.param.megabytes) + "MB";
-    });
+    ::testing::Values(
+        BoardCase{"4", kBothVariants, 0x7FB, 0x7FB}, BoardCase{"2", kBothVariants, 0x7FB, 0x7FB},
+        BoardCase{"1", {{512, 384, 1, 0x7F9}, {640, 400, 1, 0x7F9}, {640, 480, 1, 0x7F1}}, 0x7F9, 0x7F1}),
+    [](const ::testing::TestParamInfo<BoardCase> &info) { return std::string(info.param.megabytes) + "MB"; });
 
 TEST_F(VoodooEntry, LoadingKeepsTheUsersGammaAndTurnsTheSplashOff)
 {
@@ -199,8 +191,7 @@ TEST_F(VoodooEntry, OnlyTheLoggingBuildWritesTheReportLog)
     EXPECT_EQ(1, count(text, "* VOODOO : Frame buffer : 4096.00k\n"));
     EXPECT_EQ(1, count(text, "* VOODOO : TMU 1        : 4096.00k\n"));
     EXPECT_EQ(1, count(text, "* VOODOO : TMU 0 Cache  : 0x0 - 0x400000\n"));
-    EXPECT_EQ(1,
-              count(text, "* VOODOO : Mode 3h, 512x384 double buffering with depth buffering\n"));
+    EXPECT_EQ(1, count(text, "* VOODOO : Mode 3h, 512x384 double buffering with depth buffering\n"));
     EXPECT_EQ(1, count(text, "* VOODOO : Through-put\n"));
     // One frame after a full-screen clear: every pixel written once.
     EXPECT_EQ(1, count(text, "  Avg DC In            : 1\n"));

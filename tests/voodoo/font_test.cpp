@@ -8,15 +8,15 @@ using namespace vdtest;
 namespace {
 
 class VoodooFont : public Voodoo {
-  protected:
+protected:
     void SetUp() override
     {
         Voodoo::SetUp();
         // One 64 x 64 page: 'A' a solid 8 x 8 cell at (0, 0), 'B' one at
         // (8, 0) whose right half is black. Space and line feed have no
         // glyph; a space is 10 pixels high.
-        page_ = picture(MW_IMAGE_RGB_565, 64, 64,
-                        [](int x, int y) { return x < 12 && y < 8 ? 0xFFFF : kBlack; });
+        page_ =
+            picture(MW_IMAGE_RGB_565, 64, 64, [](int x, int y) { return x < 12 && y < 8 ? 0xFFFF : kBlack; });
         std::memset(&font_, 0, sizeof font_);
         for (mwbGLYPH &glyph : font_.glyph)
             glyph = mwbGLYPH{4, 10, -1, 0, 0, 0};

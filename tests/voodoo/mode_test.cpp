@@ -8,7 +8,7 @@ using namespace vdtest;
 namespace {
 
 class VoodooMode : public Voodoo {
-  protected:
+protected:
     static uint16_t aux(int x, int y)
     {
         uint16_t value = 0;
@@ -17,8 +17,8 @@ class VoodooMode : public Voodoo {
     }
     static void setAux(int x, int y, uint16_t value)
     {
-        EXPECT_TRUE(grLfbWriteRegion(GR_BUFFER_AUXBUFFER, FxU32(x), FxU32(y), GR_LFB_SRC_FMT_ZA16,
-                                     1, 1, 2, &value));
+        EXPECT_TRUE(
+            grLfbWriteRegion(GR_BUFFER_AUXBUFFER, FxU32(x), FxU32(y), GR_LFB_SRC_FMT_ZA16, 1, 1, 2, &value));
     }
 };
 
@@ -136,12 +136,11 @@ TEST_F(VoodooMode, PrimitivesCoverTheirCornersInclusively)
     auto at = [&](int x, int y) { return px[size_t(y) * 40 + size_t(x)]; };
     for (int y = 9; y <= 12; ++y)
         for (int x = 9; x <= 13; ++x)
-            EXPECT_EQ(at(x, y), x >= 10 && x <= 12 && y >= 10 && y <= 11 ? kRed : kBlack)
-                << x << "," << y;
+            EXPECT_EQ(at(x, y), x >= 10 && x <= 12 && y >= 10 && y <= 11 ? kRed : kBlack) << x << "," << y;
     for (int y = 19; y <= 24; ++y)
         for (int x = 19; x <= 25; ++x) {
-            const bool edge = (x == 20 || x == 24) ? y >= 20 && y <= 23
-                                                   : (y == 20 || y == 23) && x >= 20 && x <= 24;
+            const bool edge =
+                (x == 20 || x == 24) ? y >= 20 && y <= 23 : (y == 20 || y == 23) && x >= 20 && x <= 24;
             EXPECT_EQ(at(x, y), edge ? kGreen : kBlack) << x << "," << y;
         }
     for (int x = 29; x <= 36; ++x)

@@ -10,7 +10,8 @@ std::vector<spy::Call> calls;
 std::vector<spy::Triangle> triangles;
 std::vector<GrVertex> points;
 
-template <typename Fn> Fn *board(const char *name)
+template <typename Fn>
+Fn *board(const char *name)
 {
     return reinterpret_cast<Fn *>(dlsym(RTLD_NEXT, name));
 }
@@ -18,12 +19,12 @@ template <typename Fn> Fn *board(const char *name)
 } // namespace
 
 // The board's own definition of the wrapper's name, looked up once.
-#define SPY_FORWARD(name, ...)                                                                     \
-    static auto *const next = board<decltype(::name)>(#name);                                     \
+#define SPY_FORWARD(name, ...)                                                                               \
+    static auto *const next = board<decltype(::name)>(#name);                                                \
     next(__VA_ARGS__)
 
-#define SPY_STATE_CALL(name, ...)                                                                  \
-    calls.push_back({#name, {__VA_ARGS__}});                                                       \
+#define SPY_STATE_CALL(name, ...)                                                                            \
+    calls.push_back({#name, {__VA_ARGS__}});                                                                 \
     SPY_FORWARD(name, __VA_ARGS__)
 
 namespace spy {
@@ -44,15 +45,9 @@ std::vector<std::vector<long>> callsOf(const std::string &name)
     return found;
 }
 
-const std::vector<Triangle> &triangles()
-{
-    return ::triangles;
-}
+const std::vector<Triangle> &triangles() { return ::triangles; }
 
-const std::vector<GrVertex> &points()
-{
-    return ::points;
-}
+const std::vector<GrVertex> &points() { return ::points; }
 
 } // namespace spy
 
@@ -79,13 +74,9 @@ void FX_CALL grAlphaCombine(GrCombineFunction_t f, GrCombineFactor_t k, GrCombin
 void FX_CALL grAlphaBlendFunction(GrAlphaBlendFnc_t rgbSource, GrAlphaBlendFnc_t rgbDestination,
                                   GrAlphaBlendFnc_t alphaSource, GrAlphaBlendFnc_t alphaDestination)
 {
-    SPY_STATE_CALL(grAlphaBlendFunction, rgbSource, rgbDestination, alphaSource,
-                   alphaDestination);
+    SPY_STATE_CALL(grAlphaBlendFunction, rgbSource, rgbDestination, alphaSource, alphaDestination);
 }
 
-void FX_CALL grConstantColorValue(GrColor_t value)
-{
-    SPY_STATE_CALL(grConstantColorValue, value);
-}
+void FX_CALL grConstantColorValue(GrColor_t value) { SPY_STATE_CALL(grConstantColorValue, value); }
 
 } // extern "C"

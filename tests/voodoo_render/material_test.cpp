@@ -8,7 +8,7 @@ using namespace vdtest;
 namespace {
 
 class RenderMaterial : public Render {
-  protected:
+protected:
     void TearDown() override
     {
         if (card_) {
@@ -35,10 +35,9 @@ TEST_F(RenderMaterial, BlendModesReachTheBoardWithTheirSetUps)
     auto once = [](const std::vector<long> &args) { return args.empty() ? Calls{} : Calls{args}; };
     const long scale = GR_COMBINE_FUNCTION_SCALE_OTHER, one = GR_COMBINE_FACTOR_ONE,
                local = GR_COMBINE_LOCAL_CONSTANT;
-    const std::vector<long> translucent = {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA,
-                                           GR_BLEND_ONE, GR_BLEND_ZERO};
-    const std::vector<long> half = {GR_BLEND_ONE, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
-                                    GR_BLEND_ZERO};
+    const std::vector<long> translucent = {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ONE,
+                                           GR_BLEND_ZERO};
+    const std::vector<long> half = {GR_BLEND_ONE, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO};
     const std::vector<long> halfCombine = {scale, one, local, GR_COMBINE_OTHER_CONSTANT, 0};
     struct Case {
         int blendMode, flags;
@@ -48,11 +47,17 @@ TEST_F(RenderMaterial, BlendModesReachTheBoardWithTheirSetUps)
         {0, 0, {GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO}, {}, {}},
         {1, 0, translucent, {scale, one, local, GR_COMBINE_OTHER_ITERATED, 0}, {}},
         {2, 0, translucent, {scale, one, local, GR_COMBINE_OTHER_TEXTURE, 0}, {}},
-        {3, 0, {GR_BLEND_ZERO, GR_BLEND_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO},
-         {scale, one, local, GR_COMBINE_OTHER_TEXTURE, 0}, {}},
+        {3,
+         0,
+         {GR_BLEND_ZERO, GR_BLEND_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO},
+         {scale, one, local, GR_COMBINE_OTHER_TEXTURE, 0},
+         {}},
         {4, 0, half, halfCombine, {0x80}},
-        {5, 0, {GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO},
-         {scale, GR_COMBINE_FACTOR_ZERO, local, GR_COMBINE_OTHER_CONSTANT, 0}, {}},
+        {5,
+         0,
+         {GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO},
+         {scale, GR_COMBINE_FACTOR_ZERO, local, GR_COMBINE_OTHER_CONSTANT, 0},
+         {}},
         {1, 1, half, halfCombine, {0x80}}, // flag bit 0 overrides the mode
     };
     for (const Case &k : cases) {
@@ -107,8 +112,8 @@ TEST_F(RenderMaterial, ScreenPolygonIsTexturedTimesVertexColour)
     mwrVERTEX quad[4];
     mwrVERTEX *ring[4];
     for (int i = 0; i < 4; ++i) {
-        quad[i] = vertex(100 + 64 * corners[i][0], 50 + 64 * corners[i][1], 0.5f, corners[i][0],
-                         corners[i][1]);
+        quad[i] =
+            vertex(100 + 64 * corners[i][0], 50 + 64 * corners[i][1], 0.5f, corners[i][0], corners[i][1]);
         quad[i].r = 0.6f;
         quad[i].b = 0.2f;
         ring[i] = &quad[i];
@@ -121,10 +126,9 @@ TEST_F(RenderMaterial, ScreenPolygonIsTexturedTimesVertexColour)
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) {
             // s runs 0..255 across (the far edge of an 8-texel side is 255).
-            const uint16_t texel = pattern(int((x + 0.5) * 255 / 64 * 8 / 256),
-                                           int((y + 0.5) * 255 / 64 * 8 / 256));
-            const int r = texel & 0xF800 ? 153 : 0, g = texel & 0x07E0 ? 255 : 0,
-                      b = texel & 0x001F ? 51 : 0;
+            const uint16_t texel =
+                pattern(int((x + 0.5) * 255 / 64 * 8 / 256), int((y + 0.5) * 255 / 64 * 8 / 256));
+            const int r = texel & 0xF800 ? 153 : 0, g = texel & 0x07E0 ? 255 : 0, b = texel & 0x001F ? 51 : 0;
             EXPECT_EQ(rgb565(r, g, b), px[size_t(y) * 64 + size_t(x)]) << x << "," << y;
         }
 }

@@ -106,8 +106,8 @@ TEST_F(Render, CornerBehindTheNearPlaneGivesTwoSnappedTrianglesOverTheCutQuad)
         return Corner{project(from.x + t * (a.x - from.x), from.y + t * (a.y - from.y), kNear),
                       255 * (1 - t)};
     };
-    const Corner quad[4] = {{project(b.x, b.y, b.z), 255}, {project(c.x, c.y, c.z), 255},
-                            nearPoint(c), nearPoint(b)};
+    const Corner quad[4] = {
+        {project(b.x, b.y, b.z), 255}, {project(c.x, c.y, c.z), 255}, nearPoint(c), nearPoint(b)};
     for (const spy::Triangle &triangle : spy::triangles())
         for (const GrVertex &v : triangle) {
             EXPECT_EQ(v.x * 16, std::round(v.x * 16)) << "snapped to 1/16 pixel";

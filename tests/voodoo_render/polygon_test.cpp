@@ -58,8 +58,8 @@ TEST_F(Render, FiftyVertexPolygonCrossingEveryPlaneIsClippedLikeItsTriangles)
     const float *m = st->modelView.m;
     for (const mwrVERTEX &v : ring) {
         const float x = m[0] * v.x + m[3], y = m[5] * v.y + m[7], z = m[10] * v.z + m[11];
-        crossed |= (z >= kFar) | (y <= -z) << 1 | (z <= y) << 2 | (x <= -z) << 3 |
-                   (z <= x) << 4 | (z <= kNear) << 5;
+        crossed |=
+            (z >= kFar) | (y <= -z) << 1 | (z <= y) << 2 | (x <= -z) << 3 | (z <= x) << 4 | (z <= kNear) << 5;
     }
     ASSERT_EQ(kPlanes, crossed);
 
@@ -72,9 +72,9 @@ TEST_F(Render, FiftyVertexPolygonCrossingEveryPlaneIsClippedLikeItsTriangles)
         const mwrPOLYGON fan{50, corners.data(), MWR_POLYGON_FAN};
         std::vector<int32_t> faces;
         for (int i = 2; i < 50; ++i)
-            faces.insert(faces.end(), {int32_t(corners[0] - ring.data()),
-                                       int32_t(corners[i - 1] - ring.data()),
-                                       int32_t(corners[i] - ring.data())});
+            faces.insert(faces.end(),
+                         {int32_t(corners[0] - ring.data()), int32_t(corners[i - 1] - ring.data()),
+                          int32_t(corners[i] - ring.data())});
         const mwrMESH mesh{50, ring.data(), 48, reinterpret_cast<int32_t(*)[3]>(faces.data())};
         for (int way = 0; way < 3; ++way) {
             vd->clear(0, 0);

@@ -30,13 +30,10 @@ inline mwrVERTEX vertex(float x, float y, float z, float u = 0, float v = 0)
     return out;
 }
 
-inline uint16_t rgb565(int r, int g, int b)
-{
-    return uint16_t((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
-}
+inline uint16_t rgb565(int r, int g, int b) { return uint16_t((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)); }
 
 class Render : public Voodoo {
-  protected:
+protected:
     void SetUp() override
     {
         Voodoo::SetUp();

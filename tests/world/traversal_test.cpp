@@ -167,7 +167,7 @@ TEST_F(WorldTest, AnItemInTwoCellsIsDrawnOncePerTick)
 // A corridor of five cells along z with one item each; the camera stands in
 // cell 1 looking down the corridor.
 class CorridorTest : public WorldTest {
-  protected:
+protected:
     void SetUp() override
     {
         WorldTest::SetUp();
@@ -247,16 +247,21 @@ TEST_F(WorldTest, CellsAreDrawnAfterTheNeighboursInFrontOfThem)
             // The neighbour across the face turned towards the camera on
             // each axis.
             const float low[2] = {-6 + 2.0f * x, 2.0f * z};
-            const int front[2][2] = {{camera[0] < low[0] ? x - 1 : camera[0] > low[0] + 2 ? x + 1 : -1, z},
-                                     {x, camera[2] < low[1] ? z - 1 : camera[2] > low[1] + 2 ? z + 1 : -1}};
+            const int front[2][2] = {{camera[0] < low[0]       ? x - 1
+                                      : camera[0] > low[0] + 2 ? x + 1
+                                                               : -1,
+                                      z},
+                                     {x, camera[2] < low[1]       ? z - 1
+                                         : camera[2] > low[1] + 2 ? z + 1
+                                                                  : -1}};
             for (const auto &f : front) {
                 if (f[0] < 0 || f[0] >= n || f[1] < 0 || f[1] >= n)
                     continue;
                 auto other = when.find(&meshes[f[1] * n + f[0]]);
                 if (other == when.end())
                     continue;
-                EXPECT_LT(other->second, self->second) << "cell (" << x << ", " << z << ") before (" << f[0]
-                                                       << ", " << f[1] << ")";
+                EXPECT_LT(other->second, self->second)
+                    << "cell (" << x << ", " << z << ") before (" << f[0] << ", " << f[1] << ")";
                 ++checked;
             }
         }

@@ -14,7 +14,7 @@
 #include "mwworld.h"
 
 class WorldTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         scratch_.enter();
@@ -70,7 +70,7 @@ class WorldTest : public ::testing::Test {
         return meshes;
     }
 
-  private:
+private:
     static void recordDraw(const mwrMESH *mesh) { drawn().push_back(mesh); }
     mwtest::TempDir scratch_;
     std::vector<mwwWORLD *> worlds_;

@@ -75,7 +75,8 @@ TEST_F(WorldTest, NeighboursShareOneFlagPerFace)
                     const mwwPORTAL &portal = cell.portal[f][0];
                     ++users[portal.flag];
                     const int n[3] = {x + kOffset[f][0], y + kOffset[f][1], z + kOffset[f][2]};
-                    const bool inside = n[0] >= 0 && n[0] < cx && n[1] >= 0 && n[1] < cy && n[2] >= 0 && n[2] < cz;
+                    const bool inside =
+                        n[0] >= 0 && n[0] < cx && n[1] >= 0 && n[1] < cy && n[2] >= 0 && n[2] < cz;
                     if (!inside) {
                         EXPECT_EQ(portal.neighbour, nullptr);
                         continue;
@@ -99,20 +100,19 @@ TEST_F(WorldTest, PointsLocateToTheCellThatHoldsThemLowFacesIncluded)
         mwmVECTOR point;
         int x, y, z; // -1: outside
     } cases[] = {
-        {{-4, 0, 0}, 0, 0, 0},     // min
-        {{4, 2, 2}, -1, 0, 0},     // max lies outside
-        {{1.99f, 1.5f, 0.5f}, 2, 1, 0},
-        {{2, 1, 1}, 3, 1, 1},      // a low face belongs to its cell
+        {{-4, 0, 0}, 0, 0, 0},                                 // min
+        {{4, 2, 2}, -1, 0, 0},                                 // max lies outside
+        {{1.99f, 1.5f, 0.5f}, 2, 1, 0},  {{2, 1, 1}, 3, 1, 1}, // a low face belongs to its cell
         {{-4.5f, 0.5f, 0.5f}, -1, 0, 0}, // less than a cell below min: outside, not cell 0
-        {{0, -0.01f, 0.5f}, -1, 0, 0},
-        {{0, 0.5f, 2.0f}, -1, 0, 0},
+        {{0, -0.01f, 0.5f}, -1, 0, 0},   {{0, 0.5f, 2.0f}, -1, 0, 0},
     };
     for (const auto &c : cases) {
         mwwCELL *cell = mwwWorldLocate(&c.point, world);
         if (c.x < 0) {
             EXPECT_EQ(cell, nullptr) << c.point.x << ' ' << c.point.y << ' ' << c.point.z;
         } else {
-            EXPECT_EQ(cell, &cellOf(world, c.x, c.y, c.z)) << c.point.x << ' ' << c.point.y << ' ' << c.point.z;
+            EXPECT_EQ(cell, &cellOf(world, c.x, c.y, c.z))
+                << c.point.x << ' ' << c.point.y << ' ' << c.point.z;
         }
     }
 }
