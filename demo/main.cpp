@@ -13,9 +13,10 @@
 #include "mwcon.h"
 #include "mwinput.h"
 #include "mwkernel.h"
-#include "mwplatform.h"
+#include "mwhost.h"
 #include "mwplugin.h"
 #include "mwrender.h"
+#include "mwwin32.h"
 #include "runopts.h"
 #include "snapshot.h"
 
@@ -39,10 +40,11 @@ const char kAboutText[] =
     "Edit POO.TGA if you want to change the picture (Black is an Occluder)\n";
 #undef ABOUT_INDENT
 
-void showAboutBox()
+void showAboutBox(void *owner)
 {
     MSGBOXPARAMSA box{};
     box.cbSize = sizeof box;
+    box.hwndOwner = static_cast<HWND>(owner);
     box.lpszText = kAboutText;
     box.lpszCaption = kAboutCaption;
     box.dwStyle = MB_OK;
@@ -105,11 +107,8 @@ extern "C" void onStopSignal(int) { signalled = 1; }
 
 void catchStopSignals()
 {
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    std::signal(SIGTERM, onStopSignal);
+    std::signal(SIGINT, onStopSignal);
 }
 
 //---- Set-up and shutdown -------------------------------------------------------
@@ -198,7 +197,7 @@ void showMessage(const char *text)
 bool saveSnapshot(const std::string &path)
 {
     std::string error;
-    if (saveWindowSnapshot(mwGetMainWindow(), path, error))
+    if (saveFrameSnapshot(path, error))
         return true;
     std::fprintf(stderr, "lumenfall: cannot save the snapshot %s: %s\n", path.c_str(), error.c_str());
     return false;
@@ -255,17 +254,19 @@ int main(int argc, char **argv)
         return 2;
     }
     if (options.about) {
-        showAboutBox();
+        showAboutBox(mwHostAboutOwner(argc, argv));
         return 0;
     }
-    if (options.headless)
-        mwPlatformSetHeadless(1);
-    else if (mwPlatformUseScreenSaverHost(argc, argv) < 0) {
-        std::fprintf(stderr, "lumenfall: -window-id needs a window number\n");
-        return 2;
+    if (options.headless) {
+        mwHostSetMode(MW_HOST_HEADLESS);
+    } else {
+        if (mwHostUseScreenSaverHost(argc, argv) < 0) {
+            std::fprintf(stderr, "lumenfall: the screen saver host's window is not a window number\n");
+            return 2;
+        }
+        if (options.window)
+            mwHostSetMode(MW_HOST_WINDOW);
     }
-    if (options.window)
-        mwPlatformSetWindowed(1);
     catchStopSignals();
 
     if (!mwInit(kBlockBytes, kDynamicBytes, kApplicationName))

@@ -14,7 +14,7 @@
 #include "mwblit.h"
 #include "mwinput.h"
 #include "mwkernel.h"
-#include "mwplatform.h"
+#include "mwhost.h"
 #include "mwplugin.h"
 #include "mwrender.h"
 #include "mwscene.h"
@@ -312,7 +312,7 @@ int run(const ExampleOptions &options, const char *programPath)
     Stage stage;
     buildStage(options, stage);
 
-    const bool headless = mwPlatformIsHeadless();
+    const bool headless = mwHostIsHeadless();
     const long frames = options.frames ? options.frames : headless ? 1 : 0;
     for (long frame = 1; !frames || frame <= frames; ++frame) {
         mwiPoll();
@@ -324,7 +324,7 @@ int run(const ExampleOptions &options, const char *programPath)
 
     int result = 0;
     std::string error;
-    if (!options.snapshot.empty() && !saveWindowSnapshot(mwGetMainWindow(), options.snapshot, error)) {
+    if (!options.snapshot.empty() && !saveFrameSnapshot(options.snapshot, error)) {
         std::fprintf(stderr, "example: cannot save %s: %s\n", options.snapshot.c_str(), error.c_str());
         result = 1;
     }
@@ -353,9 +353,8 @@ int main(int argc, char **argv)
         std::printf("%s", kExampleUsage);
         return 0;
     }
-    if (options.headless)
-        mwPlatformSetHeadless(1);
-    mwPlatformSetWindowed(1); // under X11 a 512 x 384 window, not the full screen
+    // A window, not the full screen; or none.
+    mwHostSetMode(options.headless ? MW_HOST_HEADLESS : MW_HOST_WINDOW);
 
     if (!mwInit(kBlockBytes, kDynamicBytes, "Marrow example"))
         return 1;

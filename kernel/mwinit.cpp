@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "mwerror.h"
+#include "mwhostwnd.h"
 #include "mwkernel.h"
 #include "mwwin32.h"
 
@@ -105,11 +106,7 @@ DWORD WINAPI eventThreadMain(LPVOID)
     windowClass.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
     RegisterClassExA(&windowClass);
 
-    const HWND window =
-        CreateWindowExA(0, kWindowClass, applicationName, WS_POPUP | WS_BORDER | WS_SYSMENU, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-    mainWindow = window;
-    ShowWindow(window, SW_SHOW);
+    mainWindow = mwHostOpenMainWindow(kWindowClass, applicationName, instance);
     eventThreadReady = 1;
 
     MSG msg;
