@@ -18,14 +18,11 @@
 
 namespace {
 
-int needFor(int size)
-{
-    return (size + MW_DMEM_HEADER_SIZE + MW_DMEM_GRANULE - 1) / MW_DMEM_GRANULE * MW_DMEM_GRANULE;
-}
+int needFor(int size) { return (size + kDMemHeaderSize + kDMemGranule - 1) / kDMemGranule * kDMemGranule; }
 
 mwDMEMHEADER &headerOf(void *pointer)
 {
-    return *reinterpret_cast<mwDMEMHEADER *>(static_cast<char *>(pointer) - MW_DMEM_HEADER_SIZE);
+    return *reinterpret_cast<mwDMEMHEADER *>(static_cast<char *>(pointer) - kDMemHeaderSize);
 }
 
 // A fresh kernel as mwInit leaves it: handlers, block memory, dynamic heap.
@@ -56,7 +53,7 @@ TEST(DynamicHeap, BlocksHoldHeaderAndPayloadAlignedAndOwned)
     MW_ISOLATED([] {
         mwDMEMHEADER *first = freshHeap(1 << 16);
         void *one = mwDMemAlloc("lightprt", 360, 1);
-        EXPECT_EQ(reinterpret_cast<char *>(first) + MW_DMEM_HEADER_SIZE, one);
+        EXPECT_EQ(reinterpret_cast<char *>(first) + kDMemHeaderSize, one);
         EXPECT_EQ(needFor(1), headerOf(one).size);
         EXPECT_EQ(1, headerOf(one).used);
         EXPECT_STREQ("lightprt", headerOf(one).ownerFile);
@@ -73,19 +70,19 @@ TEST(DynamicHeap, BlocksHoldHeaderAndPayloadAlignedAndOwned)
 TEST(DynamicHeap, RemainderBelowTheSplitMinimumStaysInTheBlock)
 {
     MW_ISOLATED([] {
-        const int whole = needFor(1) + MW_DMEM_SPLIT_MIN - MW_DMEM_GRANULE;
+        const int whole = needFor(1) + kDMemSplitMin - kDMemGranule;
         freshHeap(whole);
         void *p = mwDMemAlloc("test", 1, 1);
         EXPECT_EQ(whole, headerOf(p).size);
         EXPECT_EQ(&headerOf(p), headerOf(p).next);
     });
     MW_ISOLATED([] {
-        freshHeap(needFor(1) + MW_DMEM_SPLIT_MIN);
+        freshHeap(needFor(1) + kDMemSplitMin);
         void *p = mwDMemAlloc("test", 1, 1);
         EXPECT_EQ(needFor(1), headerOf(p).size);
         const mwDMEMHEADER *rest = headerOf(p).next;
         EXPECT_EQ(reinterpret_cast<char *>(&headerOf(p)) + needFor(1), reinterpret_cast<const char *>(rest));
-        EXPECT_EQ(MW_DMEM_SPLIT_MIN, rest->size);
+        EXPECT_EQ(kDMemSplitMin, rest->size);
         EXPECT_EQ(0, rest->used);
         EXPECT_STREQ("mwdynmem", rest->ownerFile);
         EXPECT_EQ(216, rest->ownerLine);
@@ -123,9 +120,9 @@ TEST(DynamicHeap, LastBlockIsNotMergedWithTheFirst)
         MW_ISOLATED([lastFirst] {
             const int third = 1024;
             freshHeap(3 * third);
-            void *first = mwDMemAlloc("test", 1, third - MW_DMEM_HEADER_SIZE);
-            mwDMemAlloc("test", 2, third - MW_DMEM_HEADER_SIZE);
-            void *last = mwDMemAlloc("test", 3, third - MW_DMEM_HEADER_SIZE);
+            void *first = mwDMemAlloc("test", 1, third - kDMemHeaderSize);
+            mwDMemAlloc("test", 2, third - kDMemHeaderSize);
+            void *last = mwDMemAlloc("test", 3, third - kDMemHeaderSize);
             mwDMemFree("test", 4, lastFirst ? last : first);
             mwDMemFree("test", 5, lastFirst ? first : last);
             expectFree(first, third);
@@ -168,7 +165,7 @@ TEST(DynamicHeapDeathTest, BadFreesAreReported)
         [] {
             freshHeap(1 << 14);
             char *p = static_cast<char *>(mwDMemAlloc("lightprt", 1, 1000));
-            mwDMemFree("lightprt", 2, p + 2 * MW_DMEM_GRANULE); // inside a block
+            mwDMemFree("lightprt", 2, p + 2 * kDMemGranule); // inside a block
         },
         illegal);
     expectReport([] { mwDMemFree("lightprt", 2, freshHeap(1 << 14)); }, illegal); // just below
@@ -229,7 +226,7 @@ TEST(DynamicHeapDeathTest, BrokenBlocksAreFoundByEveryWalk)
     static int outside;
     const Damage damages[] = {
         {"magic", [](mwDMEMHEADER &h) { h.magic = 0; }},
-        {"size", [](mwDMEMHEADER &h) { h.size += MW_DMEM_GRANULE; }},
+        {"size", [](mwDMEMHEADER &h) { h.size += kDMemGranule; }},
         {"next outside", [](mwDMEMHEADER &h) { h.next = reinterpret_cast<mwDMEMHEADER *>(&outside); }},
         {"prev", [](mwDMEMHEADER &h) { h.prev = h.next; }},
     };
@@ -242,7 +239,7 @@ TEST(DynamicHeapDeathTest, BrokenBlocksAreFoundByEveryWalk)
         {"mwDMemCheck", [] { mwDMemData("tester", 7); }},
         {"mwDMemCheck", [] { mwDMemCollate("tester", 7); }},
         // Fits the heap but no free block, so the search visits every block.
-        {"mwDMemAlloc", [] { mwDMemAlloc("tester", 7, (1 << 15) - 2 * MW_DMEM_HEADER_SIZE); }},
+        {"mwDMemAlloc", [] { mwDMemAlloc("tester", 7, (1 << 15) - 2 * kDMemHeaderSize); }},
     };
     for (const Damage &damage : damages) {
         for (const Walk &walk : walks) {
@@ -372,7 +369,7 @@ TEST(DynamicHeap, MixedOperationsKeepContentsAndStructure)
             EXPECT_TRUE(intact(block));
             mwDMemFree("mix", 0, block.p);
         }
-        void *all = mwDMemAlloc("mix", 1, heap - MW_DMEM_HEADER_SIZE);
+        void *all = mwDMemAlloc("mix", 1, heap - kDMemHeaderSize);
         EXPECT_EQ(heap, headerOf(all).size);
     });
 }
@@ -403,7 +400,7 @@ TEST(DynamicHeap, DataAndCollateListings)
                   line("USED Size %-8d, Owner lightprt,361\n", needFor(20)) +
                   line("FREE Size %-8d, Owner mwdynmem,216\n", heap - used) +
                   line("Used     : %gk\n", used / 1024.0) + line("Free     : %gk\n", (heap - used) / 1024.0) +
-                  line("Overhead : %gk\n", 4 * MW_DMEM_HEADER_SIZE / 1024.0) + R +
+                  line("Overhead : %gk\n", 4 * kDMemHeaderSize / 1024.0) + R +
                   "* DMEM   : Dynamic Memory Statistics\n\n"
                   "File             First Line#  Allocs       Size\n" +
                   line("%-13s :  %-4d         %-4d     %8.2fk\n", "lightprt", 360, 2,

@@ -24,7 +24,7 @@ std::vector<void *> contents(const mwLIST &list)
 
 const mwDMEMHEADER &headerOf(void *node)
 {
-    return *reinterpret_cast<mwDMEMHEADER *>(static_cast<char *>(node) - MW_DMEM_HEADER_SIZE);
+    return *reinterpret_cast<mwDMEMHEADER *>(static_cast<char *>(node) - kDMemHeaderSize);
 }
 
 } // namespace

@@ -14,14 +14,11 @@
 
 namespace {
 
-int totalFor(int size)
-{
-    return (size + MW_MEM_HEADER_SIZE + MW_MEM_GRANULE - 1) / MW_MEM_GRANULE * MW_MEM_GRANULE;
-}
+int totalFor(int size) { return (size + kMemHeaderSize + kMemGranule - 1) / kMemGranule * kMemGranule; }
 
 mwMEMHEADER &headerOf(void *pointer)
 {
-    return *reinterpret_cast<mwMEMHEADER *>(static_cast<char *>(pointer) - MW_MEM_HEADER_SIZE);
+    return *reinterpret_cast<mwMEMHEADER *>(static_cast<char *>(pointer) - kMemHeaderSize);
 }
 
 // Each test takes over a region of its own; block memory may be re-initialised.
@@ -59,8 +56,8 @@ TEST_F(BlockMemory, BlocksAreRoundedToTheGranuleAndLieBackToBack)
         EXPECT_EQ(totalFor(size), header.total) << size;
         EXPECT_EQ(size, header.requested);
         EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(p) % MW_MEM_ALIGN);
-        EXPECT_EQ(p - MW_MEM_HEADER_SIZE, previous ? previous + previousTotal : region_);
-        previous = p - MW_MEM_HEADER_SIZE;
+        EXPECT_EQ(p - kMemHeaderSize, previous ? previous + previousTotal : region_);
+        previous = p - kMemHeaderSize;
         previousTotal = header.total;
     }
 }
@@ -69,10 +66,10 @@ TEST_F(BlockMemory, TopBlocksGrowDownFromTheEnd)
 {
     char *first = static_cast<char *>(mwMemAlloc("test", 1, 100, "top", 1));
     char *second = static_cast<char *>(mwMemAlloc("test", 2, 20, "top", 1));
-    EXPECT_EQ(region_ + kRegion - totalFor(100), first - MW_MEM_HEADER_SIZE);
-    EXPECT_EQ(region_ + kRegion - totalFor(100) - totalFor(20), second - MW_MEM_HEADER_SIZE);
+    EXPECT_EQ(region_ + kRegion - totalFor(100), first - kMemHeaderSize);
+    EXPECT_EQ(region_ + kRegion - totalFor(100) - totalFor(20), second - kMemHeaderSize);
     char *bottom = static_cast<char *>(mwMemAlloc("test", 3, 20, "bottom", 0));
-    EXPECT_EQ(region_, bottom - MW_MEM_HEADER_SIZE);
+    EXPECT_EQ(region_, bottom - kMemHeaderSize);
 }
 
 TEST_F(BlockMemory, BlocksAreZeroedAndNamed)
@@ -97,8 +94,8 @@ TEST_F(BlockMemory, MisalignedRegionStillGivesAlignedBlocks)
 TEST_F(BlockMemory, ExactFitSucceedsAndOneByteMoreIsOutOfMemory)
 {
     // Bottom and top meet exactly: the region is full.
-    mwMemAlloc("test", 1, kRegion / 2 - MW_MEM_HEADER_SIZE, "half", 0);
-    mwMemAlloc("test", 2, kRegion / 2 - MW_MEM_HEADER_SIZE, "half", 1);
+    mwMemAlloc("test", 1, kRegion / 2 - kMemHeaderSize, "half", 0);
+    mwMemAlloc("test", 2, kRegion / 2 - kMemHeaderSize, "half", 1);
     mwMemCheck("test", 3);
     EXPECT_REPORT(mwMemAlloc("lightprt", 77, 1, "more", 0),
                   "^Error Code \\(2h\\) lightprt:77: mwMemAlloc: Out of memory\n$");
@@ -122,7 +119,7 @@ TEST_F(BlockMemory, WalksReportABrokenBlockUnderTheirOwnName)
     const Damage damages[] = {
         {"magic", [](mwMEMHEADER &h) { h.magic ^= 1; }},
         {"self", [](mwMEMHEADER &h) { h.self = nullptr; }},
-        {"total too small", [](mwMEMHEADER &h) { h.total = MW_MEM_HEADER_SIZE; }},
+        {"total too small", [](mwMEMHEADER &h) { h.total = kMemHeaderSize; }},
         {"total past the end", [](mwMEMHEADER &h) { h.total += kRegion; }},
     };
     for (void *victim : {bottom, top}) {
