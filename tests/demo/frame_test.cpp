@@ -13,7 +13,7 @@
 #include "mwbitmap.h"
 #include "mwblit.h"
 #include "mwrender.h"
-#include "mwtest.h"
+#include "common_support.h"
 
 using namespace lightprt;
 

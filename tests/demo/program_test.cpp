@@ -16,9 +16,9 @@
 
 #include <gtest/gtest.h>
 
-#include "mwtest.h"
-#include "mwxvfb.h"
-#include "pngread.h"
+#include "common_support.h"
+#include "xvfb_support.h"
+#include "png_support.h"
 
 #include <X11/Xlib.h> // after GoogleTest, whose names its macros would take
 

@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include "../demo/pngread.h"
-#include "mwtest.h"
-#include "mwxvfb.h"
+#include "../demo/png_support.h"
+#include "common_support.h"
+#include "xvfb_support.h"
 
 namespace fs = std::filesystem;
 
