@@ -123,8 +123,10 @@ TEST_F(BlitTest, TheSmallestCoveringModeIsSet)
         int width, height, kind;
         int setWidth, setHeight; // 0: nothing set
     } cases[] = {
-        {600, 400, 0, 640, 400}, {512, 384, 1, 512, 384}, {1, 1, 0, 512, 384}, {640, 401, 0, 640, 480},
-        {641, 480, 0, 0, 0},     {600, 481, 0, 0, 0},     {0, 0, 0, 0, 0},     {600, 400, 2, 0, 0},
+        {600, 400, MW_BLIT_KIND_ANY, 640, 400}, {512, 384, MW_BLIT_KIND_LISTED, 512, 384},
+        {1, 1, MW_BLIT_KIND_ANY, 512, 384},     {640, 401, MW_BLIT_KIND_ANY, 640, 480},
+        {641, 480, MW_BLIT_KIND_ANY, 0, 0},     {600, 481, MW_BLIT_KIND_ANY, 0, 0},
+        {0, 0, MW_BLIT_KIND_ANY, 0, 0},         {600, 400, 2, 0, 0}, // a kind no mode has
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " kind " << c.kind);
@@ -140,7 +142,7 @@ TEST_F(BlitTest, TheSmallestCoveringModeIsSet)
         ASSERT_EQ(1u, set.size());
         EXPECT_EQ(c.setWidth, set[0].width);
         EXPECT_EQ(c.setHeight, set[0].height);
-        EXPECT_EQ(1, set[0].kind);
+        EXPECT_EQ(MW_BLIT_KIND_LISTED, set[0].kind);
         EXPECT_EQ(0x7FBu, set[0].flags);
     }
     EXPECT_NE(std::string::npos, log().find("* MWBLIT : mwBlitSetClosestMode: 600,400 -> 640,400\n"));
@@ -150,13 +152,15 @@ TEST_F(BlitTest, AKindFilterSkipsOtherKindsAndTheFirstOfEqualModesWins)
 {
     Recorder recorder(fixturePath("record"));
     selectFixture("record");
-    const mwBLIT_MODE modes[] = {
-        {600, 400, 2, 0x001}, {640, 400, 1, 0x7FB}, {640, 400, 1, 0x7FD}, {0, 0, 0, 0}};
+    const mwBLIT_MODE modes[] = {{600, 400, 2, 0x001},
+                                 {640, 400, MW_BLIT_KIND_LISTED, 0x7FB},
+                                 {640, 400, MW_BLIT_KIND_LISTED, 0x7FD},
+                                 {0, 0, 0, 0}};
     std::copy(std::begin(modes), std::end(modes), recorder->modes);
     const struct {
         int kind;
         mwBLIT_MODE set;
-    } cases[] = {{1, modes[1]}, {0, modes[0]}, {2, modes[0]}};
+    } cases[] = {{MW_BLIT_KIND_LISTED, modes[1]}, {MW_BLIT_KIND_ANY, modes[0]}, {2, modes[0]}};
     for (const auto &c : cases) {
         recorder->callCount = 0;
         EXPECT_EQ(1, mwBlitSetClosestMode(600, 400, c.kind));
@@ -166,7 +170,7 @@ TEST_F(BlitTest, AKindFilterSkipsOtherKindsAndTheFirstOfEqualModesWins)
     }
     // The driver's answer is passed on.
     recorder->setModeResult = 0;
-    EXPECT_EQ(0, mwBlitSetClosestMode(600, 400, 0));
+    EXPECT_EQ(0, mwBlitSetClosestMode(600, 400, MW_BLIT_KIND_ANY));
 }
 
 TEST(BlitUnbound, NoModeIsChosenBeforeADriverIsBound)
@@ -174,6 +178,6 @@ TEST(BlitUnbound, NoModeIsChosenBeforeADriverIsBound)
     GTEST_FLAG_SET(death_test_style, "threadsafe"); // globals as at start
     MW_ISOLATED([] {
         EXPECT_EQ(nullptr, mwBlitGetModeList);
-        EXPECT_EQ(0, mwBlitSetClosestMode(640, 480, 0));
+        EXPECT_EQ(0, mwBlitSetClosestMode(640, 480, MW_BLIT_KIND_ANY));
     });
 }

@@ -260,7 +260,7 @@ TEST_F(Lights, AmbientLightsAndEmissiveStartTheAmbientTerm)
     const Vec c = shade(*state->lights, {0, 0, 0}, {0, 1, 0});
     EXPECT_EQ(c.x + c.y + c.z, 0.0);
 
-    material->colorMode = 2;
+    material->colorMode = MWR_COLOR_LIT;
     mwrMaterialSelect(material);
     EXPECT_FLOAT_EQ(state->ambient[0], 0.1f + 0.2f * 0.5f);
     EXPECT_FLOAT_EQ(state->ambient[1], 0.0f + 0.4f * 0.5f);
