@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "vdbitmap.h"
+#include "vdblend.h"
 #include "vdslots.h"
 #include "vdstate.h"
 
@@ -69,49 +70,6 @@ constexpr auto makeSetUpTable(std::integer_sequence<int, Index...>)
 }
 constexpr auto kSetUp = makeSetUpTable(std::make_integer_sequence<int, kTextureMasks * kColorModes>{});
 
-struct Blend {
-    GrAlphaBlendFnc_t rgbSource, rgbDestination, alphaSource, alphaDestination;
-    bool alphaCombine; // else the alpha combine is left as it is
-    GrCombineFactor_t alphaFactor;
-    GrCombineOther_t alphaOther;
-    bool halfConstant; // the constant colour becomes 0x80
-};
-
-// Indexed by blend mode.
-const Blend kBlend[MWR_BLEND_MODES] = {
-    // MWR_BLEND_OPAQUE
-    {GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO, false, GR_COMBINE_FACTOR_ZERO,
-     GR_COMBINE_OTHER_CONSTANT, false},
-    // MWR_BLEND_VERTEX_ALPHA
-    {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO, true,
-     GR_COMBINE_FACTOR_ONE, GR_COMBINE_OTHER_ITERATED, false},
-    // MWR_BLEND_TEXTURE_ALPHA
-    {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO, true,
-     GR_COMBINE_FACTOR_ONE, GR_COMBINE_OTHER_TEXTURE, false},
-    // MWR_BLEND_DARKEN
-    {GR_BLEND_ZERO, GR_BLEND_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO, true, GR_COMBINE_FACTOR_ONE,
-     GR_COMBINE_OTHER_TEXTURE, false},
-    // MWR_BLEND_ADD_HALF: the source over half the destination (constant alpha 0x80)
-    {GR_BLEND_ONE, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO, true, GR_COMBINE_FACTOR_ONE,
-     GR_COMBINE_OTHER_CONSTANT, true},
-    // MWR_BLEND_ADD
-    {GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO, true, GR_COMBINE_FACTOR_ZERO,
-     GR_COMBINE_OTHER_CONSTANT, false},
-};
-void setBlend(const mwrMATERIAL &material)
-{
-    int mode = material.flags & MWR_MATERIAL_ADD_HALF ? MWR_BLEND_ADD_HALF : material.blendMode;
-    if (mode < 0 || mode >= MWR_BLEND_MODES)
-        mode = MWR_BLEND_OPAQUE;
-    const Blend &b = kBlend[mode];
-    grAlphaBlendFunction(b.rgbSource, b.rgbDestination, b.alphaSource, b.alphaDestination);
-    if (b.alphaCombine)
-        grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, b.alphaFactor, GR_COMBINE_LOCAL_CONSTANT,
-                       b.alphaOther, FXFALSE);
-    if (b.halfConstant)
-        grConstantColorValue(0x80);
-}
-
 } // namespace
 
 vdSETUP_FN *vdDefaultSetUp(void) { return kSetUp[MWR_COLOR_CONSTANT]; }
@@ -162,5 +120,5 @@ void vdSetMaterial(const mwrMATERIAL *material)
         grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_ZERO, GR_COMBINE_FUNCTION_ZERO,
                      GR_COMBINE_FACTOR_ZERO, FXFALSE, FXFALSE);
     }
-    setBlend(*material);
+    vdBlendSelect(material->flags & MWR_MATERIAL_ADD_HALF ? MWR_BLEND_ADD_HALF : material->blendMode);
 }
