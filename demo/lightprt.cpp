@@ -158,6 +158,21 @@ Probe probe(const Trace &trace, const mwmVECTOR &ray)
 
 } // namespace
 
+LightPosition lightPath(float t)
+{
+    return {float(0.5 + 0.4 * std::sin(0.01 * double(t))),
+            float(0.5 + 0.035 * std::sin(double(0.033333335f) * double(t)))};
+}
+
+void turnFan(const mwmVECTOR *rays, mwmVECTOR *turned, int count, float t)
+{
+    mwmMATRIX turn;
+    mwmMatrixIdentity(&turn);
+    mwmMatrixRotate(&turn, 0.0f, 0.0f, t);
+    for (int i = 0; i < count; ++i)
+        mwmMatrixTransformPoint(&turned[i], &turn, &rays[i]);
+}
+
 void alphaRay(float x0, float x1, float y0, float y1, int density, uint16_t *map)
 {
     rasterise<AlphaSplat>(x0, x1, y0, y1, density, map);
@@ -390,9 +405,10 @@ int lightPartSetup(int rayCount)
 
 int lightPartFrame(float t)
 {
+    const LightPosition light = lightPath(t);
     Trace trace;
-    trace.lightX = float(0.5 + 0.4 * std::sin(0.01 * double(t)));
-    trace.lightY = float(0.5 + 0.035 * std::sin(double(0.033333335f) * double(t)));
+    trace.lightX = light.x;
+    trace.lightY = light.y;
     trace.rays = part.rotated;
     trace.rayCount = part.rayCount;
     trace.picture = pixels(part.picture);
@@ -400,12 +416,7 @@ int lightPartFrame(float t)
     drawLayer(part.pictureHandle, MWR_BLEND_VERTEX_ALPHA, 0.9f);
     drawLayer(part.noise[std::rand() % kNoiseDrawn], MWR_BLEND_DARKEN, 0.91f);
 
-    // The fan turns t degrees about the viewing axis.
-    mwmMATRIX turn;
-    mwmMatrixIdentity(&turn);
-    mwmMatrixRotate(&turn, 0.0f, 0.0f, t);
-    for (int i = 0; i < part.rayCount; ++i)
-        mwmMatrixTransformPoint(&part.rotated[i], &turn, &part.rays[i]);
+    turnFan(part.rays, part.rotated, part.rayCount, t);
 
     drawLightMap(traceOccluded, trace, MWR_BLEND_DARKEN, 1.0f); // black outside the rays
     drawLightMap(traceBeams, trace, MWR_BLEND_ADD, 1.01f);      // near glow
