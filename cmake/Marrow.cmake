@@ -35,16 +35,14 @@ function(marrow_gtest name)
     marrow_report_log(${name})
   endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  if(WIN32)
+    target_link_libraries(${name} PRIVATE marrow_test_box)
+  endif()
   target_compile_definitions(${name} PRIVATE
     MARROW_RUN_DIR="${MARROW_RUN_DIR}"
     MARROW_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  if(CMAKE_CROSSCOMPILING)
-    # Under an emulator (Wine) each start costs a good fraction of a second:
-    # one ctest test per suite, which runs all of its cases in one process.
-    add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "MARROW_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp")
-  else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-      PROPERTIES ENVIRONMENT "MARROW_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp")
-  endif()
+  # Each case runs in a process of its own, as the suites expect; in a cross
+  # build through the emulator (Wine) of the toolchain file.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "MARROW_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp")
 endfunction()

@@ -20,9 +20,11 @@ foreach(kind EXE SHARED MODULE)
 endforeach()
 
 # Wine runs the programs: its own prefix (WINEPREFIX, else one in the build
-# tree) and no debug chatter.
+# tree), no debug chatter, and the run folder on the DLL search path so that
+# test programs elsewhere in the build tree find the board.
 if(NOT DEFINED ENV{WINEPREFIX})
   set(ENV{WINEPREFIX} ${CMAKE_BINARY_DIR}/wineprefix)
 endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR
-  /usr/bin/env WINEPREFIX=$ENV{WINEPREFIX} WINEDEBUG=-all ${MARROW_WINE_LOADER})
+  /usr/bin/env WINEPREFIX=$ENV{WINEPREFIX} WINEDEBUG=-all WINEPATH=Z:${CMAKE_BINARY_DIR}/run
+  ${MARROW_WINE_LOADER})

@@ -25,9 +25,9 @@ TEST(GlideBoard, ReportsOneWindowedBoardWithTwoUnitsOfFourMegabytes)
 TEST(GlideBoard, EnvironmentMakesASmallerBoard)
 {
     clearEnvironment();
-    setenv("GLIDE2X_FBRAM", "1", 1);
-    setenv("GLIDE2X_TMUS", "1", 1);
-    setenv("GLIDE2X_TMURAM", "2", 1);
+    mwtest::setEnv("GLIDE2X_FBRAM", "1");
+    mwtest::setEnv("GLIDE2X_TMUS", "1");
+    mwtest::setEnv("GLIDE2X_TMURAM", "2");
     grGlideInit();
     GrHwConfiguration hw;
     ASSERT_TRUE(grSstQueryHardware(&hw));
@@ -43,8 +43,8 @@ TEST(GlideBoard, EnvironmentMakesASmallerBoard)
     EXPECT_FALSE(grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
                               GR_ORIGIN_UPPER_LEFT, 2, 0));
     // Values outside the accepted set are ignored.
-    setenv("GLIDE2X_FBRAM", "7", 1);
-    setenv("GLIDE2X_TMUS", "x", 1);
+    mwtest::setEnv("GLIDE2X_FBRAM", "7");
+    mwtest::setEnv("GLIDE2X_TMUS", "x");
     grGlideInit();
     ASSERT_TRUE(grSstQueryHardware(&hw));
     EXPECT_EQ(hw.SSTs[0].sstBoard.SST96Config.fbRam, 4);

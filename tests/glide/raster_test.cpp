@@ -240,12 +240,12 @@ TEST_F(GlideRaster, BandsAndSpanBuildsGiveIdenticalPixels)
 {
     const std::vector<uint16_t> reference = drawScene();
     for (const char *bands : {"2", "3", "16"}) {
-        setenv("GLIDE2X_BANDS", bands, 1);
+        mwtest::setEnv("GLIDE2X_BANDS", bands);
         open();
         EXPECT_EQ(drawScene(), reference) << bands << " bands";
     }
-    unsetenv("GLIDE2X_BANDS");
-    setenv("GLIDE2X_SIMD", "baseline", 1);
+    mwtest::setEnv("GLIDE2X_BANDS", nullptr);
+    mwtest::setEnv("GLIDE2X_SIMD", "baseline");
     open();
     EXPECT_EQ(drawScene(), reference) << "base instruction set";
 }
@@ -314,7 +314,7 @@ TEST_F(GlideRaster, FusedLayerSpansMatchTheStages)
     const std::vector<uint16_t> fused = drawLayers(false);
     open();
     EXPECT_EQ(drawLayers(true), fused);
-    setenv("GLIDE2X_SIMD", "baseline", 1);
+    mwtest::setEnv("GLIDE2X_SIMD", "baseline");
     open();
     EXPECT_EQ(drawLayers(false), fused);
 }
