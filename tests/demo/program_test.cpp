@@ -105,6 +105,22 @@ TEST(Program, TheConfigureRequestShowsTheAboutTextAndEnds)
     }
 }
 
+TEST(Program, HelpPrintsTheUsageAndAnUnknownOptionEndsWithItOnStandardError)
+{
+    mwtest::TempDir empty;
+    Program help({"--help"}, empty.path());
+    ASSERT_EQ(help.waitFor(10s), 0);
+    EXPECT_EQ(help.out().rfind("usage: lumenfall [option]...\n", 0), 0u) << help.out();
+    EXPECT_NE(help.out().find("\n  --max-fps N "), std::string::npos) << help.out();
+    EXPECT_EQ(help.err(), "");
+
+    Program unknown({"/s", "--no-such-option"}, empty.path());
+    ASSERT_EQ(unknown.waitFor(10s), 2);
+    EXPECT_EQ(unknown.err().rfind("lumenfall: unknown option --no-such-option\nusage: lumenfall", 0), 0u)
+        << unknown.err();
+    EXPECT_EQ(unknown.out(), "");
+}
+
 TEST(Program, MissingFilesEndItWithTheirMessages)
 {
     mwtest::TempDir empty;
