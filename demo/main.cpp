@@ -276,6 +276,7 @@ int main(int argc, char **argv)
     if (!mwInit(kBlockBytes, kDynamicBytes, kApplicationName))
         return 0;
     demoSetup();
+    lightPartSetPicture(options.picture.c_str());
     mwConPrintf("%s\n", kApplicationName);
     const RunResult result = demoRun(options);
     mwDMemData("main", 75);
