@@ -285,11 +285,11 @@ void drawFrame(Stage &stage, long frame, mwrCAMERA *camera, const mwrMATERIAL *m
 int run(const RunOptions &options, const char *programPath)
 {
     mwrRENDERSTATE *renderState = mwrInit();
-    enum { ACTION_NONE, ACTION_QUIT, ACTION_COUNT };
-    int8_t actions[ACTION_COUNT] = {};
+    enum { kActionNone, kActionQuit, kActionCount };
+    int8_t actions[kActionCount] = {};
     mwiInit();
-    mwiSetActions(actions, ACTION_COUNT);
-    mwiBind(MWI_KEY_ESCAPE, ACTION_QUIT);
+    mwiSetActions(actions, kActionCount);
+    mwiBind(MWI_KEY_ESCAPE, kActionQuit);
     startDisplay(programPath, renderState);
 
     // The canvas covers the mode just set; selecting it sets the projection.
@@ -316,7 +316,7 @@ int run(const RunOptions &options, const char *programPath)
     const long frames = options.frames ? options.frames : headless ? 1 : 0;
     for (long frame = 1; !frames || frame <= frames; ++frame) {
         mwiPoll();
-        if (escapePressed(actions[ACTION_QUIT]))
+        if (escapePressed(actions[kActionQuit]))
             break;
         drawFrame(stage, frame, camera, material);
         mwBlitSwapBuffers(headless ? 0 : 1); // in a window, one frame per retrace

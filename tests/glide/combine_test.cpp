@@ -1,6 +1,6 @@
 // Exact pixels with dithering off: the plug-in's colour-combine set-ups and
 // blend modes, alpha test, chroma key, W-buffer, masks; and the dither.
-#include "glide_fixture.h"
+#include "glide_support.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 // Card bitmaps and regions: the texture made of an engine bitmap, what is
 // refused, private copies and updates, and the pixels the draws produce.
-#include "mwvoodoo.h"
+#include "voodoo_support.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,6 +1,6 @@
 // The library entry and the four exports: identity, board detection and the
 // mode table, the environment set for the board, init and deinit.
-#include "mwvoodoo.h"
+#include "voodoo_support.h"
 
 #include <cstring>
 

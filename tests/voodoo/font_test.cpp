@@ -1,5 +1,5 @@
 // Card fonts: glyphs cut from page bitmaps, text drawn through them.
-#include "mwvoodoo.h"
+#include "voodoo_support.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // Modes, clears, swaps and the 2D primitives.
-#include "mwvoodoo.h"
+#include "voodoo_support.h"
 
-#include "mwwindow.h"
+#include "window_support.h"
 
 using namespace vdtest;
 

@@ -1,7 +1,7 @@
 // Materials and what they colour: the board set-up of the six blend modes,
 // exact pixels of a lit triangle and of a textured, vertex-coloured screen
 // polygon, points and sprites.
-#include "render_fixture.h"
+#include "voodoo_render_support.h"
 
 using namespace vdtest;
 

@@ -1,7 +1,7 @@
 // The triangle pipeline: rejection before set-up, culling with the
 // near-plane replacement, near-plane clipping and snapping, meshes lit once
 // per vertex, and the vertex cache's growth and shrinking.
-#include "render_fixture.h"
+#include "voodoo_render_support.h"
 
 using namespace vdtest;
 
