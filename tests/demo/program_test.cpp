@@ -133,7 +133,7 @@ TEST(Program, MissingFilesEndItWithTheirMessages)
     EXPECT_EQ(noPicture.waitFor(kSetUpTime), 255);
     EXPECT_NE(noPicture.err().find("Cannot open POO.TGA"), std::string::npos) << noPicture.err();
     Program namedPicture({"--headless", "--picture", "elsewhere.tga"}, empty.path());
-    EXPECT_EQ(namedPicture.waitFor(SET_UP_TIME), 255);
+    EXPECT_EQ(namedPicture.waitFor(kSetUpTime), 255);
     EXPECT_NE(namedPicture.err().find("Cannot open elsewhere.tga"), std::string::npos) << namedPicture.err();
 }
 
