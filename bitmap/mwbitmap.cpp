@@ -50,6 +50,18 @@ struct Extension {
     bool is(const char *ending) const { return std::strcmp(text, ending) == 0; }
 };
 
+// mwbLoad's readers by file extension.
+struct Reader {
+    const char *extension;
+    mwBITMAP *(*load)(const char *name);
+};
+const Reader kReaders[] = {
+    {".TGA", mwbTGALoad},
+    {".PCX", mwbPCXLoad},
+    {".LBM", mwbLBMLoad},
+    {".IFF", mwbLBMLoad},
+};
+
 } // namespace
 
 //---- Internal helpers
@@ -226,14 +238,10 @@ extern "C" mwBITMAP *mwbLoad(const char *name)
         return nullptr;
     }
     const Extension extension(name);
-    if (extension.is(".TGA")) {
-        return mwbTGALoad(name);
-    }
-    if (extension.is(".PCX")) {
-        return mwbPCXLoad(name);
-    }
-    if (extension.is(".LBM") || extension.is(".IFF")) {
-        return mwbLBMLoad(name);
+    for (const Reader &reader : kReaders) {
+        if (extension.is(reader.extension)) {
+            return reader.load(name);
+        }
     }
     mwFatal("mwbLoad: \"%s\" unsupported file format", name);
 }

@@ -159,6 +159,21 @@ Probe probe(const Trace &trace, const mwmVECTOR &ray)
 
 } // namespace
 
+LightPosition lightPath(float t)
+{
+    return {float(0.5 + 0.4 * std::sin(0.01 * double(t))),
+            float(0.5 + 0.035 * std::sin(double(0.033333335f) * double(t)))};
+}
+
+void turnFan(const mwmVECTOR *rays, mwmVECTOR *turned, int count, float t)
+{
+    mwmMATRIX turn;
+    mwmMatrixIdentity(&turn);
+    mwmMatrixRotate(&turn, 0.0f, 0.0f, t);
+    for (int i = 0; i < count; ++i)
+        mwmMatrixTransformPoint(&turned[i], &turn, &rays[i]);
+}
+
 void alphaRay(float x0, float x1, float y0, float y1, int density, uint16_t *map)
 {
     rasterise<AlphaSplat>(x0, x1, y0, y1, density, map);
@@ -240,7 +255,7 @@ mwCARDBITMAP *makeNoiseTexture()
         const uint16_t n = uint16_t(std::rand() % 8 + 8); // grey n with alpha n
         p[i] = uint16_t(n | n << 4 | n << 8 | n << 12);
     }
-    mwCARDBITMAP *handle = mwBlitCreateBitmap(bitmap, 1);
+    mwCARDBITMAP *handle = mwBlitCreateBitmap(bitmap, MW_BLIT_BITMAP_PRIVATE);
     if (!handle)
         mwFatal("Cannot load bitmap onto driver\n");
     mwbFree(bitmap);
@@ -324,11 +339,6 @@ void drawScreenQuad(const Quad &q, const float colour[3], float alpha, float dep
     mwBlitDrawScreenPolygon(&polygon);
 }
 
-// Blend modes of the display driver.
-constexpr int kBlendVertexAlpha = 1;
-constexpr int kBlendDarken = 3; // destination times texture alpha
-constexpr int kBlendAdd = 5;
-
 void drawLayer(mwCARDBITMAP *texture, int blendMode, float depth)
 {
     static const float white[3] = {1.0f, 1.0f, 1.0f};
@@ -344,7 +354,7 @@ void drawLightMap(void (*pass)(const Trace &, uint16_t *), const Trace &trace, i
 {
     std::memset(part.lightMap->data, 0, size_t(kMapPixels) * 2);
     pass(trace, pixels(part.lightMap));
-    mwCARDBITMAP *handle = mwBlitCreateBitmap(part.lightMap, 1);
+    mwCARDBITMAP *handle = mwBlitCreateBitmap(part.lightMap, MW_BLIT_BITMAP_PRIVATE);
     if (!handle)
         mwFatal("Crud");
     drawLayer(handle, blendMode, depth);
@@ -366,7 +376,7 @@ int lightPartSetup(int rayCount)
         noise = makeNoiseTexture();
 
     part.picture = loadPicture();
-    part.pictureHandle = mwBlitCreateBitmap(part.picture, 1);
+    part.pictureHandle = mwBlitCreateBitmap(part.picture, MW_BLIT_BITMAP_PRIVATE);
     if (!part.pictureHandle)
         mwFatal("Cannot load bitmap onto driver");
     part.lightMap = mwbCreate(MW_IMAGE_ARGB_4444, kMapSide, kMapSide);
@@ -386,12 +396,12 @@ int lightPartSetup(int rayCount)
     std::memcpy(m.diffuse, diffuse, sizeof m.diffuse);
     std::memset(m.specular, 0, sizeof m.specular);
     m.shininess = 20.0f;
-    m.cullMode = 3;
+    m.cullMode = MWR_CULL_NONE;
     m.flags = 0;
-    m.colorMode = 1;
-    m.blendMode = 2;
+    m.colorMode = MWR_COLOR_VERTEX;
+    m.blendMode = MWR_BLEND_TEXTURE_ALPHA;
     m.opacity = 1.0f;
-    m.textureMask = 1;
+    m.textureMask = MWR_TEXTURE_LAYER0;
     m.texture[0] = nullptr;
 
     announce(" Finished \n");
@@ -400,27 +410,23 @@ int lightPartSetup(int rayCount)
 
 int lightPartFrame(float t)
 {
+    const LightPosition light = lightPath(t);
     Trace trace;
-    trace.lightX = float(0.5 + 0.4 * std::sin(0.01 * double(t)));
-    trace.lightY = float(0.5 + 0.035 * std::sin(double(0.033333335f) * double(t)));
+    trace.lightX = light.x;
+    trace.lightY = light.y;
     trace.rays = part.rotated;
     trace.rayCount = part.rayCount;
     trace.picture = pixels(part.picture);
 
-    drawLayer(part.pictureHandle, kBlendVertexAlpha, 0.9f);
-    drawLayer(part.noise[std::rand() % kNoiseDrawn], kBlendDarken, 0.91f);
+    drawLayer(part.pictureHandle, MWR_BLEND_VERTEX_ALPHA, 0.9f);
+    drawLayer(part.noise[std::rand() % kNoiseDrawn], MWR_BLEND_DARKEN, 0.91f);
 
-    // The fan turns t degrees about the viewing axis.
-    mwmMATRIX turn;
-    mwmMatrixIdentity(&turn);
-    mwmMatrixRotate(&turn, 0.0f, 0.0f, t);
-    for (int i = 0; i < part.rayCount; ++i)
-        mwmMatrixTransformPoint(&part.rotated[i], &turn, &part.rays[i]);
+    turnFan(part.rays, part.rotated, part.rayCount, t);
 
-    drawLightMap(traceOccluded, trace, kBlendDarken, 1.0f); // black outside the rays
-    drawLightMap(traceBeams, trace, kBlendAdd, 1.01f);      // near glow
-    drawLayer(part.pictureHandle, kBlendDarken, 1.02f);     // occluders black
-    drawLightMap(traceBeyond, trace, kBlendAdd, 1.03f);     // far glow
+    drawLightMap(traceOccluded, trace, MWR_BLEND_DARKEN, 1.0f); // black outside the rays
+    drawLightMap(traceBeams, trace, MWR_BLEND_ADD, 1.01f);      // near glow
+    drawLayer(part.pictureHandle, MWR_BLEND_DARKEN, 1.02f);     // occluders black
+    drawLightMap(traceBeyond, trace, MWR_BLEND_ADD, 1.03f);     // far glow
     return 1;
 }
 

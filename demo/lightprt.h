@@ -62,6 +62,18 @@ constexpr uint16_t kGreyFull = 0x0FFF;
 void alphaRay(float x0, float x1, float y0, float y1, int density, uint16_t *map);
 void glowRay(float x0, float x1, float y0, float y1, int density, uint16_t *map);
 
+/* Where the light is at demo time t: x = 0.5 + 0.4 sin(0.01 t) and
+ * y = 0.5 + 0.035 sin(t / 30) (sines of radians), within [0.1, 0.9] x
+ * [0.465, 0.535]. */
+struct LightPosition {
+    float x, y;
+};
+LightPosition lightPath(float t);
+
+/* The fan at demo time t: every ray turned t degrees about the viewing axis,
+ * x' = x cos t + y sin t, y' = -x sin t + y cos t, z' = z. */
+void turnFan(const mwmVECTOR *rays, mwmVECTOR *turned, int count, float t);
+
 /* What the three tracing passes read: the light's position on the picture,
  * this frame's ray directions (unit vectors with z > 0) and the picture's
  * kMapPixels pixels, where 0 is an occluder. */

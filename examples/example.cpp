@@ -26,7 +26,7 @@ namespace {
 constexpr int kBlockBytes = 0x1000000;  // block memory taken at start-up ...
 constexpr int kDynamicBytes = 0xC00000; // ... of which the dynamic heap: meshes, world, lights
 // Flags 0 take the driver's default: double buffered, with a depth buffer.
-constexpr mwBLIT_MODE kMode = {512, 384, 0, 0};
+constexpr mwBLIT_MODE kMode = {512, 384, MW_BLIT_KIND_ANY, 0};
 constexpr uint32_t kBackground = 0x1C2440FF; // 0xRRGGBBAA, the board's colour format
 constexpr int32_t kLightKey = 1;             // owner key of every light we add
 
@@ -302,8 +302,8 @@ int run(const RunOptions &options, const char *programPath)
     // faces turned away as the sphere generator and the 3D Studio loader
     // wind them.
     mwrMATERIAL *material = mwrMaterialAlloc(1);
-    material->colorMode = 2;
-    material->cullMode = 0;
+    material->colorMode = MWR_COLOR_LIT;
+    material->cullMode = MWR_CULL_CLOCKWISE;
     for (int k = 0; k < 3; ++k) {
         material->diffuse[k] = 0.85f;
         material->specular[k] = 0.45f;

@@ -23,7 +23,7 @@ protected:
         mwPLUGIN_ENTRY *driver = addFixture("record");
         ASSERT_EQ(1, mwPluginLoad(driver));
         mwBlitSelect(driver);
-        ASSERT_EQ(1, mwBlitSetClosestMode(640, 480, 0));
+        ASSERT_EQ(1, mwBlitSetClosestMode(640, 480, MW_BLIT_KIND_ANY));
         font_.cellWidth = font_.cellHeight = 8;
         mwConInit();
         recorder_->callCount = 0;

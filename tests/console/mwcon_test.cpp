@@ -99,8 +99,9 @@ TEST_F(ConsoleDrawTest, DrawingIssuesTheDriverCallsInOrder)
     mwConDraw();
     const std::vector<FixtureCall> calls = takeCalls();
     ASSERT_EQ(4u + 48u + 3u, calls.size());
-    const int before[][2] = {{33, 0}, {37, 0}, {36, 1}, {35, 0}};
-    const int after[][2] = {{35, 1}, {36, 0}, {33, 1}};
+    // Slots and their argument: depth test, key colour, keying, texture filter.
+    const int before[][2] = {{33, 0}, {37, 0}, {36, 1}, {35, MW_BLIT_FILTER_POINT}};
+    const int after[][2] = {{35, MW_BLIT_FILTER_BILINEAR}, {36, 0}, {33, 1}};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(before[i][0], calls[i].slot);
         EXPECT_EQ(before[i][1], calls[i].args[0].integer);

@@ -154,7 +154,8 @@ TEST_F(LightPart, SetUpFrameAndFreeDriveTheDriverInOrder)
     const std::vector<Call> maps = only(kCreate), freed = only(kFree);
     ASSERT_EQ(materials.size(), 6u);
     ASSERT_EQ(maps.size(), 3u);
-    const int blends[6] = {1, 3, 3, 5, 3, 5};
+    const int blends[6] = {MWR_BLEND_VERTEX_ALPHA, MWR_BLEND_DARKEN, MWR_BLEND_DARKEN,
+                           MWR_BLEND_ADD,          MWR_BLEND_DARKEN, MWR_BLEND_ADD};
     const float depths[6] = {0.9f, 0.91f, 1.0f, 1.01f, 1.02f, 1.03f};
     const mwCARDBITMAP *textures[6] = {setup[4].handle, nullptr,         maps[0].handle,
                                        maps[1].handle,  setup[4].handle, maps[2].handle};
@@ -173,9 +174,9 @@ TEST_F(LightPart, SetUpFrameAndFreeDriveTheDriverInOrder)
         EXPECT_EQ(freed[i].handle, maps[i].handle);
 
     const mwrMATERIAL &m = materials[0].material;
-    EXPECT_EQ(m.colorMode, 1);
-    EXPECT_EQ(m.textureMask, 1);
-    EXPECT_EQ(m.cullMode, 3);
+    EXPECT_EQ(m.colorMode, MWR_COLOR_VERTEX);
+    EXPECT_EQ(m.textureMask, MWR_TEXTURE_LAYER0);
+    EXPECT_EQ(m.cullMode, MWR_CULL_NONE);
     EXPECT_FLOAT_EQ(m.shininess, 20.0f);
 
     // The screen quad: (10, 10) to (510, 380), texture cut at the clip edge.

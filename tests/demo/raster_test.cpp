@@ -1,4 +1,5 @@
 // The light-map rasterisers and the three tracing passes on their own.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -197,6 +198,98 @@ TEST_F(TraceCase, APictureWithoutBlackGivesFullRaysAndFarGlow)
     EXPECT_EQ(beyond.at(127, 127), 0);
     EXPECT_NE(beyond.at(200, 127) & 0x0FFF, 0);
     EXPECT_NE(beyond.at(127, 40) & 0x0FFF, 0);
+}
+
+//---- The light's path, the fan and the passes' densities through time ----
+
+TEST(LightPath, TheLightDriftsAndTheFanTurnsAsDocumented)
+{
+    // x = 0.5 + 0.4 sin(0.01 t), y = 0.5 + 0.035 sin(t / 30): at t = 15 pi
+    // y peaks at 0.535 and x = 0.5 + 0.4 sin(0.15 pi); at t = 50 pi x peaks
+    // at 0.9 and y = 0.5 - 0.035 sin(pi / 3).
+    const struct {
+        float t, x, y;
+    } path[] = {{0.0f, 0.5f, 0.5f}, {47.123890f, 0.6815962f, 0.535f}, {157.07963f, 0.9f, 0.4696891f}};
+    for (const auto &p : path) {
+        const LightPosition light = lightPath(p.t);
+        EXPECT_NEAR(light.x, p.x, 1e-6f) << p.t;
+        EXPECT_NEAR(light.y, p.y, 1e-6f) << p.t;
+    }
+
+    // The fan turns t degrees: x' = x cos t + y sin t, y' = -x sin t + y cos t.
+    const mwmVECTOR rays[2] = {{0.6f, 0.0f, 0.8f}, {0.0f, 0.6f, 0.8f}};
+    const struct {
+        float t;
+        mwmVECTOR first, second;
+    } turns[] = {{30.0f, {0.5196152f, -0.3f, 0.8f}, {0.3f, 0.5196152f, 0.8f}},
+                 {90.0f, {0.0f, -0.6f, 0.8f}, {0.6f, 0.0f, 0.8f}},
+                 {180.0f, {-0.6f, 0.0f, 0.8f}, {0.0f, -0.6f, 0.8f}}};
+    for (const auto &turn : turns) {
+        mwmVECTOR turned[2];
+        turnFan(rays, turned, 2, turn.t);
+        const mwmVECTOR *expected[2] = {&turn.first, &turn.second};
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_NEAR(turned[i].x, expected[i]->x, 1e-6f) << turn.t << " ray " << i;
+            EXPECT_NEAR(turned[i].y, expected[i]->y, 1e-6f) << turn.t << " ray " << i;
+            EXPECT_NEAR(turned[i].z, expected[i]->z, 1e-6f) << turn.t << " ray " << i;
+        }
+    }
+}
+
+// Samples of alpha rays far enough apart that only centres saturate.
+int alphaSamples(const uint16_t *map)
+{
+    return int(std::count_if(map, map + kMapPixels, [](uint16_t p) { return (p & 0xF000) == 0xF000; }));
+}
+
+// Samples of glow rays that never saturate: each adds 0x444 + 4 x 0x222 + 4 x 0x111.
+int glowSamples(const uint16_t *map)
+{
+    long grey = 0;
+    for (int i = 0; i < kMapPixels; ++i)
+        grey += map[i] & 0x0FFF;
+    EXPECT_EQ(grey % 4368, 0);
+    return int(grey / 4368);
+}
+
+TEST(LightPasses, EachPassSamplesItsRayAtItsDensity)
+{
+    // The ray (0.6, 0, 0.8) with the fan and the light where the path puts
+    // them; it meets the probe plane 0.35 / 0.8 x 0.6 = 0.2625 from the light.
+    // A pass takes ceil(density x length) samples of its clipped segment:
+    // beams 90 x 0.2625 = 23.6, occluded 40 x 0.2625 = 10.5.
+    const struct {
+        float t;
+        int open, beyond; // light to box edge at 100, probe to box edge at 120
+    } cases[] = {
+        // Light (0.8133, 0.5049), ray straight up: 100 x 0.4549, 120 x 0.1924.
+        {90.0f, 46, 24},
+        // Light (0.6710, 0.5144), ray straight down: 100 x 0.4356, 120 x 0.1731.
+        {270.0f, 44, 21},
+    };
+    const mwmVECTOR ray = {0.6f, 0.0f, 0.8f};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.t);
+        const LightPosition light = lightPath(c.t);
+        mwmVECTOR turned;
+        turnFan(&ray, &turned, 1, c.t);
+        std::vector<uint16_t> picture(kMapPixels, 0xF888);
+        const Trace trace = {light.x, light.y, &turned, 1, picture.data()};
+        Map open, beams, beyond;
+        traceOccluded(trace, open.map());
+        traceBeams(trace, beams.map());
+        traceBeyond(trace, beyond.map());
+        EXPECT_EQ(alphaSamples(open.map()), c.open);
+        EXPECT_EQ(glowSamples(beams.map()), 24);
+        EXPECT_EQ(glowSamples(beyond.map()), c.beyond);
+
+        std::fill(picture.begin(), picture.end(), uint16_t(0)); // the probe on black
+        Map occluded, none;
+        traceOccluded(trace, occluded.map());
+        traceBeyond(trace, none.map());
+        EXPECT_EQ(alphaSamples(occluded.map()), 11);
+        EXPECT_EQ(none.lit(), 0);
+    }
 }
 
 } // namespace

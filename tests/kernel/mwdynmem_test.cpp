@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,7 +19,22 @@
 
 namespace {
 
-int needFor(int size) { return (size + kDMemHeaderSize + kDMemGranule - 1) / kDMemGranule * kDMemGranule; }
+// Sizes worked out by hand for this word size. The header record is 32
+// bytes with 32-bit pointers and 56 with 64-bit ones; the caller's bytes
+// start at the next multiple of 16 (32 or 64 bytes into the block), a block
+// is that plus the request rounded up to 16, and a free block is split only
+// when the rest holds a header and 32 bytes.
+#if UINTPTR_MAX == 0xFFFFFFFFu
+constexpr size_t kRecordBytes = 32;
+constexpr int kPayloadAt = 32, kSplitMinimum = 64;
+const std::map<int, int> kBlockFor = {{1, 48}, {10, 48}, {20, 64}, {100, 144}, {200, 240}, {1000, 1040}};
+#else
+constexpr size_t kRecordBytes = 56;
+constexpr int kPayloadAt = 64, kSplitMinimum = 96;
+const std::map<int, int> kBlockFor = {{1, 80}, {10, 80}, {20, 96}, {100, 176}, {200, 272}, {1000, 1072}};
+#endif
+
+int needFor(int size) { return kBlockFor.at(size); }
 
 mwDMEMHEADER &headerOf(void *pointer)
 {
@@ -51,18 +67,21 @@ void expectFree(void *pointer, int size)
 TEST(DynamicHeap, BlocksHoldHeaderAndPayloadAlignedAndOwned)
 {
     MW_ISOLATED([] {
+        EXPECT_EQ(kRecordBytes, sizeof(mwDMEMHEADER));
+        EXPECT_EQ(kPayloadAt, kDMemHeaderSize);
+        EXPECT_EQ(kSplitMinimum, kDMemSplitMin);
         mwDMEMHEADER *first = freshHeap(1 << 16);
         void *one = mwDMemAlloc("lightprt", 360, 1);
-        EXPECT_EQ(reinterpret_cast<char *>(first) + kDMemHeaderSize, one);
+        EXPECT_EQ(reinterpret_cast<char *>(first) + kPayloadAt, one);
         EXPECT_EQ(needFor(1), headerOf(one).size);
         EXPECT_EQ(1, headerOf(one).used);
         EXPECT_STREQ("lightprt", headerOf(one).ownerFile);
         EXPECT_EQ(360, headerOf(one).ownerLine);
-        for (int size = 1; size < 300; size += 7) {
-            void *p = mwDMemAlloc("test", size, size);
-            EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(p) % MW_MEM_ALIGN) << size;
-            EXPECT_EQ(needFor(size), headerOf(p).size) << size;
-        }
+        for (const auto &[size, block] : kBlockFor)
+            EXPECT_EQ(block, headerOf(mwDMemAlloc("test", size, size)).size) << size;
+        for (int size = 1; size < 300; size += 7)
+            EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(mwDMemAlloc("test", size, size)) % MW_MEM_ALIGN)
+                << size;
         mwDMemCheck("test", 1);
     });
 }
@@ -70,25 +89,40 @@ TEST(DynamicHeap, BlocksHoldHeaderAndPayloadAlignedAndOwned)
 TEST(DynamicHeap, RemainderBelowTheSplitMinimumStaysInTheBlock)
 {
     MW_ISOLATED([] {
-        const int whole = needFor(1) + kDMemSplitMin - kDMemGranule;
+        const int whole = needFor(1) + kSplitMinimum - 16;
         freshHeap(whole);
         void *p = mwDMemAlloc("test", 1, 1);
         EXPECT_EQ(whole, headerOf(p).size);
         EXPECT_EQ(&headerOf(p), headerOf(p).next);
     });
     MW_ISOLATED([] {
-        freshHeap(needFor(1) + kDMemSplitMin);
+        freshHeap(needFor(1) + kSplitMinimum);
         void *p = mwDMemAlloc("test", 1, 1);
         EXPECT_EQ(needFor(1), headerOf(p).size);
         const mwDMEMHEADER *rest = headerOf(p).next;
         EXPECT_EQ(reinterpret_cast<char *>(&headerOf(p)) + needFor(1), reinterpret_cast<const char *>(rest));
-        EXPECT_EQ(kDMemSplitMin, rest->size);
+        EXPECT_EQ(kSplitMinimum, rest->size);
         EXPECT_EQ(0, rest->used);
         EXPECT_STREQ("mwdynmem", rest->ownerFile);
         EXPECT_EQ(216, rest->ownerLine);
         EXPECT_EQ(&headerOf(p), rest->next);
         EXPECT_EQ(rest, headerOf(p).prev);
     });
+}
+
+TEST(DynamicHeapDeathTest, SixMegabytesWithAFiveMegabyteHeapLeaveAMegabyteLessOneHeader)
+{
+    // As the program starts: the heap is the block memory's "DYNAMIC" block,
+    // 5 MB and its 48-byte header, which leaves 1,048,528 bytes. A request of
+    // 1,048,480 (and its own 48) fills them; one byte more does not fit.
+    expectReport(
+        [] {
+            mwMemInit(std::aligned_alloc(16, 0x600000), 0x600000);
+            mwDMemInit(0x500000);
+            mwMemAlloc("main", 1, 1048480, "rest", 0);
+            mwMemAlloc("main", 2, 1, "more", 0);
+        },
+        "^Error Code \\(2h\\) main:2: mwMemAlloc: Out of memory\n$");
 }
 
 TEST(DynamicHeap, FreeMergesWithFreeNeighbours)
@@ -400,7 +434,7 @@ TEST(DynamicHeap, DataAndCollateListings)
                   line("USED Size %-8d, Owner lightprt,361\n", needFor(20)) +
                   line("FREE Size %-8d, Owner mwdynmem,216\n", heap - used) +
                   line("Used     : %gk\n", used / 1024.0) + line("Free     : %gk\n", (heap - used) / 1024.0) +
-                  line("Overhead : %gk\n", 4 * kDMemHeaderSize / 1024.0) + R +
+                  line("Overhead : %gk\n", 4 * kPayloadAt / 1024.0) + R +
                   "* DMEM   : Dynamic Memory Statistics\n\n"
                   "File             First Line#  Allocs       Size\n" +
                   line("%-13s :  %-4d         %-4d     %8.2fk\n", "lightprt", 360, 2,

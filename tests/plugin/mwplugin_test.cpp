@@ -142,19 +142,19 @@ TEST_F(PluginTest, LoadAndUnloadKeepTheirCounts)
     EXPECT_EQ(&mwDMemAlloc, recorder->services.dmemAlloc);
     EXPECT_EQ(&mwDMemFree, recorder->services.dmemFree);
     // The table is handed out only for the entry's own class.
-    EXPECT_NE(nullptr, mwPluginGetInterface(entry, 1));
+    EXPECT_NE(nullptr, mwPluginGetInterface(entry, MW_PLUGIN_CLASS_AUX1));
     EXPECT_EQ(nullptr, mwPluginGetInterface(entry, MW_PLUGIN_CLASS_ANY));
     EXPECT_EQ(nullptr, mwPluginGetInterface(entry, MW_PLUGIN_CLASS_BLIT));
 
     EXPECT_EQ(1, mwPluginUnload(entry));
     EXPECT_EQ(0, mwPluginUnload(entry));
     EXPECT_EQ(1, recorder->deinits);
-    EXPECT_EQ(nullptr, mwPluginGetInterface(entry, 1));
+    EXPECT_EQ(nullptr, mwPluginGetInterface(entry, MW_PLUGIN_CLASS_AUX1));
 
     addFixture("class3");
     addFixture("null_init");
     EXPECT_EQ(2, mwPluginLoadAll(MW_PLUGIN_CLASS_ANY)); // null_init refuses
-    EXPECT_EQ(1, mwPluginUnloadAll(3));
+    EXPECT_EQ(1, mwPluginUnloadAll(MW_PLUGIN_CLASS_AUX3));
     EXPECT_EQ(1, mwPluginUnloadAll(MW_PLUGIN_CLASS_ANY));
 }
 
@@ -211,7 +211,7 @@ TEST_F(PluginTest, FindGetListAndClassInfo)
     EXPECT_EQ(record, mwPluginFind("", MW_PLUGIN_CLASS_BLIT));
     EXPECT_EQ(class1, mwPluginFind(nullptr, MW_PLUGIN_CLASS_ANY));
     EXPECT_EQ(other, mwPluginFind("oThEr", MW_PLUGIN_CLASS_ANY));
-    EXPECT_EQ(nullptr, mwPluginFind("other", 1));
+    EXPECT_EQ(nullptr, mwPluginFind("other", MW_PLUGIN_CLASS_AUX1));
     EXPECT_EQ(nullptr, mwPluginFind("RECORDS", MW_PLUGIN_CLASS_ANY));
 
     mwPLUGIN_LIST *list = mwPluginGetList(MW_PLUGIN_CLASS_BLIT);
@@ -219,7 +219,7 @@ TEST_F(PluginTest, FindGetListAndClassInfo)
     EXPECT_EQ((std::vector<mwPLUGIN_ENTRY *>{record, other, nohw}),
               std::vector<mwPLUGIN_ENTRY *>(list->entries, list->entries + list->count));
     mwPluginFreeList(list);
-    list = mwPluginGetList(2);
+    list = mwPluginGetList(MW_PLUGIN_CLASS_AUX2);
     EXPECT_EQ(0, list->count);
     EXPECT_EQ(nullptr, list->entries);
     mwPluginFreeList(list);
@@ -231,7 +231,7 @@ TEST_F(PluginTest, FindGetListAndClassInfo)
     EXPECT_STREQ("OTHER", info.name);
     EXPECT_EQ(0x7FFu, info.caps);
     EXPECT_EQ(nullptr, GetModuleHandleA(fixturePath("other").c_str()));
-    EXPECT_EQ(0, mwPluginGetClassInfo(other, 1, &info));
+    EXPECT_EQ(0, mwPluginGetClassInfo(other, MW_PLUGIN_CLASS_AUX1, &info));
     EXPECT_EQ(0, mwPluginGetClassInfo(other, MW_PLUGIN_CLASS_ANY, &info));
     EXPECT_EQ(0, mwPluginGetClassInfo(nohw, MW_PLUGIN_CLASS_BLIT, &info));
     EXPECT_EQ(1, mwPluginLoad(record));

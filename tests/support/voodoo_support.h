@@ -91,7 +91,7 @@ protected:
     {
         if (!load())
             return nullptr;
-        const mwBLIT_MODE mode{512, 384, 0, flags};
+        const mwBLIT_MODE mode{512, 384, MW_BLIT_KIND_ANY, flags};
         EXPECT_EQ(1, vd->setMode(&mode, window));
         return vd;
     }

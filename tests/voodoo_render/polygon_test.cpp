@@ -47,7 +47,7 @@ TEST_F(Render, ConvexPolygonsHaveAtMostFiftyVertices)
 
 TEST_F(Render, FiftyVertexPolygonCrossingEveryPlaneIsClippedLikeItsTriangles)
 {
-    material->cullMode = 3; // constant colour
+    material->cullMode = MWR_CULL_NONE; // constant colour
     mwrMaterialSelect(material);
     // A tilted disc reaching behind the camera, past the far plane and out
     // of all four sides.

@@ -62,9 +62,9 @@ protected:
     }
 
     // The material with vertex colour, selected.
-    void selectVertexColour(int cullMode = 3)
+    void selectVertexColour(int cullMode = MWR_CULL_NONE)
     {
-        material->colorMode = 1;
+        material->colorMode = MWR_COLOR_VERTEX;
         material->cullMode = cullMode;
         mwrMaterialSelect(material);
     }
