@@ -3,7 +3,6 @@
 // inputs, runs the light tracing part until one of them fires and takes
 // everything down again in order.
 #include <chrono>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -95,21 +94,6 @@ bool escapeTapped()
         if (events[i] == (MWI_KEY_ESCAPE | MWI_KEY_PRESSED))
             return true;
     return false;
-}
-
-// Screensaver hosts end their savers with SIGTERM; both signals end the run
-// as Escape does, so everything is freed in order.
-volatile std::sig_atomic_t signalled = 0;
-
-extern "C" void onStopSignal(int) { signalled = 1; }
-
-void catchStopSignals()
-{
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
 }
 
 //---- Set-up and shutdown -------------------------------------------------------
@@ -217,7 +201,7 @@ RunResult demoRun(const RunOptions &options)
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     };
     bool tapped = false;
-    while (!userStopped() && !tapped && !signalled) {
+    while (!userStopped() && !tapped && !mwStopRequested()) {
         if (options.frames && result.frames >= options.frames)
             break;
         if (options.seconds > 0.0 && wallSeconds() >= options.seconds)
@@ -271,7 +255,6 @@ int main(int argc, char **argv)
     }
     if (options.window)
         mwPlatformSetWindowed(1);
-    catchStopSignals();
 
     if (!mwInit(kBlockBytes, kDynamicBytes, kApplicationName))
         return 0;

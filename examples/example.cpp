@@ -314,7 +314,7 @@ int run(const RunOptions &options, const char *programPath)
 
     const bool headless = mwPlatformIsHeadless();
     const long frames = options.frames ? options.frames : headless ? 1 : 0;
-    for (long frame = 1; !frames || frame <= frames; ++frame) {
+    for (long frame = 1; (!frames || frame <= frames) && !mwStopRequested(); ++frame) {
         mwiPoll();
         if (escapePressed(actions[kActionQuit]))
             break;

@@ -33,6 +33,10 @@ public:
     // A descriptor that becomes readable when native events wait, or -1.
     virtual int eventDescriptor() = 0;
 
+    // Milliseconds until pump has something to do without a native event
+    // (a deadline of its own), or -1 when nothing is due.
+    virtual int pumpTimeout() { return -1; }
+
     // Turns every native event waiting into window events and messages;
     // returns at once. Any thread may call it.
     virtual void pump() = 0;
