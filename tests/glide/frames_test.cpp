@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "mwtest.h"
+#include "common_support.h"
 
 namespace {
 
