@@ -250,18 +250,23 @@ int main(int argc, char **argv)
 {
     RunOptions options;
     std::string error;
-    if (!parseRunOptions(argc, argv, options, error)) {
+    if (!parseRunOptions(argc, argv, kLumenfallProgram, options, error)) {
         std::fprintf(stderr, "lumenfall: %s\n", error.c_str());
+        printUsage(stderr, kLumenfallProgram);
         return 2;
     }
     if (options.about) {
         showAboutBox();
         return 0;
     }
+    if (options.help) {
+        printUsage(stdout, kLumenfallProgram);
+        return 0;
+    }
     if (options.headless)
         mwPlatformSetHeadless(1);
-    else if (mwPlatformUseScreenSaverHost(argc, argv) < 0) {
-        std::fprintf(stderr, "lumenfall: -window-id needs a window number\n");
+    else if (mwPlatformUseScreenSaverHost(options.windowId, options.root) < 0) {
+        std::fprintf(stderr, "lumenfall: XSCREENSAVER_WINDOW does not hold a window number\n");
         return 2;
     }
     if (options.window)
@@ -271,6 +276,7 @@ int main(int argc, char **argv)
     if (!mwInit(kBlockBytes, kDynamicBytes, kApplicationName))
         return 0;
     demoSetup();
+    lightPartSetPicture(options.picture.c_str());
     mwConPrintf("%s\n", kApplicationName);
     const RunResult result = demoRun(options);
     mwDMemData("main", 75);

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "exoptions.h"
 #include "mwblit.h"
 #include "mwinput.h"
 #include "mwkernel.h"
@@ -19,6 +18,7 @@
 #include "mwrender.h"
 #include "mwscene.h"
 #include "mwworld.h"
+#include "runopts.h"
 #include "snapshot.h"
 
 namespace {
@@ -215,7 +215,7 @@ struct Stage {
     std::vector<mwrLIGHT *> lights; // in the active list
 };
 
-void buildStage(const ExampleOptions &options, Stage &stage)
+void buildStage(const RunOptions &options, Stage &stage)
 {
     // The meshes side by side in a world of 4 x 2 x 4 cells around them.
     stage.items.resize(options.mesh.empty() ? 1 : 2);
@@ -282,7 +282,7 @@ void drawFrame(Stage &stage, long frame, mwrCAMERA *camera, const mwrMATERIAL *m
     mwBlitEndScene();
 }
 
-int run(const ExampleOptions &options, const char *programPath)
+int run(const RunOptions &options, const char *programPath)
 {
     mwrRENDERSTATE *renderState = mwrInit();
     enum { kActionNone, kActionQuit, kActionCount };
@@ -343,14 +343,15 @@ int run(const ExampleOptions &options, const char *programPath)
 
 int main(int argc, char **argv)
 {
-    ExampleOptions options;
+    RunOptions options;
     std::string error;
-    if (!parseExampleOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "example: %s\n%s", error.c_str(), kExampleUsage);
+    if (!parseRunOptions(argc, argv, kExampleProgram, options, error)) {
+        std::fprintf(stderr, "example: %s\n", error.c_str());
+        printUsage(stderr, kExampleProgram);
         return 2;
     }
     if (options.help) {
-        std::printf("%s", kExampleUsage);
+        printUsage(stdout, kExampleProgram);
         return 0;
     }
     if (options.headless)

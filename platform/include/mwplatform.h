@@ -43,11 +43,12 @@ MWP_API void mwPlatformSetWindowed(int on);
 #define MWP_HOST_ROOT (~0ul)
 MWP_API void mwPlatformSetHostWindow(unsigned long window);
 
-/* Applies the screen saver host conventions: "-window-id ID" (decimal or 0x
- * hexadecimal) among the arguments; else the XSCREENSAVER_WINDOW variable;
- * else "-root" for the root window. Returns 1 when a host window was set,
- * 0 when none was named, -1 for an ID that is not a number. */
-MWP_API int mwPlatformUseScreenSaverHost(int argc, char **argv);
+/* Applies the screen saver host conventions, as the program's command line
+ * gave them: a window id (-window-id ID; 0 for none) wins; else the
+ * XSCREENSAVER_WINDOW variable (decimal or 0x hexadecimal); else root
+ * nonzero (-root) asks for the root window. Returns 1 when a host window was
+ * set, 0 when none was named, -1 for a variable that is not a number. */
+MWP_API int mwPlatformUseScreenSaverHost(unsigned long windowId, int root);
 
 /* The X11 window id of a window, or 0 (headless, or not a window). */
 MWP_API unsigned long mwPlatformNativeWindow(HWND window);

@@ -105,6 +105,22 @@ TEST(Program, TheConfigureRequestShowsTheAboutTextAndEnds)
     }
 }
 
+TEST(Program, HelpPrintsTheUsageAndAnUnknownOptionEndsWithItOnStandardError)
+{
+    mwtest::TempDir empty;
+    Program help({"--help"}, empty.path());
+    ASSERT_EQ(help.waitFor(10s), 0);
+    EXPECT_EQ(help.out().rfind("usage: lumenfall [option]...\n", 0), 0u) << help.out();
+    EXPECT_NE(help.out().find("\n  --max-fps N "), std::string::npos) << help.out();
+    EXPECT_EQ(help.err(), "");
+
+    Program unknown({"/s", "--no-such-option"}, empty.path());
+    ASSERT_EQ(unknown.waitFor(10s), 2);
+    EXPECT_EQ(unknown.err().rfind("lumenfall: unknown option --no-such-option\nusage: lumenfall", 0), 0u)
+        << unknown.err();
+    EXPECT_EQ(unknown.out(), "");
+}
+
 TEST(Program, MissingFilesEndItWithTheirMessages)
 {
     mwtest::TempDir empty;
@@ -116,6 +132,9 @@ TEST(Program, MissingFilesEndItWithTheirMessages)
     Program noPicture({"--headless"}, empty.path());
     EXPECT_EQ(noPicture.waitFor(kSetUpTime), 255);
     EXPECT_NE(noPicture.err().find("Cannot open POO.TGA"), std::string::npos) << noPicture.err();
+    Program namedPicture({"--headless", "--picture", "elsewhere.tga"}, empty.path());
+    EXPECT_EQ(namedPicture.waitFor(kSetUpTime), 255);
+    EXPECT_NE(namedPicture.err().find("Cannot open elsewhere.tga"), std::string::npos) << namedPicture.err();
 }
 
 TEST(Program, AHeadlessRunShowsThePictureItsOccludersAndBrightStreaks)
