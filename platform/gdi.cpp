@@ -148,6 +148,15 @@ int readPixels(HWND handle, bool wholeWindow, uint32_t *pixels, size_t capacity,
     auto window = findWindow(handle);
     if (!window)
         return 0;
+    MWP_FRAME_SOURCE source;
+    void *context;
+    {
+        std::lock_guard<std::mutex> hold(window->lock);
+        source = window->frameSource;
+        context = window->frameSourceContext;
+    }
+    if (source)
+        source(context); // presents through StretchDIBits, which takes the lock
     std::lock_guard<std::mutex> hold(window->lock);
     const int w = wholeWindow ? window->width : window->frameWidth;
     const int h = wholeWindow ? window->height : window->frameHeight;
@@ -254,6 +263,17 @@ int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHe
 }
 
 //---- Extensions --------------------------------------------------------------
+
+int mwPlatformSetFrameSource(HWND handle, MWP_FRAME_SOURCE source, void *context)
+{
+    auto window = findWindow(handle);
+    if (!window)
+        return 0;
+    std::lock_guard<std::mutex> hold(window->lock);
+    window->frameSource = source;
+    window->frameSourceContext = context;
+    return 1;
+}
 
 int mwPlatformReadFrame(HWND window, uint32_t *pixels, size_t capacity, int *width, int *height)
 {

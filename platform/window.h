@@ -51,6 +51,8 @@ struct Wnd {
     std::vector<uint32_t> surface; // client area as shown, 0x00RRGGBB
     std::vector<uint32_t> frame;   // last presented source rectangle
     int frameWidth = 0, frameHeight = 0;
+    MWP_FRAME_SOURCE frameSource = nullptr; // presents a frame kept back, before a read
+    void *frameSourceContext = nullptr;
 
     InputQueue input;
 };

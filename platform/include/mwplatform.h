@@ -60,6 +60,14 @@ MWP_API unsigned long mwPlatformNativeWindow(HWND window);
  * was copied or only sizes were asked for, 0 for an invalid window, no
  * picture yet, or too little room. */
 
+/* A window whose frames are shown on demand: instead of presenting every
+ * frame, a program may name a function that presents the latest one (with
+ * StretchDIBits) and is called, on the reading thread, before either call
+ * below reads the window. A null source removes it. Returns 1, or 0 for an
+ * invalid window. */
+typedef void (*MWP_FRAME_SOURCE)(void *context);
+MWP_API int mwPlatformSetFrameSource(HWND window, MWP_FRAME_SOURCE source, void *context);
+
 /* The source rectangle of the window's last StretchDIBits, unscaled: what
  * the program drew (snapshots). */
 MWP_API int mwPlatformReadFrame(HWND window, uint32_t *pixels, size_t capacity, int *width, int *height);
