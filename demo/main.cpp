@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "datafiles.h"
 #include "lightprt.h"
 #include "mwblit.h"
 #include "mwcon.h"
@@ -127,8 +128,7 @@ void demoSetup()
     mwiInit();
     demoBindInputs();
 
-    mwPluginSearch("..\\dll\\*.dll", MW_PLUGIN_CLASS_ANY);
-    mwPluginSearch(".\\*.dll", MW_PLUGIN_CLASS_ANY);
+    searchPlugins();
     mwPLUGIN_ENTRY *display = mwBlitFindDevice(0, "voodoo");
     if (!display)
         mwFatal("Voodoo device driver not found");
@@ -259,7 +259,7 @@ int main(int argc, char **argv)
     if (!mwInit(kBlockBytes, kDynamicBytes, kApplicationName))
         return 0;
     demoSetup();
-    lightPartSetPicture(options.picture.c_str());
+    lightPartSetPicture(options.picture.empty() ? findDataFile("POO.TGA").c_str() : options.picture.c_str());
     mwConPrintf("%s\n", kApplicationName);
     const RunResult result = demoRun(options);
     mwDMemData("main", 75);

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <thread>
@@ -35,9 +36,9 @@ class Program {
 public:
     // Starts lumenfall in folder (the run folder when empty) with the
     // arguments; display: keep DISPLAY, else run without one; environment:
-    // NAME=value settings added.
+    // NAME=value settings added; program: another copy of lumenfall.
     Program(std::vector<std::string> args, const fs::path &folder, bool display = false,
-            std::vector<std::string> environment = {})
+            std::vector<std::string> environment = {}, const fs::path &program = kRunDir / "lumenfall")
         : out_(tmp_ / "stdout"), err_(tmp_ / "stderr")
     {
         pid_ = fork();
@@ -52,8 +53,8 @@ public:
             setenv("LD_LIBRARY_PATH", kRunDir.c_str(), 1); // voodoo.dll linked in from elsewhere
             for (std::string &setting : environment)
                 putenv(setting.data());
-            const std::string program = (kRunDir / "lumenfall").string();
-            std::vector<char *> argv = {const_cast<char *>(program.c_str())};
+            const std::string path = program.string();
+            std::vector<char *> argv = {const_cast<char *>(path.c_str())};
             for (std::string &a : args)
                 argv.push_back(a.data());
             argv.push_back(nullptr);
@@ -126,20 +127,37 @@ TEST(Program, HelpPrintsTheUsageAndAnUnknownOptionEndsWithItOnStandardError)
     EXPECT_EQ(unknown.out(), "");
 }
 
+// A copy of the program in a folder of its own finds nothing beside it.
 TEST(Program, MissingFilesEndItWithTheirMessages)
 {
     mwtest::TempDir empty;
-    Program noDriver({"--headless"}, empty.path());
+    const fs::path alone = empty / "lumenfall";
+    fs::copy_file(kRunDir / "lumenfall", alone);
+    Program noDriver({"--headless"}, empty.path(), false, {}, alone);
     EXPECT_EQ(noDriver.waitFor(kSetUpTime), 255);
     EXPECT_NE(noDriver.err().find("Voodoo device driver not found"), std::string::npos) << noDriver.err();
 
     fs::create_symlink(kRunDir / "voodoo.dll", empty / "voodoo.dll");
-    Program noPicture({"--headless"}, empty.path());
+    Program noPicture({"--headless"}, empty.path(), false, {}, alone);
     EXPECT_EQ(noPicture.waitFor(kSetUpTime), 255);
     EXPECT_NE(noPicture.err().find("Cannot open POO.TGA"), std::string::npos) << noPicture.err();
-    Program namedPicture({"--headless", "--picture", "elsewhere.tga"}, empty.path());
+    Program namedPicture({"--headless", "--picture", "elsewhere.tga"}, empty.path(), false, {}, alone);
     EXPECT_EQ(namedPicture.waitFor(kSetUpTime), 255);
     EXPECT_NE(namedPicture.err().find("Cannot open elsewhere.tga"), std::string::npos) << namedPicture.err();
+}
+
+// Started from any folder, the program finds the plug-in and the picture
+// beside it (the run folder); one in the working directory comes first.
+TEST(Program, DataFilesAreFoundInTheWorkingDirectoryThenBesideTheProgram)
+{
+    mwtest::TempDir elsewhere;
+    Program beside({"--headless", "--frames", "2"}, elsewhere.path());
+    EXPECT_EQ(beside.waitFor(kSetUpTime), 0) << beside.err();
+
+    std::ofstream(elsewhere / "POO.TGA") << "not a Targa";
+    Program first({"--headless", "--frames", "2"}, elsewhere.path());
+    EXPECT_EQ(first.waitFor(kSetUpTime), 255);
+    EXPECT_NE(first.err().find("Cannot read POO.TGA"), std::string::npos) << first.err();
 }
 
 TEST(Program, AHeadlessRunShowsThePictureItsOccludersAndBrightStreaks)
