@@ -8,6 +8,7 @@
 #include <string>
 
 #include "datafiles.h"
+#include "framepace.h"
 #include "lightprt.h"
 #include "mwblit.h"
 #include "mwcon.h"
@@ -200,6 +201,7 @@ RunResult demoRun(const RunOptions &options)
     const auto wallSeconds = [&] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     };
+    FramePacer pacer(frameCap(options, mwPlatformIsHeadless(), static_cast<HWND>(mwGetMainWindow())));
     bool tapped = false;
     while (!userStopped() && !tapped && !mwStopRequested()) {
         if (options.frames && result.frames >= options.frames)
@@ -215,6 +217,7 @@ RunResult demoRun(const RunOptions &options)
         lightPartFrame(seconds * 18.0f);
         mwBlitEndScene();
         mwConDraw();
+        pacer.wait();
         mwBlitSwapBuffers(0);
     }
     result.seconds = wallSeconds();

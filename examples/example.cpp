@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "datafiles.h"
+#include "framepace.h"
 #include "mwblit.h"
 #include "mwinput.h"
 #include "mwkernel.h"
@@ -312,12 +313,14 @@ int run(const RunOptions &options)
 
     const bool headless = mwPlatformIsHeadless();
     const long frames = options.frames ? options.frames : headless ? 1 : 0;
+    FramePacer pacer(frameCap(options, headless, static_cast<HWND>(mwGetMainWindow())));
     for (long frame = 1; (!frames || frame <= frames) && !mwStopRequested(); ++frame) {
         mwiPoll();
         if (escapePressed(actions[kActionQuit]))
             break;
         drawFrame(stage, frame, camera, material);
-        mwBlitSwapBuffers(headless ? 0 : 1); // in a window, one frame per retrace
+        pacer.wait();
+        mwBlitSwapBuffers(0);
     }
 
     int result = 0;

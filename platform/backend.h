@@ -45,6 +45,9 @@ public:
     // message gave it.
     virtual void systemAction(int action, LPARAM parameter) = 0;
 
+    // Refresh rate in Hz of the display showing the window, 0 when unknown.
+    virtual int refreshRate(Wnd &) { return 0; }
+
     // The native window id for mwPlatformNativeWindow, 0 when there is none.
     virtual unsigned long nativeId(Wnd &window) = 0;
 };

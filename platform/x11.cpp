@@ -18,6 +18,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#ifdef MARROW_HAVE_XRANDR
+#include <X11/extensions/Xrandr.h>
+#endif
 
 namespace mwp {
 namespace {
@@ -122,6 +125,7 @@ public:
     int eventDescriptor() override { return ConnectionNumber(display_); }
     int pumpTimeout() override;
     void pump() override;
+    int refreshRate(Wnd &window) override;
     void systemAction(int action, LPARAM parameter) override;
 
     unsigned long nativeId(Wnd &window) override
@@ -323,6 +327,51 @@ void X11Backend::present(Wnd &window, const RECT &area)
     }
     XFlush(display_);
     wakeForQueuedEvents();
+}
+
+int X11Backend::refreshRate(Wnd &window)
+{
+#ifdef MARROW_HAVE_XRANDR
+    ::Window id;
+    {
+        std::lock_guard<std::mutex> hold(window.lock);
+        const auto *x = static_cast<const XWindow *>(window.native);
+        if (!x)
+            return 0;
+        id = x->id;
+    }
+    // The mode of the CRTC under the window's centre: dot clock / (h total x v total).
+    const ::Window root = RootWindow(display_, screen_);
+    int centreX = 0, centreY = 0;
+    ::Window child;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display_, id, &attributes) ||
+        !XTranslateCoordinates(display_, id, root, attributes.width / 2, attributes.height / 2, &centreX,
+                               &centreY, &child))
+        return 0;
+    XRRScreenResources *resources = XRRGetScreenResourcesCurrent(display_, root);
+    if (!resources)
+        return 0;
+    double rate = 0.0;
+    for (int c = 0; c < resources->ncrtc && rate == 0.0; ++c) {
+        XRRCrtcInfo *crtc = XRRGetCrtcInfo(display_, resources, resources->crtcs[c]);
+        if (!crtc)
+            continue;
+        const bool under = crtc->mode != None && centreX >= crtc->x && centreY >= crtc->y &&
+                           centreX < crtc->x + int(crtc->width) && centreY < crtc->y + int(crtc->height);
+        for (int m = 0; under && m < resources->nmode; ++m) {
+            const XRRModeInfo &mode = resources->modes[m];
+            if (mode.id == crtc->mode && mode.hTotal && mode.vTotal)
+                rate = double(mode.dotClock) / (double(mode.hTotal) * double(mode.vTotal));
+        }
+        XRRFreeCrtcInfo(crtc);
+    }
+    XRRFreeScreenResources(resources);
+    return int(rate + 0.5);
+#else
+    (void)window;
+    return 0;
+#endif
 }
 
 int X11Backend::pumpTimeout()

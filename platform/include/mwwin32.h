@@ -602,6 +602,11 @@ MWWIN32_API HGDIOBJ WINAPI GetStockObject(int object);
 /* The window's drawing context (one per window); NULL for NULL. */
 MWWIN32_API HDC WINAPI GetDC(HWND window);
 MWWIN32_API int WINAPI ReleaseDC(HWND window, HDC dc);
+/* Of the device capabilities only VREFRESH: the refresh rate in Hz of the
+ * display that shows the window; 0 when it is not known (headless, or the
+ * display does not say). Every other index gives 0. */
+#define VREFRESH 116
+MWWIN32_API int WINAPI GetDeviceCaps(HDC dc, int index);
 
 /* Copies the source rectangle of a DIB into the destination rectangle of
  * the window, scaled with its aspect kept and centred; the rest of the

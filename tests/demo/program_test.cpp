@@ -271,6 +271,28 @@ TEST_F(ProgramWindow, ClosingTheWindowWhileItDrawsIsReportedAndNeverCrashes)
     XCloseDisplay(display);
 }
 
+// The frame rate printed at the end of a run on screen.
+double reportedRate(const std::string &out)
+{
+    const size_t at = out.find("s: ");
+    return at == std::string::npos ? -1.0 : std::atof(out.c_str() + at + 3);
+}
+
+// On screen frames are capped at the display's refresh rate: Xvfb's modes
+// carry none, so SST_SCREENREFRESH gives it; --max-fps 0 lifts the cap.
+TEST_F(ProgramWindow, FramesOnScreenAreCappedAtTheRefreshRate)
+{
+    Program capped({"--window", "--seconds", "2", "--fps"}, {}, true, {"SST_SCREENREFRESH=30"});
+    ASSERT_EQ(capped.waitFor(30s), 0) << capped.err();
+    EXPECT_GT(reportedRate(capped.out()), 25.0) << capped.out();
+    EXPECT_LE(reportedRate(capped.out()), 30.0 * 1.05) << capped.out();
+
+    Program free({"--window", "--seconds", "2", "--fps", "--max-fps", "0"}, {}, true,
+                 {"SST_SCREENREFRESH=30"});
+    ASSERT_EQ(free.waitFor(30s), 0) << free.err();
+    EXPECT_GT(reportedRate(free.out()), 30.0 * 1.05) << free.out();
+}
+
 TEST_F(ProgramWindow, SpaceDoesNotEndItButSigtermDoes)
 {
     Program run({"--window"}, {}, true);
