@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "mwbitmap.h"
 #include "mwblit.h"
@@ -219,6 +220,7 @@ using namespace lightprt;
 
 const char kOwner[] = "lightprt";
 const char kPictureFile[] = "POO.TGA";
+std::string picturePath = kPictureFile;
 constexpr int kNoiseTextures = 4;
 constexpr int kNoiseDrawn = 3; // the fourth is made but never drawn
 
@@ -264,11 +266,12 @@ mwCARDBITMAP *makeNoiseTexture()
 // every other pixel gets full alpha.
 mwBITMAP *loadPicture()
 {
-    if (!mwFileExists(kOwner, __LINE__, kPictureFile))
-        mwFatal("Cannot open %s", kPictureFile);
-    mwBITMAP *picture = mwbLoad(kPictureFile);
+    const char *path = picturePath.c_str();
+    if (!mwFileExists(kOwner, __LINE__, path))
+        mwFatal("Cannot open %s", path);
+    mwBITMAP *picture = mwbLoad(path);
     if (!picture)
-        mwFatal("Cannot read %s: not an uncompressed 24- or 32-bit Targa that fits in memory", kPictureFile);
+        mwFatal("Cannot read %s: not an uncompressed 24- or 32-bit Targa that fits in memory", path);
     mwbResample(picture, kMapSide, kMapSide, 0);
     mwbConvert(picture, MW_IMAGE_ARGB_4444);
     uint16_t *p = pixels(picture);
@@ -359,6 +362,8 @@ void drawLightMap(void (*pass)(const Trace &, uint16_t *), const Trace &trace, i
 }
 
 } // namespace
+
+void lightPartSetPicture(const char *path) { picturePath = path && *path ? path : kPictureFile; }
 
 int lightPartSetup(int rayCount)
 {

@@ -16,10 +16,13 @@
 
 #include "mwmath.h"
 
-/* Loads POO.TGA from the working directory (any size: it is resampled to
- * 256 x 256), makes the grain textures and rayCount (at least 1) random ray
- * directions. Fatal when the picture is missing or unreadable or the driver
- * refuses a texture. Returns 1. */
+/* The picture lightPartSetup loads: POO.TGA (in the working directory)
+ * unless another path is given here; NULL or "" is POO.TGA again. */
+void lightPartSetPicture(const char *path);
+
+/* Loads the picture (any size: it is resampled to 256 x 256), makes the grain textures and rayCount (at least
+ * 1) random ray directions. Fatal when the picture is missing or unreadable or the driver refuses a texture.
+ * Returns 1. */
 int lightPartSetup(int rayCount);
 
 /* Draws the six layers for demo time t (elapsed seconds x 18), between the

@@ -3,11 +3,12 @@
 // inputs, runs the light tracing part until one of them fires and takes
 // everything down again in order.
 #include <chrono>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
+#include "datafiles.h"
+#include "framepace.h"
 #include "lightprt.h"
 #include "mwblit.h"
 #include "mwcon.h"
@@ -99,18 +100,6 @@ bool escapeTapped()
     return false;
 }
 
-// Screensaver hosts end their savers with SIGTERM; both signals end the run
-// as Escape does, so everything is freed in order.
-volatile std::sig_atomic_t signalled = 0;
-
-extern "C" void onStopSignal(int) { signalled = 1; }
-
-void catchStopSignals()
-{
-    std::signal(SIGTERM, onStopSignal);
-    std::signal(SIGINT, onStopSignal);
-}
-
 //---- Set-up and shutdown -------------------------------------------------------
 
 mwrRENDERSTATE *renderState;
@@ -139,11 +128,14 @@ void logPlugins()
 void demoSetup()
 {
     renderState = mwrInit();
-    mwiInit();
+    // The host, not the user, ends a run in a host's window (the Display
+    // settings' preview gets no input at all: DirectInput takes top-level
+    // windows only).
+    if (!mwHostHasHostWindow())
+        mwiInit();
     demoBindInputs();
 
-    mwPluginSearch("..\\dll\\*.dll", MW_PLUGIN_CLASS_ANY);
-    mwPluginSearch(".\\*.dll", MW_PLUGIN_CLASS_ANY);
+    searchPlugins();
     mwPLUGIN_ENTRY *display = mwBlitFindDevice(0, "voodoo");
     if (!display)
         mwFatal("Voodoo device driver not found");
@@ -215,8 +207,9 @@ RunResult demoRun(const RunOptions &options)
     const auto wallSeconds = [&] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     };
+    FramePacer pacer(frameCap(options, mwHostIsHeadless(), static_cast<HWND>(mwGetMainWindow())));
     bool tapped = false;
-    while (!userStopped() && !tapped && !signalled) {
+    while (!userStopped() && !tapped && !mwStopRequested()) {
         if (options.frames && result.frames >= options.frames)
             break;
         if (options.seconds > 0.0 && wallSeconds() >= options.seconds)
@@ -230,6 +223,7 @@ RunResult demoRun(const RunOptions &options)
         lightPartFrame(seconds * 18.0f);
         mwBlitEndScene();
         mwConDraw();
+        pacer.wait();
         mwBlitSwapBuffers(0);
     }
     result.seconds = wallSeconds();
@@ -249,29 +243,34 @@ int main(int argc, char **argv)
 {
     RunOptions options;
     std::string error;
-    if (!parseRunOptions(argc, argv, options, error)) {
+    if (!parseRunOptions(argc, argv, kLumenfallProgram, options, error)) {
         std::fprintf(stderr, "lumenfall: %s\n", error.c_str());
+        printUsage(stderr, kLumenfallProgram);
         return 2;
     }
     if (options.about) {
         showAboutBox(mwHostAboutOwner(argc, argv));
         return 0;
     }
+    if (options.help) {
+        printUsage(stdout, kLumenfallProgram);
+        return 0;
+    }
     if (options.headless) {
         mwHostSetMode(MW_HOST_HEADLESS);
     } else {
-        if (mwHostUseScreenSaverHost(argc, argv) < 0) {
+        if (mwHostUseScreenSaverHost(argc, argv, options.windowId, options.root) < 0) {
             std::fprintf(stderr, "lumenfall: the screen saver host's window is not a window number\n");
             return 2;
         }
         if (options.window)
             mwHostSetMode(MW_HOST_WINDOW);
     }
-    catchStopSignals();
 
     if (!mwInit(kBlockBytes, kDynamicBytes, kApplicationName))
         return 0;
     demoSetup();
+    lightPartSetPicture(options.picture.empty() ? findDataFile("POO.TGA").c_str() : options.picture.c_str());
     mwConPrintf("%s\n", kApplicationName);
     const RunResult result = demoRun(options);
     mwDMemData("main", 75);

@@ -236,18 +236,21 @@ std::vector<uint16_t> drawScene()
     return snapshot();
 }
 
-TEST_F(GlideRaster, BandsAndSpanBuildsGiveIdenticalPixels)
+TEST_F(GlideRaster, ThreadsAndSpanBuildsGiveIdenticalPixels)
 {
-    const std::vector<uint16_t> reference = drawScene();
-    for (const char *bands : {"2", "3", "16"}) {
-        mwtest::setEnv("GLIDE2X_BANDS", bands);
-        open();
-        EXPECT_EQ(drawScene(), reference) << bands << " bands";
-    }
-    mwtest::setEnv("GLIDE2X_BANDS", nullptr);
-    mwtest::setEnv("GLIDE2X_SIMD", "baseline");
+    mwtest::setEnv("GLIDE2X_THREADS", "1");
     open();
-    EXPECT_EQ(drawScene(), reference) << "base instruction set";
+    const std::vector<uint16_t> reference = drawScene();
+    for (const char *threads : {"2", "3", "16"}) {
+        mwtest::setEnv("GLIDE2X_THREADS", threads);
+        open();
+        EXPECT_EQ(drawScene(), reference) << threads << " threads";
+    }
+    for (const char *spans : {"baseline", "avx2"}) {
+        mwtest::setEnv("GLIDE2X_SIMD", spans);
+        open();
+        EXPECT_EQ(drawScene(), reference) << spans;
+    }
 }
 
 // Textured layers in every blend the fused span function takes, drawn with
