@@ -7,9 +7,9 @@
  * makes the main window as chosen.
  *
  * Screen saver hosts, by platform:
- * - POSIX (XScreenSaver and the like): "-window-id ID" (decimal or 0x
- *   hexadecimal) or the XSCREENSAVER_WINDOW variable name the host's window;
- *   "-root" names the screen's root window.
+ * - POSIX (XScreenSaver and the like): "-window-id ID" (read by the
+ *   program's option parser) or the XSCREENSAVER_WINDOW variable name the
+ *   host's window; "-root" names the screen's root window.
  * - Windows: "/p HWND" or "/p:HWND" (the Display settings' preview) name the
  *   window to draw into; the main window becomes a child filling its client
  *   area, the screen is left alone, and the run ends when that window goes.
@@ -34,10 +34,12 @@ void mwHostSetMode(int mode);
  * POSIX without a display. */
 int mwHostIsHeadless(void);
 
-/* Applies the platform's screen saver host conventions found among the
- * arguments (see above): 1 when a host window was named, 0 when none was,
- * -1 for a window that is not a number. */
-int mwHostUseScreenSaverHost(int argc, char **argv);
+/* Applies the platform's screen saver host conventions (see above): on
+ * POSIX the host window the program's options named (windowId, 0 for none;
+ * root for -root), on Windows "/p" among the arguments. Returns 1 when a
+ * host window was named, 0 when none was, -1 when what names it is not a
+ * window. */
+int mwHostUseScreenSaverHost(int argc, char **argv, unsigned long windowId, int root);
 
 /* 1 when the main window draws into a host's window (the host, not the
  * user, ends the run). */

@@ -21,9 +21,9 @@ void mwHostSetMode(int mode)
 
 int mwHostIsHeadless(void) { return mwPlatformIsHeadless(); }
 
-int mwHostUseScreenSaverHost(int argc, char **argv)
+int mwHostUseScreenSaverHost(int, char **, unsigned long windowId, int root)
 {
-    const int result = mwPlatformUseScreenSaverHost(argc, argv);
+    const int result = mwPlatformUseScreenSaverHost(windowId, root);
     hostWindow = result == 1;
     return result;
 }

@@ -54,7 +54,7 @@ void mwHostSetMode(int mode) { hostMode = mode; }
 
 int mwHostIsHeadless(void) { return !hostWindow && hostMode == MW_HOST_HEADLESS; }
 
-int mwHostUseScreenSaverHost(int argc, char **argv)
+int mwHostUseScreenSaverHost(int argc, char **argv, unsigned long, int)
 {
     // The convention is the first argument: "/p HWND" or "/p:HWND".
     const char *value = argc > 1 ? flagValue(argc, argv, 1, 'p') : nullptr;

@@ -44,7 +44,7 @@ TEST(GlideBoard, EnvironmentMakesASmallerBoard)
                               GR_ORIGIN_UPPER_LEFT, 2, 0));
     // The query reads the board the environment describes, started or not.
     grGlideShutdown();
-    setenv("GLIDE2X_FBRAM", "3", 1);
+    mwtest::setEnv("GLIDE2X_FBRAM", "3");
     ASSERT_TRUE(grSstQueryHardware(&hw));
     EXPECT_EQ(hw.SSTs[0].sstBoard.SST96Config.fbRam, 3);
     grGlideInit();

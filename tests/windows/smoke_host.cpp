@@ -105,7 +105,8 @@ int preview(int argc, char **argv)
     const bool ended = WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0;
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(process.hProcess, &code);
-    std::printf("program %s, exit code %lu\n", ended ? "ended" : "still running", static_cast<unsigned long>(code));
+    std::printf("program %s, exit code %lu\n", ended ? "ended" : "still running",
+                static_cast<unsigned long>(code));
     if (!ended)
         TerminateProcess(process.hProcess, 1);
     return child && lit > 0 && ended && code == 0 ? 0 : 1;
