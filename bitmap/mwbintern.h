@@ -17,12 +17,15 @@ int64_t mwbImageBytes(int type, int64_t width, int64_t height);
 bool mwbHeapCanHold(int64_t bytes);
 
 // True when a reader may make a picture of that type and size: width and
-// height of 1 or more, a size that fits an int32 and the dynamic heap.
+// height of 1 or more, a size that fits an int32, and room in the dynamic
+// heap now for the record, the pixels and a palette.
 bool mwbPictureFits(int type, int64_t width, int64_t height);
 
-// True when the record's pixel data holds every row its type, width and
-// height call for (records filled in by hand may lie).
-bool mwbHoldsRows(const mwBITMAP *bitmap);
+// True for a record that every operation may take at its word (records filled
+// in by hand may lie): a known type, no negative side, a size that is exactly
+// what its rows call for with pixel data behind it, and a palette of at most
+// 256 entries that is there when its size says so.
+bool mwbRecordIsSound(const mwBITMAP *bitmap);
 
 // A new bitmap owned by (owner, line): zeroed record, zeroed pixel data (none
 // when the size is 0), no palette. The caller has checked the size.

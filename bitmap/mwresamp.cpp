@@ -90,7 +90,7 @@ extern "C" int mwbResample(mwBITMAP *bitmap, int width, int height, int /*filter
         mwError(kOwner, __LINE__, "mwbResample", MW_ERR_INVALID_PARAMETER);
     if (width == bitmap->width && height == bitmap->height)
         return 1;
-    if (!mwbHoldsRows(bitmap))
+    if (!mwbRecordIsSound(bitmap))
         mwError(kOwner, __LINE__, "mwbResample", MW_ERR_INVALID_PARAMETER);
 
     const int type = bitmap->type;

@@ -68,7 +68,7 @@ extern "C" mwBITMAP *mwbTGALoad(const char *name)
 
 extern "C" int mwbTGASave(const mwBITMAP *bitmap, const char *name)
 {
-    if (!bitmap || !name || bitmap->size < 0 || (bitmap->size > 0 && !bitmap->data)) {
+    if (!mwbRecordIsSound(bitmap) || !name) {
         mwError(OWNER, __LINE__, "mwbTGASave", MW_ERR_INVALID_PARAMETER);
     }
     const int depth = mwbBitsPerPixel(bitmap->type);
