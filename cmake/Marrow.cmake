@@ -53,6 +53,8 @@ function(marrow_gtest name)
   target_compile_definitions(${name} PRIVATE
     MARROW_RUN_DIR="${MARROW_RUN_DIR}"
     MARROW_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  # Each case is labelled with its program, so a run can pick whole suites
+  # (ctest -L).
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "MARROW_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp")
+    PROPERTIES ENVIRONMENT "MARROW_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp" LABELS ${name})
 endfunction()
