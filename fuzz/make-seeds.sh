@@ -1,13 +1,14 @@
 #!/bin/sh
-# Writes the seed corpus of every fuzz target into fuzz/corpus/<target>/:
+# Writes seeds for every fuzz target into <folder>/<target>/:
 # small files made by the tools of others where they exist (ImageMagick,
 # netpbm, assimp), the tree's own scene files, and hand-made files for the
-# formats no common tool writes. fuzz/run.sh then keeps only the seeds that
-# add coverage (libFuzzer's merge), and the result is what is committed.
-#   fuzz/make-seeds.sh <folder>     (default: fuzz/corpus)
+# formats no common tool writes. The committed corpus is what libFuzzer's
+# merge keeps of them (the seeds that add coverage):
+#   fuzz/make-seeds.sh /tmp/seeds
+#   build-fuzz/fuzz/fuzz_<target> -merge=1 <empty folder> /tmp/seeds/<target>
 set -eu
+out=$(mkdir -p "$1" && cd "$1" && pwd)
 cd "$(dirname "$0")/.."
-out=${1:-fuzz/corpus}
 for t in tga pcx lbm font lws 3ds registry lumenfall_args example_args; do
   mkdir -p "$out/$t"
 done
