@@ -2,6 +2,7 @@
 // per-frame board work, on the software board.
 #include "glide.h"
 #include "screensaver_frame.h"
+#include "vdblend.h"
 
 #include <benchmark/benchmark.h>
 
@@ -45,29 +46,6 @@ void source(FxU32 address, std::vector<uint16_t> &texels)
     grTexSource(GR_TMU0, address, GR_MIPMAPLEVELMASK_BOTH, &info);
 }
 
-// The plug-in's blend modes 1, 3 and 5 (and 0).
-void blendMode(int mode)
-{
-    switch (mode) {
-    case 1:
-        grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO);
-        grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_CONSTANT,
-                       GR_COMBINE_OTHER_ITERATED, FXFALSE);
-        break;
-    case 3:
-        grAlphaBlendFunction(GR_BLEND_ZERO, GR_BLEND_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO);
-        grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_CONSTANT,
-                       GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-        break;
-    case 5:
-        grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO);
-        grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ZERO, GR_COMBINE_LOCAL_CONSTANT,
-                       GR_COMBINE_OTHER_CONSTANT, FXFALSE);
-        break;
-    default: grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO); break;
-    }
-}
-
 // The screen polygon of the plug-in: a fan of two triangles; shaded gives
 // the corners different colours (the general span stages instead of the
 // fused textured layer).
@@ -103,7 +81,7 @@ void BM_FullScreenQuad(benchmark::State &state)
     source(0, picture);
     grTexFilterMode(GR_TMU0, bilinear ? GR_TEXTUREFILTER_BILINEAR : GR_TEXTUREFILTER_POINT_SAMPLED,
                     bilinear ? GR_TEXTUREFILTER_BILINEAR : GR_TEXTUREFILTER_POINT_SAMPLED);
-    blendMode(mode);
+    vdBlendSelect(mode);
     grBufferClear(0x80808080, 0, 0xFFFF);
     for (auto _ : state)
         quad(0, 0, kScreenWidth, kScreenHeight, 1.0f, 1.0f, 1.0f, shaded);
@@ -147,7 +125,7 @@ void BM_ScreensaverFrameBoard(benchmark::State &state)
                            GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
             grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
                          GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
-            blendMode(layer.blendMode);
+            vdBlendSelect(layer.blendMode);
             quad(kQuadX0, kQuadY0, kQuadX1, kQuadY1, kQuadU1, kQuadV1, layer.depth);
         }
     }

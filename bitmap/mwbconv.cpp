@@ -7,11 +7,11 @@
 
 namespace {
 
-const char OWNER[] = "mwbconv";
+const char kOwner[] = "mwbconv";
 
 // Rows are converted in runs of this many pixels through a work buffer on the
 // stack; a multiple of 8 keeps every run of a 1- or 4-bit row byte-aligned.
-constexpr int RUN_PIXELS = 256;
+constexpr int kRunPixels = 256;
 
 // The palette of the bitmap being converted.
 struct Palette {
@@ -199,22 +199,22 @@ const Encoder encoders[MW_IMAGE_TYPE_COUNT] = {
 extern "C" int mwbConvert(mwBITMAP *bitmap, int newType)
 {
     if (!bitmap || newType < 1 || newType >= MW_IMAGE_TYPE_COUNT) {
-        mwError(OWNER, __LINE__, "mwbConvert", MW_ERR_INVALID_PARAMETER);
+        mwError(kOwner, __LINE__, "mwbConvert", MW_ERR_INVALID_PARAMETER);
     }
     if (bitmap->type == newType) {
         return 1;
     }
     if (!mwbRecordIsSound(bitmap)) {
-        mwError(OWNER, __LINE__, "mwbConvert", MW_ERR_INVALID_PARAMETER);
+        mwError(kOwner, __LINE__, "mwbConvert", MW_ERR_INVALID_PARAMETER);
     }
     const int oldType = bitmap->type;
     const int width = bitmap->width;
     const int64_t newSize = mwbImageBytes(newType, width, bitmap->height);
     if (newSize > INT32_MAX) {
-        mwError(OWNER, __LINE__, "mwbConvert", MW_ERR_OUT_OF_MEMORY);
+        mwError(kOwner, __LINE__, "mwbConvert", MW_ERR_OUT_OF_MEMORY);
     }
     uint8_t *target = newSize > 0
-                          ? static_cast<uint8_t *>(mwDMemAlloc(OWNER, __LINE__, static_cast<int>(newSize)))
+                          ? static_cast<uint8_t *>(mwDMemAlloc(kOwner, __LINE__, static_cast<int>(newSize)))
                           : nullptr;
 
     const int oldBits = mwbBitsPerPixel(oldType);
@@ -229,13 +229,13 @@ extern "C" int mwbConvert(mwBITMAP *bitmap, int newType)
     const Decoder decode = decoders[oldType];
     const Encoder encode = encoders[newType];
 
-    uint8_t work[RUN_PIXELS * 4];
+    uint8_t work[kRunPixels * 4];
     for (int64_t row = 0; row < bitmap->height; row++) {
         const uint8_t *sourceRow = bitmap->data + row * sourcePitch;
         uint8_t *targetRow = target + row * targetPitch;
         int64_t first = 0;
         do {
-            const int count = static_cast<int>(std::min<int64_t>(RUN_PIXELS, width - first));
+            const int count = static_cast<int>(std::min<int64_t>(kRunPixels, width - first));
             const int decoded = static_cast<int>(std::clamp<int64_t>(storedPixels - first, 0, count));
             std::memset(work + decoded * 4, 0, (count - decoded) * 4);
             decode(sourceRow + first * oldBits / 8, work, decoded, palette);
@@ -251,12 +251,12 @@ extern "C" int mwbConvert(mwBITMAP *bitmap, int newType)
     }
 
     if (bitmap->palette) {
-        mwDMemFree(OWNER, __LINE__, bitmap->palette);
+        mwDMemFree(kOwner, __LINE__, bitmap->palette);
     }
     bitmap->palette = nullptr;
     bitmap->paletteSize = 0;
     if (bitmap->data) {
-        mwDMemFree(OWNER, __LINE__, bitmap->data);
+        mwDMemFree(kOwner, __LINE__, bitmap->data);
     }
     bitmap->data = target;
     bitmap->size = static_cast<int32_t>(newSize);

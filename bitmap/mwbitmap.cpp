@@ -7,7 +7,7 @@
 
 namespace {
 
-const char OWNER[] = "mwbitmap";
+const char kOwner[] = "mwbitmap";
 
 // Kept in the binary so that a build can be identified; nothing reads it.
 [[gnu::used]] const char identification[] = "$MWID Marrow Bitmap Library 3.0. Build 0581 (lumenfall)$";
@@ -50,6 +50,18 @@ struct Extension {
         }
     }
     bool is(const char *ending) const { return std::strcmp(text, ending) == 0; }
+};
+
+// mwbLoad's readers by file extension.
+struct Reader {
+    const char *extension;
+    mwBITMAP *(*load)(const char *name);
+};
+const Reader kReaders[] = {
+    {".TGA", mwbTGALoad},
+    {".PCX", mwbPCXLoad},
+    {".LBM", mwbLBMLoad},
+    {".IFF", mwbLBMLoad},
 };
 
 } // namespace
@@ -159,29 +171,29 @@ extern "C" mwBITMAP *mwbCreate(int type, int width, int height)
         mwFatal("mwbCreate: unknown image type %d", type);
     }
     if (width < 0 || height < 0) {
-        mwError(OWNER, __LINE__, "mwbCreate", MW_ERR_INVALID_PARAMETER);
+        mwError(kOwner, __LINE__, "mwbCreate", MW_ERR_INVALID_PARAMETER);
     }
     if (mwbImageBytes(type, width, height) > INT32_MAX) {
         // Beyond what an int32 size and the allocator can express.
-        mwError(OWNER, __LINE__, "mwbCreate", MW_ERR_OUT_OF_MEMORY);
+        mwError(kOwner, __LINE__, "mwbCreate", MW_ERR_OUT_OF_MEMORY);
     }
-    return mwbNewBitmap(OWNER, __LINE__, type, width, height);
+    return mwbNewBitmap(kOwner, __LINE__, type, width, height);
 }
 
 extern "C" mwBITMAP *mwbCopy(const mwBITMAP *bitmap)
 {
     if (!mwbRecordIsSound(bitmap)) {
-        mwError(OWNER, __LINE__, "mwbCopy", MW_ERR_INVALID_PARAMETER);
+        mwError(kOwner, __LINE__, "mwbCopy", MW_ERR_INVALID_PARAMETER);
     }
-    auto *copy = static_cast<mwBITMAP *>(mwDMemAlloc(OWNER, __LINE__, sizeof(mwBITMAP)));
+    auto *copy = static_cast<mwBITMAP *>(mwDMemAlloc(kOwner, __LINE__, sizeof(mwBITMAP)));
     std::memset(copy, 0, sizeof *copy);
     copy->type = bitmap->type;
     copy->width = bitmap->width;
     copy->height = bitmap->height;
     copy->size = bitmap->size;
     copy->paletteSize = bitmap->paletteSize;
-    copy->data = mwbDuplicate(OWNER, __LINE__, bitmap->data, bitmap->size);
-    copy->palette = mwbDuplicate(OWNER, __LINE__, bitmap->palette, bitmap->paletteSize);
+    copy->data = mwbDuplicate(kOwner, __LINE__, bitmap->data, bitmap->size);
+    copy->palette = mwbDuplicate(kOwner, __LINE__, bitmap->palette, bitmap->paletteSize);
     return copy;
 }
 
@@ -190,15 +202,15 @@ extern "C" mwBITMAP *mwbCrop(const mwBITMAP *bitmap, int x, int y, int width, in
     // Sums in 64 bits: x + width must not wrap past the check.
     if (!mwbRecordIsSound(bitmap) || x < 0 || y < 0 || width < 0 || height < 0 ||
         int64_t{x} + width > bitmap->width || int64_t{y} + height > bitmap->height) {
-        mwError(OWNER, __LINE__, "mwbCrop", MW_ERR_INVALID_PARAMETER);
+        mwError(kOwner, __LINE__, "mwbCrop", MW_ERR_INVALID_PARAMETER);
     }
     if (x == 0 && y == 0 && width == bitmap->width && height == bitmap->height) {
         return mwbCopy(bitmap);
     }
     const int type = bitmap->type;
-    mwBITMAP *crop = mwbNewBitmap(OWNER, __LINE__, type, width, height);
+    mwBITMAP *crop = mwbNewBitmap(kOwner, __LINE__, type, width, height);
     crop->paletteSize = bitmap->paletteSize > 0 ? bitmap->paletteSize : 0;
-    crop->palette = mwbDuplicate(OWNER, __LINE__, bitmap->palette, bitmap->paletteSize);
+    crop->palette = mwbDuplicate(kOwner, __LINE__, bitmap->palette, bitmap->paletteSize);
 
     // Whole bytes only: 1- and 4-bit rows are not shifted.
     const int64_t sourcePitch = mwbRowBytes(type, bitmap->width);
@@ -213,16 +225,16 @@ extern "C" mwBITMAP *mwbCrop(const mwBITMAP *bitmap, int x, int y, int width, in
 extern "C" void mwbFree(mwBITMAP *bitmap)
 {
     if (!bitmap) {
-        mwError(OWNER, __LINE__, "mwbFree", MW_ERR_INVALID_PARAMETER);
+        mwError(kOwner, __LINE__, "mwbFree", MW_ERR_INVALID_PARAMETER);
     }
     if (bitmap->data) {
-        mwDMemFree(OWNER, __LINE__, bitmap->data);
+        mwDMemFree(kOwner, __LINE__, bitmap->data);
     }
     if (bitmap->palette) {
-        mwDMemFree(OWNER, __LINE__, bitmap->palette);
+        mwDMemFree(kOwner, __LINE__, bitmap->palette);
     }
     std::memset(bitmap, 0, sizeof *bitmap);
-    mwDMemFree(OWNER, __LINE__, bitmap);
+    mwDMemFree(kOwner, __LINE__, bitmap);
 }
 
 //---- Files by extension
@@ -230,20 +242,16 @@ extern "C" void mwbFree(mwBITMAP *bitmap)
 extern "C" mwBITMAP *mwbLoad(const char *name)
 {
     if (!name) {
-        mwError(OWNER, __LINE__, "mwbLoad", MW_ERR_INVALID_PARAMETER);
+        mwError(kOwner, __LINE__, "mwbLoad", MW_ERR_INVALID_PARAMETER);
     }
     if (!*name) {
         return nullptr;
     }
     const Extension extension(name);
-    if (extension.is(".TGA")) {
-        return mwbTGALoad(name);
-    }
-    if (extension.is(".PCX")) {
-        return mwbPCXLoad(name);
-    }
-    if (extension.is(".LBM") || extension.is(".IFF")) {
-        return mwbLBMLoad(name);
+    for (const Reader &reader : kReaders) {
+        if (extension.is(reader.extension)) {
+            return reader.load(name);
+        }
     }
     mwFatal("mwbLoad: \"%s\" unsupported file format", name);
 }
@@ -251,7 +259,7 @@ extern "C" mwBITMAP *mwbLoad(const char *name)
 extern "C" int mwbSave(const char *name, const mwBITMAP *bitmap)
 {
     if (!name || !bitmap) {
-        mwError(OWNER, __LINE__, "mwbSave", MW_ERR_INVALID_PARAMETER);
+        mwError(kOwner, __LINE__, "mwbSave", MW_ERR_INVALID_PARAMETER);
     }
     if (!*name) {
         return 0;

@@ -10,10 +10,10 @@
 
 namespace {
 
-const char OWNER[] = "mwfont";
+const char kOwner[] = "mwfont";
 
-constexpr int PAGE_HEADER_BYTES = 20;
-constexpr int MAX_PALETTE_BYTES = 768;
+constexpr int kPageHeaderBytes = 20;
+constexpr int kMaxPaletteBytes = 768;
 
 [[noreturn]] void invalid(const char *name) { mwFatal("mwbFontLoad: Invalid font file %s\n", name); }
 
@@ -28,7 +28,7 @@ bool pageSizesAgree(const mwBITMAP &page)
     const bool paletteType = page.type >= MW_IMAGE_PAL_1 && page.type <= MW_IMAGE_PAL_8;
     // A palette type needs every entry its indices can reach.
     const bool paletteAgrees = paletteType ? page.paletteSize == 3 << bits
-                                           : page.paletteSize >= 0 && page.paletteSize <= MAX_PALETTE_BYTES &&
+                                           : page.paletteSize >= 0 && page.paletteSize <= kMaxPaletteBytes &&
                                                  page.paletteSize % 3 == 0;
     // A size of 0 is left to the allocator, which reports it.
     return paletteAgrees &&
@@ -53,9 +53,9 @@ bool glyphInsidePage(const mwbGLYPH &glyph, const mwbFONT &font)
 extern "C" mwbFONT *mwbFontLoad(const char *name)
 {
     if (!name) {
-        mwError(OWNER, __LINE__, "mwbFontLoad", MW_ERR_INVALID_PARAMETER);
+        mwError(kOwner, __LINE__, "mwbFontLoad", MW_ERR_INVALID_PARAMETER);
     }
-    mwbFileReader file(OWNER, __LINE__);
+    mwbFileReader file(kOwner, __LINE__);
     file.openOrFail(name);
 
     const uint32_t magic = file.le32();
@@ -64,7 +64,7 @@ extern "C" mwbFONT *mwbFontLoad(const char *name)
     if (magic != MWB_FONT_MAGIC || version != MWB_FONT_VERSION || kind != MWB_FONT_KIND) {
         invalid(name);
     }
-    auto *font = static_cast<mwbFONT *>(mwDMemAlloc(OWNER, __LINE__, sizeof(mwbFONT)));
+    auto *font = static_cast<mwbFONT *>(mwDMemAlloc(kOwner, __LINE__, sizeof(mwbFONT)));
     std::memset(font, 0, sizeof *font);
     mwbFontGuard guard(font);
     font->cellWidth = readInt(file);
@@ -85,14 +85,14 @@ extern "C" mwbFONT *mwbFontLoad(const char *name)
     const int32_t pageCount = readInt(file);
     // Every page takes at least its header in the file.
     const int64_t arrayBytes = int64_t{pageCount} * int64_t{sizeof(mwBITMAP)};
-    if (pageCount > 0 && (static_cast<uint64_t>(pageCount) > file.remaining() / PAGE_HEADER_BYTES ||
+    if (pageCount > 0 && (static_cast<uint64_t>(pageCount) > file.remaining() / kPageHeaderBytes ||
                           !mwbHeapCanHold(arrayBytes))) {
         invalid(name);
     }
     // A count of 0 or below reaches the allocator, which reports it (as 0
     // bytes: a negative byte count could wrap when narrowed to an int).
     const int allocBytes = pageCount > 0 ? static_cast<int>(arrayBytes) : 0;
-    font->pages = static_cast<mwBITMAP *>(mwDMemAlloc(OWNER, __LINE__, allocBytes));
+    font->pages = static_cast<mwBITMAP *>(mwDMemAlloc(kOwner, __LINE__, allocBytes));
     std::memset(font->pages, 0, arrayBytes);
     font->pageCount = pageCount;
 
@@ -109,10 +109,10 @@ extern "C" mwbFONT *mwbFontLoad(const char *name)
         }
         page = read;
         if (page.paletteSize != 0) {
-            page.palette = static_cast<uint8_t *>(mwDMemAlloc(OWNER, __LINE__, page.paletteSize));
+            page.palette = static_cast<uint8_t *>(mwDMemAlloc(kOwner, __LINE__, page.paletteSize));
             file.read(page.palette, page.paletteSize);
         }
-        page.data = static_cast<uint8_t *>(mwDMemAlloc(OWNER, __LINE__, page.size));
+        page.data = static_cast<uint8_t *>(mwDMemAlloc(kOwner, __LINE__, page.size));
         file.read(page.data, page.size);
     }
 
@@ -127,20 +127,20 @@ extern "C" mwbFONT *mwbFontLoad(const char *name)
 extern "C" void mwbFontFree(mwbFONT *font)
 {
     if (!font) {
-        mwError(OWNER, __LINE__, "mwbFontFree", MW_ERR_INVALID_PARAMETER);
+        mwError(kOwner, __LINE__, "mwbFontFree", MW_ERR_INVALID_PARAMETER);
     }
     for (int i = 0; font->pages && i < font->pageCount; i++) {
         mwBITMAP &page = font->pages[i];
         if (page.palette) {
-            mwDMemFree(OWNER, __LINE__, page.palette);
+            mwDMemFree(kOwner, __LINE__, page.palette);
         }
         if (page.data) {
-            mwDMemFree(OWNER, __LINE__, page.data);
+            mwDMemFree(kOwner, __LINE__, page.data);
         }
     }
     if (font->pages) {
-        mwDMemFree(OWNER, __LINE__, font->pages);
+        mwDMemFree(kOwner, __LINE__, font->pages);
     }
     std::memset(font, 0, sizeof *font);
-    mwDMemFree(OWNER, __LINE__, font);
+    mwDMemFree(kOwner, __LINE__, font);
 }

@@ -8,10 +8,10 @@
 
 namespace {
 
-const char OWNER[] = "mwlbm";
+const char kOwner[] = "mwlbm";
 
-constexpr int BMHD_BYTES = 20;
-constexpr int CMAP_BYTES = 768; // at most 256 entries are used
+constexpr int kBmhdBytes = 20;
+constexpr int kCmapBytes = 768; // at most 256 entries are used
 
 struct BitmapHeader {
     unsigned width = 0;
@@ -56,10 +56,10 @@ mwBITMAP *decodeBody(mwbFileReader &file, const BitmapHeader &header, const uint
     }
     const int bits = mwbBitsPerPixel(type);
     // A scan count error is fatal; should the hook unwind, nothing is left behind.
-    mwbBitmapGuard guard(mwbNewBitmap(OWNER, __LINE__, type, header.width, header.height));
+    mwbBitmapGuard guard(mwbNewBitmap(kOwner, __LINE__, type, header.width, header.height));
     mwBITMAP *bitmap = guard.get();
     bitmap->paletteSize = 3 << bits;
-    bitmap->palette = static_cast<uint8_t *>(mwDMemAlloc(OWNER, __LINE__, bitmap->paletteSize));
+    bitmap->palette = static_cast<uint8_t *>(mwDMemAlloc(kOwner, __LINE__, bitmap->paletteSize));
     std::memset(bitmap->palette, 0, bitmap->paletteSize);
     std::memcpy(bitmap->palette, cmap, std::min(entries * 3, bitmap->paletteSize));
 
@@ -100,9 +100,9 @@ mwBITMAP *decodeBody(mwbFileReader &file, const BitmapHeader &header, const uint
 extern "C" mwBITMAP *mwbLBMLoad(const char *name)
 {
     if (!name) {
-        mwError(OWNER, __LINE__, "mwbLBMLoad", MW_ERR_INVALID_PARAMETER);
+        mwError(kOwner, __LINE__, "mwbLBMLoad", MW_ERR_INVALID_PARAMETER);
     }
-    mwbFileReader file(OWNER, __LINE__);
+    mwbFileReader file(kOwner, __LINE__);
     if (!file.open(name)) {
         return nullptr;
     }
@@ -114,7 +114,7 @@ extern "C" mwBITMAP *mwbLBMLoad(const char *name)
 
     BitmapHeader header;
     bool haveHeader = false;
-    uint8_t cmap[CMAP_BYTES] = {};
+    uint8_t cmap[kCmapBytes] = {};
     int entries = 0;
     while (!file.atEnd()) {
         uint8_t id[4];
@@ -129,7 +129,7 @@ extern "C" mwBITMAP *mwbLBMLoad(const char *name)
             return decodeBody(file, header, cmap, entries);
         }
         if (isId(id, "BMHD")) {
-            uint8_t bmhd[BMHD_BYTES] = {};
+            uint8_t bmhd[kBmhdBytes] = {};
             file.read(bmhd, std::min<uint64_t>(length, sizeof bmhd));
             header.width = bmhd[0] << 8 | bmhd[1];
             header.height = bmhd[2] << 8 | bmhd[3];
@@ -139,7 +139,7 @@ extern "C" mwBITMAP *mwbLBMLoad(const char *name)
         } else if (isId(id, "CMAP")) {
             std::memset(cmap, 0, sizeof cmap);
             file.read(cmap, std::min<uint64_t>(length, sizeof cmap));
-            entries = static_cast<int>(std::min<uint64_t>(length / 3, CMAP_BYTES / 3));
+            entries = static_cast<int>(std::min<uint64_t>(length / 3, kCmapBytes / 3));
         }
         // Every chunk but BODY ends where its length says, whatever was read.
         file.seek(start + length);

@@ -7,12 +7,12 @@
 
 namespace {
 
-const char OWNER[] = "mwpcx";
+const char kOwner[] = "mwpcx";
 
-constexpr int HEADER_BYTES = 128;
-constexpr int PALETTE_BYTES = 768;
-constexpr uint8_t PALETTE_MARKER = 12;
-constexpr uint8_t RUN_ABOVE = 0xC0; // a byte above this starts a run of (byte & 0x3F)
+constexpr int kHeaderBytes = 128;
+constexpr int kPaletteBytes = 768;
+constexpr uint8_t kPaletteMarker = 12;
+constexpr uint8_t kRunAbove = 0xC0; // a byte above this starts a run of (byte & 0x3F)
 
 // Decodes one plane line of bytesPerLine values and stores the first width
 // of them at out[0], out[step], out[2 * step] ... A run never carries into
@@ -26,7 +26,7 @@ void decodePlaneLine(mwbFileReader &file, bool runLength, int64_t bytesPerLine, 
     while (produced < bytesPerLine && !file.atEnd()) {
         uint8_t value = file.byte();
         int64_t count = 1;
-        if (runLength && value > RUN_ABOVE) {
+        if (runLength && value > kRunAbove) {
             count = value & 0x3F;
             value = file.byte();
         }
@@ -43,13 +43,13 @@ void decodePlaneLine(mwbFileReader &file, bool runLength, int64_t bytesPerLine, 
 extern "C" mwBITMAP *mwbPCXLoad(const char *name)
 {
     if (!name) {
-        mwError(OWNER, __LINE__, "mwbPCXLoad", MW_ERR_INVALID_PARAMETER);
+        mwError(kOwner, __LINE__, "mwbPCXLoad", MW_ERR_INVALID_PARAMETER);
     }
-    mwbFileReader file(OWNER, __LINE__);
+    mwbFileReader file(kOwner, __LINE__);
     if (!file.open(name)) {
         return nullptr;
     }
-    uint8_t header[HEADER_BYTES];
+    uint8_t header[kHeaderBytes];
     file.read(header, sizeof header);
     const bool runLength = header[2] != 0;
     const int64_t width = int64_t{mwbLe16(header + 8)} - mwbLe16(header + 4) + 1;
@@ -69,24 +69,25 @@ extern "C" mwBITMAP *mwbPCXLoad(const char *name)
         return nullptr;
     }
 
-    uint8_t palette[PALETTE_BYTES];
+    uint8_t palette[kPaletteBytes];
     if (type == MW_IMAGE_PAL_8) {
         // The palette is the file's last 769 bytes: the marker, then 256 entries.
-        if (file.size() < PALETTE_BYTES + 1) {
+        if (file.size() < kPaletteBytes + 1) {
             return nullptr;
         }
-        file.seek(file.size() - (PALETTE_BYTES + 1));
-        if (file.byte() != PALETTE_MARKER) {
+        file.seek(file.size() - (kPaletteBytes + 1));
+        if (file.byte() != kPaletteMarker) {
             return nullptr;
         }
         file.read(palette, sizeof palette);
-        file.seek(HEADER_BYTES);
+        file.seek(kHeaderBytes);
     }
 
-    mwBITMAP *bitmap = mwbNewBitmap(OWNER, __LINE__, type, static_cast<int>(width), static_cast<int>(height));
+    mwBITMAP *bitmap =
+        mwbNewBitmap(kOwner, __LINE__, type, static_cast<int>(width), static_cast<int>(height));
     if (type == MW_IMAGE_PAL_8) {
-        bitmap->palette = mwbDuplicate(OWNER, __LINE__, palette, PALETTE_BYTES);
-        bitmap->paletteSize = PALETTE_BYTES;
+        bitmap->palette = mwbDuplicate(kOwner, __LINE__, palette, kPaletteBytes);
+        bitmap->paletteSize = kPaletteBytes;
     }
     // Plane p of a row goes to bytes p, p + planes, ...: planes 0 to 3 are
     // R, G, B and A of the true-colour types.

@@ -7,28 +7,28 @@
 
 namespace {
 
-const char OWNER[] = "mwtga";
+const char kOwner[] = "mwtga";
 // The writer's ID field, exactly 20 characters, stored without a terminator.
-const char WRITER_ID[] = "Marrow Bitmap Libary";
-constexpr int ID_LENGTH = sizeof WRITER_ID - 1;
-static_assert(ID_LENGTH == 20);
+const char kWriterId[] = "Marrow Bitmap Libary";
+constexpr int kIdLength = sizeof kWriterId - 1;
+static_assert(kIdLength == 20);
 
-constexpr int HEADER_BYTES = 18;
-constexpr uint8_t TRUE_COLOUR = 2; // uncompressed; 10 would be run-length
-constexpr uint8_t TOP_ROW_FIRST = 0x20;
+constexpr int kHeaderBytes = 18;
+constexpr uint8_t kTrueColour = 2; // uncompressed; 10 would be run-length
+constexpr uint8_t kTopRowFirst = 0x20;
 
 } // namespace
 
 extern "C" mwBITMAP *mwbTGALoad(const char *name)
 {
     if (!name) {
-        mwError(OWNER, __LINE__, "mwbTGALoad", MW_ERR_INVALID_PARAMETER);
+        mwError(kOwner, __LINE__, "mwbTGALoad", MW_ERR_INVALID_PARAMETER);
     }
-    mwbFileReader file(OWNER, __LINE__);
+    mwbFileReader file(kOwner, __LINE__);
     if (!file.open(name)) {
         return nullptr;
     }
-    uint8_t header[HEADER_BYTES];
+    uint8_t header[kHeaderBytes];
     file.read(header, sizeof header);
     const unsigned idLength = header[0];
     const unsigned colourMapType = header[1];
@@ -37,9 +37,9 @@ extern "C" mwBITMAP *mwbTGALoad(const char *name)
     const unsigned width = mwbLe16(header + 12);
     const unsigned height = mwbLe16(header + 14);
     const unsigned depth = header[16];
-    const bool topRowFirst = header[17] & TOP_ROW_FIRST;
+    const bool topRowFirst = header[17] & kTopRowFirst;
 
-    if (header[2] != TRUE_COLOUR) {
+    if (header[2] != kTrueColour) {
         return nullptr;
     }
     const int type = depth == 24 ? MW_IMAGE_BGR_888 : depth == 32 ? MW_IMAGE_BGRA_8888 : MW_IMAGE_UNKNOWN;
@@ -54,7 +54,7 @@ extern "C" mwBITMAP *mwbTGALoad(const char *name)
         file.skip(uint64_t{colourMapLength} * ((colourMapEntryBits + 7) / 8));
     }
 
-    mwBITMAP *bitmap = mwbNewBitmap(OWNER, __LINE__, type, width, height);
+    mwBITMAP *bitmap = mwbNewBitmap(kOwner, __LINE__, type, width, height);
     if (topRowFirst) {
         file.read(bitmap->data, bitmap->size);
     } else {
@@ -69,7 +69,7 @@ extern "C" mwBITMAP *mwbTGALoad(const char *name)
 extern "C" int mwbTGASave(const mwBITMAP *bitmap, const char *name)
 {
     if (!mwbRecordIsSound(bitmap) || !name) {
-        mwError(OWNER, __LINE__, "mwbTGASave", MW_ERR_INVALID_PARAMETER);
+        mwError(kOwner, __LINE__, "mwbTGASave", MW_ERR_INVALID_PARAMETER);
     }
     const int depth = mwbBitsPerPixel(bitmap->type);
     // The header holds 16-bit sizes: a larger picture cannot be described.
@@ -77,15 +77,15 @@ extern "C" int mwbTGASave(const mwBITMAP *bitmap, const char *name)
         return 0;
     }
 
-    uint8_t header[HEADER_BYTES] = {};
-    header[0] = ID_LENGTH;
-    header[2] = TRUE_COLOUR;
+    uint8_t header[kHeaderBytes] = {};
+    header[0] = kIdLength;
+    header[2] = kTrueColour;
     header[12] = static_cast<uint8_t>(bitmap->width);
     header[13] = static_cast<uint8_t>(bitmap->width >> 8);
     header[14] = static_cast<uint8_t>(bitmap->height);
     header[15] = static_cast<uint8_t>(bitmap->height >> 8);
     header[16] = static_cast<uint8_t>(depth);
-    header[17] = TOP_ROW_FIRST;
+    header[17] = kTopRowFirst;
 
     FILE *stream = std::fopen(name, "wb");
     if (!stream) {
@@ -93,7 +93,7 @@ extern "C" int mwbTGASave(const mwBITMAP *bitmap, const char *name)
     }
     const size_t size = static_cast<size_t>(bitmap->size);
     bool written = std::fwrite(header, 1, sizeof header, stream) == sizeof header &&
-                   std::fwrite(WRITER_ID, 1, ID_LENGTH, stream) == ID_LENGTH &&
+                   std::fwrite(kWriterId, 1, kIdLength, stream) == kIdLength &&
                    (size == 0 || std::fwrite(bitmap->data, 1, size, stream) == size);
     written = std::fclose(stream) == 0 && written;
     if (!written) {

@@ -1,37 +1,18 @@
 # Build helpers shared by every folder.
 
 # marrow_engine_library(<name> <sources>...)
-# A static engine library. It does not link the kernel itself: executables pick
-# the kernel variant (delivered, or with the report log on) through
-# marrow_engine / marrow_engine_log, so one variant serves each program.
+# A static engine library on the kernel (marrow_kernel); its folder links the
+# other engine libraries it calls.
 function(marrow_engine_library name)
   add_library(${name} STATIC ${ARGN})
-  target_link_libraries(${name} PUBLIC marrow_include)
-  set_property(GLOBAL APPEND PROPERTY MARROW_ENGINE_LIBRARIES ${name})
+  target_link_libraries(${name} PUBLIC marrow_include marrow_kernel)
 endfunction()
 
-# Called once all engine folders are added. Defines two interface targets:
-#   marrow_engine      every engine library + the delivered kernel (log off)
-#   marrow_engine_log  the same with the logging kernel (MARROW.TXT written)
-function(marrow_define_engine)
-  get_property(libs GLOBAL PROPERTY MARROW_ENGINE_LIBRARIES)
-  foreach(variant marrow_engine marrow_engine_log)
-    add_library(${variant} INTERFACE)
-    set(kernel mwkernel)
-    if(variant STREQUAL "marrow_engine_log")
-      set(kernel mwkernel_log)
-    endif()
-    if(TARGET ${kernel})
-      # Libraries call each other in both directions (kernel hooks, blit
-      # globals), so the archives are searched as one group.
-      target_link_libraries(${variant} INTERFACE
-        "$<LINK_GROUP:RESCAN,${libs},${kernel}>")
-    endif()
-    if(TARGET mwplatform)
-      target_link_libraries(${variant} INTERFACE mwplatform)
-    endif()
-    target_link_libraries(${variant} INTERFACE marrow_include)
-  endforeach()
+# marrow_report_log(<target>): the program links the kernel that writes the
+# report log MARROW.TXT; without this call it gets the delivered kernel, in
+# which the log is compiled out. Every engine library it links follows.
+function(marrow_report_log target)
+  set_target_properties(${target} PROPERTIES MARROW_REPORT_LOG ON)
 endfunction()
 
 # marrow_run_target(<target>): put a deliverable into the run folder with a
@@ -44,11 +25,15 @@ function(marrow_run_target target)
     INSTALL_RPATH "$ORIGIN")
 endfunction()
 
-# marrow_gtest(<name> SOURCES <files>... [LIBS <targets>...])
-# One GoogleTest executable; its cases are discovered by ctest.
+# marrow_gtest(<name> [REPORT_LOG] SOURCES <files>... [LIBS <targets>...])
+# One GoogleTest executable; its cases are discovered by ctest. REPORT_LOG
+# links the kernel with the report log, so that log formats can be tested.
 function(marrow_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "REPORT_LOG" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
+  if(T_REPORT_LOG)
+    marrow_report_log(${name})
+  endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_compile_definitions(${name} PRIVATE
     MARROW_RUN_DIR="${MARROW_RUN_DIR}"

@@ -68,12 +68,12 @@ void beginText()
 {
     mwBlitSetChromakeyValue(0);
     mwBlitSetChromakeyMode(1);
-    mwBlitSetTextureFilter(0);
+    mwBlitSetTextureFilter(MW_BLIT_FILTER_POINT);
 }
 
 void endText()
 {
-    mwBlitSetTextureFilter(1);
+    mwBlitSetTextureFilter(MW_BLIT_FILTER_BILINEAR);
     mwBlitSetChromakeyMode(0);
     mwBlitSetDepthTest(1);
 }

@@ -30,14 +30,14 @@ struct Tap {
 // Alpha nibble increments (in units of 0x1000) around a sample: the centre
 // always saturates, then the 4 neighbours, the 4 diagonals and the 12 pixels
 // at distance 2 and sqrt(5).
-constexpr Tap ALPHA_TAPS[] = {
+constexpr Tap kAlphaTaps[] = {
     {0, 15},   {-1, 6},   {1, 6},   {-256, 6}, {256, 6},  {-255, 4}, {255, 4},
     {-257, 4}, {257, 4},  {-2, 3},  {2, 3},    {-512, 3}, {512, 3},  {-254, 3},
     {254, 3},  {-258, 3}, {258, 3}, {-511, 3}, {511, 3},  {-513, 3}, {513, 3},
 };
 
 // Grey increments (all three nibbles at once) around a sample.
-constexpr Tap GLOW_TAPS[] = {
+constexpr Tap kGlowTaps[] = {
     {0, 0x444},    {-1, 0x222},  {1, 0x222},    {-256, 0x222}, {256, 0x222},
     {-255, 0x111}, {255, 0x111}, {-257, 0x111}, {257, 0x111},
 };
@@ -45,10 +45,10 @@ constexpr Tap GLOW_TAPS[] = {
 struct AlphaSplat {
     static void apply(uint16_t *map, int centre)
     {
-        for (const Tap &tap : ALPHA_TAPS) {
+        for (const Tap &tap : kAlphaTaps) {
             uint16_t &p = map[centre + tap.offset];
             const int raised = p + tap.increment * 0x1000;
-            p = raised < ALPHA_FULL ? uint16_t(raised) : uint16_t(p | ALPHA_FULL);
+            p = raised < kAlphaFull ? uint16_t(raised) : uint16_t(p | kAlphaFull);
         }
     }
 };
@@ -56,10 +56,10 @@ struct AlphaSplat {
 struct GlowSplat {
     static void apply(uint16_t *map, int centre)
     {
-        for (const Tap &tap : GLOW_TAPS) {
+        for (const Tap &tap : kGlowTaps) {
             uint16_t &p = map[centre + tap.offset];
             const int raised = p + tap.increment;
-            p = raised < GREY_FULL ? uint16_t(raised) : uint16_t(p | GREY_FULL);
+            p = raised < kGreyFull ? uint16_t(raised) : uint16_t(p | kGreyFull);
         }
     }
 };
@@ -93,26 +93,26 @@ bool insideBox(const Point &p)
     // Clipping lands on the box up to rounding; a segment that passes the
     // box by a corner is pushed along its line to far outside instead.
     constexpr float slack = 1e-4f;
-    return p.x >= BOX_MIN - slack && p.x <= BOX_MAX + slack && p.y >= BOX_MIN - slack &&
-           p.y <= BOX_MAX + slack;
+    return p.x >= kBoxMin - slack && p.x <= kBoxMax + slack && p.y >= kBoxMin - slack &&
+           p.y <= kBoxMax + slack;
 }
 
 template <typename Splat>
 void rasterise(float x0, float x1, float y0, float y1, int density, uint16_t *map)
 {
-    if (density < 1 || density > MAX_DENSITY)
+    if (density < 1 || density > kMaxDensity)
         return;
-    if ((x0 < BOX_MIN && x1 < BOX_MIN) || (x0 > BOX_MAX && x1 > BOX_MAX) || (y0 < BOX_MIN && y1 < BOX_MIN) ||
-        (y0 > BOX_MAX && y1 > BOX_MAX))
+    if ((x0 < kBoxMin && x1 < kBoxMin) || (x0 > kBoxMax && x1 > kBoxMax) || (y0 < kBoxMin && y1 < kBoxMin) ||
+        (y0 > kBoxMax && y1 > kBoxMax))
         return;
 
     Point a = {x0, y0}, b = {x1, y1};
     const auto below = [](float v, float bound) { return v < bound; };
     const auto above = [](float v, float bound) { return v > bound; };
-    clipSide(a, b, &Point::x, BOX_MIN, below);
-    clipSide(a, b, &Point::x, BOX_MAX, above);
-    clipSide(a, b, &Point::y, BOX_MIN, below);
-    clipSide(a, b, &Point::y, BOX_MAX, above);
+    clipSide(a, b, &Point::x, kBoxMin, below);
+    clipSide(a, b, &Point::x, kBoxMax, above);
+    clipSide(a, b, &Point::y, kBoxMin, below);
+    clipSide(a, b, &Point::y, kBoxMax, above);
     // NOTE: also rejects NaN, which every comparison above lets through.
     if (!insideBox(a) || !insideBox(b))
         return;
@@ -123,40 +123,55 @@ void rasterise(float x0, float x1, float y0, float y1, int density, uint16_t *ma
     for (float f = 0.0f; f < 1.0f; f += step) {
         const int row = int((a.y + dy * f) * 255.0f);
         const int column = int((a.x + dx * f) * 255.0f);
-        Splat::apply(map, row * MAP_SIDE + column);
+        Splat::apply(map, row * kMapSide + column);
     }
 }
 
 //---- Tracing ---------------------------------------------------------------
 
-constexpr float PROBE_DISTANCE = 0.35f;
-constexpr float FAR_DISTANCE = 140.0f;
-constexpr int OCCLUDED_DENSITY = 40;
-constexpr int OPEN_DENSITY = 100;
-constexpr int BEAM_DENSITY = 90;
-constexpr int BEYOND_DENSITY = 120;
+constexpr float kProbeDistance = 0.35f;
+constexpr float kFarDistance = 140.0f;
+constexpr int kOccludedDensity = 40;
+constexpr int kOpenDensity = 100;
+constexpr int kBeamDensity = 90;
+constexpr int kBeyondDensity = 120;
 
 struct Probe {
-    Point probe;   // where the ray meets z = PROBE_DISTANCE
-    Point far;     // where it has gone FAR_DISTANCE
+    Point probe;   // where the ray meets z = kProbeDistance
+    Point far;     // where it has gone kFarDistance
     bool inside;   // the probe lies on the picture, away from its border
     bool occluded; // ... and on a black pixel
 };
 
 Probe probe(const Trace &trace, const mwmVECTOR &ray)
 {
-    const float s = PROBE_DISTANCE / ray.z;
+    const float s = kProbeDistance / ray.z;
     Probe p;
     p.probe = {trace.lightX + ray.x * s, trace.lightY + ray.y * s};
-    p.far = {trace.lightX + ray.x * FAR_DISTANCE, trace.lightY + ray.y * FAR_DISTANCE};
+    p.far = {trace.lightX + ray.x * kFarDistance, trace.lightY + ray.y * kFarDistance};
     const int column = int(p.probe.x * 255.0f);
     const int row = int(p.probe.y * 255.0f);
     p.inside = column > 1 && column < 254 && row > 1 && row < 254;
-    p.occluded = p.inside && trace.picture[row * MAP_SIDE + column] == 0;
+    p.occluded = p.inside && trace.picture[row * kMapSide + column] == 0;
     return p;
 }
 
 } // namespace
+
+LightPosition lightPath(float t)
+{
+    return {float(0.5 + 0.4 * std::sin(0.01 * double(t))),
+            float(0.5 + 0.035 * std::sin(double(0.033333335f) * double(t)))};
+}
+
+void turnFan(const mwmVECTOR *rays, mwmVECTOR *turned, int count, float t)
+{
+    mwmMATRIX turn;
+    mwmMatrixIdentity(&turn);
+    mwmMatrixRotate(&turn, 0.0f, 0.0f, t);
+    for (int i = 0; i < count; ++i)
+        mwmMatrixTransformPoint(&turned[i], &turn, &rays[i]);
+}
 
 void alphaRay(float x0, float x1, float y0, float y1, int density, uint16_t *map)
 {
@@ -173,7 +188,7 @@ void traceOccluded(const Trace &trace, uint16_t *map)
     for (int i = 0; i < trace.rayCount; ++i) {
         const Probe p = probe(trace, trace.rays[i]);
         const Point end = p.occluded ? p.probe : p.far;
-        alphaRay(trace.lightX, end.x, trace.lightY, end.y, p.occluded ? OCCLUDED_DENSITY : OPEN_DENSITY, map);
+        alphaRay(trace.lightX, end.x, trace.lightY, end.y, p.occluded ? kOccludedDensity : kOpenDensity, map);
     }
 }
 
@@ -181,7 +196,7 @@ void traceBeams(const Trace &trace, uint16_t *map)
 {
     for (int i = 0; i < trace.rayCount; ++i) {
         const Probe p = probe(trace, trace.rays[i]);
-        glowRay(trace.lightX, p.probe.x, trace.lightY, p.probe.y, BEAM_DENSITY, map);
+        glowRay(trace.lightX, p.probe.x, trace.lightY, p.probe.y, kBeamDensity, map);
     }
 }
 
@@ -190,7 +205,7 @@ void traceBeyond(const Trace &trace, uint16_t *map)
     for (int i = 0; i < trace.rayCount; ++i) {
         const Probe p = probe(trace, trace.rays[i]);
         if (p.inside && !p.occluded)
-            glowRay(p.probe.x, p.far.x, p.probe.y, p.far.y, BEYOND_DENSITY, map);
+            glowRay(p.probe.x, p.far.x, p.probe.y, p.far.y, kBeyondDensity, map);
     }
 }
 
@@ -204,12 +219,12 @@ using namespace lightprt;
 
 const char kOwner[] = "lightprt";
 const char kPictureFile[] = "POO.TGA";
-constexpr int NOISE_TEXTURES = 4;
-constexpr int NOISE_DRAWN = 3; // the fourth is made but never drawn
+constexpr int kNoiseTextures = 4;
+constexpr int kNoiseDrawn = 3; // the fourth is made but never drawn
 
 struct Part {
     mwrMATERIAL *material;
-    mwCARDBITMAP *noise[NOISE_TEXTURES];
+    mwCARDBITMAP *noise[kNoiseTextures];
     mwBITMAP *picture;
     mwCARDBITMAP *pictureHandle;
     mwBITMAP *lightMap;
@@ -232,13 +247,13 @@ void announce(const char *text)
 
 mwCARDBITMAP *makeNoiseTexture()
 {
-    mwBITMAP *bitmap = mwbCreate(MW_IMAGE_ARGB_4444, MAP_SIDE, MAP_SIDE);
+    mwBITMAP *bitmap = mwbCreate(MW_IMAGE_ARGB_4444, kMapSide, kMapSide);
     uint16_t *p = pixels(bitmap);
-    for (int i = 0; i < MAP_PIXELS; ++i) {
+    for (int i = 0; i < kMapPixels; ++i) {
         const uint16_t n = uint16_t(std::rand() % 8 + 8); // grey n with alpha n
         p[i] = uint16_t(n | n << 4 | n << 8 | n << 12);
     }
-    mwCARDBITMAP *handle = mwBlitCreateBitmap(bitmap, 1);
+    mwCARDBITMAP *handle = mwBlitCreateBitmap(bitmap, MW_BLIT_BITMAP_PRIVATE);
     if (!handle)
         mwFatal("Cannot load bitmap onto driver\n");
     mwbFree(bitmap);
@@ -254,12 +269,12 @@ mwBITMAP *loadPicture()
     mwBITMAP *picture = mwbLoad(kPictureFile);
     if (!picture)
         mwFatal("Cannot read %s: not an uncompressed 24- or 32-bit Targa that fits in memory", kPictureFile);
-    mwbResample(picture, MAP_SIDE, MAP_SIDE, 0);
+    mwbResample(picture, kMapSide, kMapSide, 0);
     mwbConvert(picture, MW_IMAGE_ARGB_4444);
     uint16_t *p = pixels(picture);
-    for (int i = 0; i < MAP_PIXELS; ++i)
+    for (int i = 0; i < kMapPixels; ++i)
         if (p[i] != 0)
-            p[i] |= ALPHA_FULL;
+            p[i] |= kAlphaFull;
     return picture;
 }
 
@@ -285,9 +300,9 @@ mwmVECTOR randomRay()
 struct Quad {
     float x, y, w, h;
 };
-constexpr Quad SCREEN_QUAD = {10.0f, 10.0f, 510.0f, 380.0f};
-constexpr Point CLIP_MIN = {10.0f, 10.0f};
-constexpr Point CLIP_MAX = {510.0f, 380.0f};
+constexpr Quad kScreenQuad = {10.0f, 10.0f, 510.0f, 380.0f};
+constexpr Point kClipMin = {10.0f, 10.0f};
+constexpr Point kClipMax = {510.0f, 380.0f};
 
 // The quad's part inside the clip rectangle as one screen polygon, with the
 // texture coordinates cut to match.
@@ -321,27 +336,22 @@ void drawScreenQuad(const Quad &q, const float colour[3], float alpha, float dep
     mwBlitDrawScreenPolygon(&polygon);
 }
 
-// Blend modes of the display driver.
-constexpr int BLEND_VERTEX_ALPHA = 1;
-constexpr int BLEND_DARKEN = 3; // destination times texture alpha
-constexpr int BLEND_ADD = 5;
-
 void drawLayer(mwCARDBITMAP *texture, int blendMode, float depth)
 {
     static const float white[3] = {1.0f, 1.0f, 1.0f};
     part.material->texture[0] = texture;
     part.material->blendMode = blendMode;
     mwrMaterialSelect(part.material);
-    drawScreenQuad(SCREEN_QUAD, white, 1.0f, depth, CLIP_MIN, CLIP_MAX);
+    drawScreenQuad(kScreenQuad, white, 1.0f, depth, kClipMin, kClipMax);
 }
 
 // Clears the light map, traces one pass into it and draws it as a layer; the
 // card copy lives only for that layer.
 void drawLightMap(void (*pass)(const Trace &, uint16_t *), const Trace &trace, int blendMode, float depth)
 {
-    std::memset(part.lightMap->data, 0, size_t(MAP_PIXELS) * 2);
+    std::memset(part.lightMap->data, 0, size_t(kMapPixels) * 2);
     pass(trace, pixels(part.lightMap));
-    mwCARDBITMAP *handle = mwBlitCreateBitmap(part.lightMap, 1);
+    mwCARDBITMAP *handle = mwBlitCreateBitmap(part.lightMap, MW_BLIT_BITMAP_PRIVATE);
     if (!handle)
         mwFatal("Crud");
     drawLayer(handle, blendMode, depth);
@@ -361,10 +371,10 @@ int lightPartSetup(int rayCount)
         noise = makeNoiseTexture();
 
     part.picture = loadPicture();
-    part.pictureHandle = mwBlitCreateBitmap(part.picture, 1);
+    part.pictureHandle = mwBlitCreateBitmap(part.picture, MW_BLIT_BITMAP_PRIVATE);
     if (!part.pictureHandle)
         mwFatal("Cannot load bitmap onto driver");
-    part.lightMap = mwbCreate(MW_IMAGE_ARGB_4444, MAP_SIDE, MAP_SIDE);
+    part.lightMap = mwbCreate(MW_IMAGE_ARGB_4444, kMapSide, kMapSide);
 
     part.rayCount = rayCount;
     const int bytes = rayCount * int(sizeof(mwmVECTOR));
@@ -381,12 +391,12 @@ int lightPartSetup(int rayCount)
     std::memcpy(m.diffuse, diffuse, sizeof m.diffuse);
     std::memset(m.specular, 0, sizeof m.specular);
     m.shininess = 20.0f;
-    m.cullMode = 3;
+    m.cullMode = MWR_CULL_NONE;
     m.flags = 0;
-    m.colorMode = 1;
-    m.blendMode = 2;
+    m.colorMode = MWR_COLOR_VERTEX;
+    m.blendMode = MWR_BLEND_TEXTURE_ALPHA;
     m.opacity = 1.0f;
-    m.textureMask = 1;
+    m.textureMask = MWR_TEXTURE_LAYER0;
     m.texture[0] = nullptr;
 
     announce(" Finished \n");
@@ -395,27 +405,23 @@ int lightPartSetup(int rayCount)
 
 int lightPartFrame(float t)
 {
+    const LightPosition light = lightPath(t);
     Trace trace;
-    trace.lightX = float(0.5 + 0.4 * std::sin(0.01 * double(t)));
-    trace.lightY = float(0.5 + 0.035 * std::sin(double(0.033333335f) * double(t)));
+    trace.lightX = light.x;
+    trace.lightY = light.y;
     trace.rays = part.rotated;
     trace.rayCount = part.rayCount;
     trace.picture = pixels(part.picture);
 
-    drawLayer(part.pictureHandle, BLEND_VERTEX_ALPHA, 0.9f);
-    drawLayer(part.noise[std::rand() % NOISE_DRAWN], BLEND_DARKEN, 0.91f);
+    drawLayer(part.pictureHandle, MWR_BLEND_VERTEX_ALPHA, 0.9f);
+    drawLayer(part.noise[std::rand() % kNoiseDrawn], MWR_BLEND_DARKEN, 0.91f);
 
-    // The fan turns t degrees about the viewing axis.
-    mwmMATRIX turn;
-    mwmMatrixIdentity(&turn);
-    mwmMatrixRotate(&turn, 0.0f, 0.0f, t);
-    for (int i = 0; i < part.rayCount; ++i)
-        mwmMatrixTransformPoint(&part.rotated[i], &turn, &part.rays[i]);
+    turnFan(part.rays, part.rotated, part.rayCount, t);
 
-    drawLightMap(traceOccluded, trace, BLEND_DARKEN, 1.0f); // black outside the rays
-    drawLightMap(traceBeams, trace, BLEND_ADD, 1.01f);      // near glow
-    drawLayer(part.pictureHandle, BLEND_DARKEN, 1.02f);     // occluders black
-    drawLightMap(traceBeyond, trace, BLEND_ADD, 1.03f);     // far glow
+    drawLightMap(traceOccluded, trace, MWR_BLEND_DARKEN, 1.0f); // black outside the rays
+    drawLightMap(traceBeams, trace, MWR_BLEND_ADD, 1.01f);      // near glow
+    drawLayer(part.pictureHandle, MWR_BLEND_DARKEN, 1.02f);     // occluders black
+    drawLightMap(traceBeyond, trace, MWR_BLEND_ADD, 1.03f);     // far glow
     return 1;
 }
 

@@ -33,22 +33,22 @@ int lightPartFree(void);
 
 namespace lightprt {
 
-/* A light map is MAP_SIDE x MAP_SIDE ARGB 4444 pixels, row by row: alpha in
+/* A light map is kMapSide x kMapSide ARGB 4444 pixels, row by row: alpha in
  * bits 15-12, grey in bits 11-0. A point (x, y) of the unit square lands on
  * column trunc(x x 255) and row trunc(y x 255). */
-constexpr int MAP_SIDE = 256;
-constexpr int MAP_PIXELS = MAP_SIDE * MAP_SIDE;
+constexpr int kMapSide = 256;
+constexpr int kMapPixels = kMapSide * kMapSide;
 
 /* Rays are clipped to this box on both axes, which keeps every splat (at
  * most two pixels from its centre) inside the map. */
-constexpr float BOX_MIN = 0.05f;
-constexpr float BOX_MAX = 0.95f;
+constexpr float kBoxMin = 0.05f;
+constexpr float kBoxMax = 0.95f;
 
-/* Samples per unit length of a ray: 1 .. MAX_DENSITY. */
-constexpr int MAX_DENSITY = 65536;
+/* Samples per unit length of a ray: 1 .. kMaxDensity. */
+constexpr int kMaxDensity = 65536;
 
-constexpr uint16_t ALPHA_FULL = 0xF000;
-constexpr uint16_t GREY_FULL = 0x0FFF;
+constexpr uint16_t kAlphaFull = 0xF000;
+constexpr uint16_t kGreyFull = 0x0FFF;
 
 /* Rasterise the segment (x0, y0) - (x1, y1), note the argument order, with
  * density samples per unit length after clipping it to the box; a segment of
@@ -59,9 +59,21 @@ constexpr uint16_t GREY_FULL = 0x0FFF;
 void alphaRay(float x0, float x1, float y0, float y1, int density, uint16_t *map);
 void glowRay(float x0, float x1, float y0, float y1, int density, uint16_t *map);
 
+/* Where the light is at demo time t: x = 0.5 + 0.4 sin(0.01 t) and
+ * y = 0.5 + 0.035 sin(t / 30) (sines of radians), within [0.1, 0.9] x
+ * [0.465, 0.535]. */
+struct LightPosition {
+    float x, y;
+};
+LightPosition lightPath(float t);
+
+/* The fan at demo time t: every ray turned t degrees about the viewing axis,
+ * x' = x cos t + y sin t, y' = -x sin t + y cos t, z' = z. */
+void turnFan(const mwmVECTOR *rays, mwmVECTOR *turned, int count, float t);
+
 /* What the three tracing passes read: the light's position on the picture,
  * this frame's ray directions (unit vectors with z > 0) and the picture's
- * MAP_PIXELS pixels, where 0 is an occluder. */
+ * kMapPixels pixels, where 0 is an occluder. */
 struct Trace {
     float lightX, lightY;
     const mwmVECTOR *rays;

@@ -154,12 +154,12 @@ void demoSetup()
     if (!mwPluginLoad(display))
         mwFatal("Cannot initialize \"%s\"", status.info.description);
     mwBlitSelect(display);
-    mwPluginLoadAll(1);
-    mwPluginLoadAll(3);
+    mwPluginLoadAll(MW_PLUGIN_CLASS_AUX1);
+    mwPluginLoadAll(MW_PLUGIN_CLASS_AUX3);
     logPlugins();
     mwPluginPurge(MW_PLUGIN_CLASS_ANY);
 
-    const mwBLIT_MODE mode = {512, 384, 0, 0};
+    const mwBLIT_MODE mode = {512, 384, MW_BLIT_KIND_ANY, 0};
     if (!mwBlitSetMode(&mode, mwGetMainWindow()))
         mwFatal("Cannot set mode with \"%s\"", status.info.description);
     mwBlitSetRenderState(renderState);

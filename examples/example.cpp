@@ -26,7 +26,7 @@ namespace {
 constexpr int kBlockBytes = 0x1000000;  // block memory taken at start-up ...
 constexpr int kDynamicBytes = 0xC00000; // ... of which the dynamic heap: meshes, world, lights
 // Flags 0 take the driver's default: double buffered, with a depth buffer.
-constexpr mwBLIT_MODE kMode = {512, 384, 0, 0};
+constexpr mwBLIT_MODE kMode = {512, 384, MW_BLIT_KIND_ANY, 0};
 constexpr uint32_t kBackground = 0x1C2440FF; // 0xRRGGBBAA, the board's colour format
 constexpr int32_t kLightKey = 1;             // owner key of every light we add
 
@@ -285,11 +285,11 @@ void drawFrame(Stage &stage, long frame, mwrCAMERA *camera, const mwrMATERIAL *m
 int run(const ExampleOptions &options, const char *programPath)
 {
     mwrRENDERSTATE *renderState = mwrInit();
-    enum { ACTION_NONE, ACTION_QUIT, ACTION_COUNT };
-    int8_t actions[ACTION_COUNT] = {};
+    enum { kActionNone, kActionQuit, kActionCount };
+    int8_t actions[kActionCount] = {};
     mwiInit();
-    mwiSetActions(actions, ACTION_COUNT);
-    mwiBind(MWI_KEY_ESCAPE, ACTION_QUIT);
+    mwiSetActions(actions, kActionCount);
+    mwiBind(MWI_KEY_ESCAPE, kActionQuit);
     startDisplay(programPath, renderState);
 
     // The canvas covers the mode just set; selecting it sets the projection.
@@ -302,8 +302,8 @@ int run(const ExampleOptions &options, const char *programPath)
     // faces turned away as the sphere generator and the 3D Studio loader
     // wind them.
     mwrMATERIAL *material = mwrMaterialAlloc(1);
-    material->colorMode = 2;
-    material->cullMode = 0;
+    material->colorMode = MWR_COLOR_LIT;
+    material->cullMode = MWR_CULL_CLOCKWISE;
     for (int k = 0; k < 3; ++k) {
         material->diffuse[k] = 0.85f;
         material->specular[k] = 0.45f;
@@ -316,7 +316,7 @@ int run(const ExampleOptions &options, const char *programPath)
     const long frames = options.frames ? options.frames : headless ? 1 : 0;
     for (long frame = 1; !frames || frame <= frames; ++frame) {
         mwiPoll();
-        if (escapePressed(actions[ACTION_QUIT]))
+        if (escapePressed(actions[kActionQuit]))
             break;
         drawFrame(stage, frame, camera, material);
         mwBlitSwapBuffers(headless ? 0 : 1); // in a window, one frame per retrace

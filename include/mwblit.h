@@ -54,13 +54,32 @@ typedef struct mwCARDFONT mwCARDFONT;
 
 #define MW_BLIT_CLASS_INFO_MAGIC 0x424C4452u
 
+/* Mode kinds. Drivers list their modes as MW_BLIT_KIND_LISTED and setMode
+ * takes either; in a mwBlitSetClosestMode request MW_BLIT_KIND_ANY matches
+ * every listed mode. */
+#define MW_BLIT_KIND_ANY 0
+#define MW_BLIT_KIND_LISTED 1
+
 /* One screen mode; a mode list ends with a record whose width is 0. */
 typedef struct mwBLIT_MODE {
     int32_t width;
     int32_t height;
-    int32_t kind; /* 0 or 1; drivers list their modes with kind 1 */
-    uint32_t flags;
+    int32_t kind;   /* MW_BLIT_KIND_ */
+    uint32_t flags; /* MW_BLIT_FLAG_ bits; 0 in a request stands for MW_BLIT_FLAG_DEFAULT */
 } mwBLIT_MODE;
+
+/* Drawing buffers of setRenderBuffer. */
+#define MW_BLIT_BUFFER_FRONT 0
+#define MW_BLIT_BUFFER_BACK 1
+
+/* Texture filters of setTextureFilter. */
+#define MW_BLIT_FILTER_POINT 0
+#define MW_BLIT_FILTER_BILINEAR 1
+
+/* Flags of createBitmap, updateBitmap and createFont. Without
+ * MW_BLIT_BITMAP_PRIVATE the driver reads the pixels and the palette from the
+ * caller's bitmap, which must then outlive the card bitmap. */
+#define MW_BLIT_BITMAP_PRIVATE 0x1 /* the driver keeps copies of its own */
 
 /* Class info of a class-0 plug-in (filled by _mwGetPluginClassInfo). Its
  * first 152 bytes have the shape of mwPLUGIN_INFO. */
@@ -83,7 +102,7 @@ typedef struct mwPLUGIN_CLASS_INFO {
 
 /* X(slot, GlobalName, slotName, result, (arguments)) in slot order. */
 #define MW_BLIT_SLOTS(X)                                                                                     \
-    /* code 1 with value 1: the application became active; 0: inactive (hand the display back) */            \
+    /* MW_STATUS_ACTIVE with value 1: the application became active; 0: inactive (hand back the display) */  \
     X(0, Status, status, void, (int status, int value))                                                      \
     /* the driver's mode list, valid until the next call */                                                  \
     X(1, GetModeList, getModeList, const mwBLIT_MODE *, (void))                                              \
@@ -99,7 +118,7 @@ typedef struct mwPLUGIN_CLASS_INFO {
     X(6, ClearDepth, clearDepth, void, (void))                                                               \
     /* clears the alpha buffer only (low 8 bits); nothing without one */                                     \
     X(7, ClearAlpha, clearAlpha, void, (int alpha))                                                          \
-    /* 0 front, 1 back; only when double-buffered */                                                         \
+    /* MW_BLIT_BUFFER_FRONT or _BACK; only when double-buffered */                                           \
     X(8, SetRenderBuffer, setRenderBuffer, void, (int buffer))                                               \
     /* shows the back buffer after `interval` vertical retraces (0: no wait) */                              \
     X(9, SwapBuffers, swapBuffers, void, (int interval))                                                     \
@@ -113,7 +132,7 @@ typedef struct mwPLUGIN_CLASS_INFO {
     X(13, ReadRegion, readRegion, int, (int x, int y, mwBITMAP *bitmap))                                     \
     /* 0-terminated list of image types offered for createBitmap */                                          \
     X(14, GetBitmapTypes, getBitmapTypes, const int32_t *, (void))                                           \
-    /* a card bitmap, or NULL; flags bit 0: the driver keeps private copies */                               \
+    /* a card bitmap, or NULL; flags: MW_BLIT_BITMAP_PRIVATE */                                              \
     X(15, CreateBitmap, createBitmap, mwCARDBITMAP *, (mwBITMAP * bitmap, int flags))                        \
     /* replaces the pixels; 0 if type or size differ */                                                      \
     X(16, UpdateBitmap, updateBitmap, int, (mwCARDBITMAP * card, mwBITMAP * bitmap, int flags))              \
@@ -160,7 +179,7 @@ typedef struct mwPLUGIN_CLASS_INFO {
     X(33, SetDepthTest, setDepthTest, void, (int enable))                                                    \
     /* alpha writes on or off (only with an alpha buffer) */                                                 \
     X(34, SetAlphaWrite, setAlphaWrite, void, (int enable))                                                  \
-    /* 1 bilinear, anything else point sampling */                                                           \
+    /* MW_BLIT_FILTER_BILINEAR; any other value point sampling */                                            \
     X(35, SetTextureFilter, setTextureFilter, void, (int mode))                                              \
     /* colour keying on (non-zero) or off */                                                                 \
     X(36, SetChromakeyMode, setChromakeyMode, void, (int mode))                                              \

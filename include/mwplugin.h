@@ -31,7 +31,12 @@ MW_EXTERN_C_BEGIN
 
 /*---- Classes and magics --------------------------------------------------*/
 
-#define MW_PLUGIN_CLASS_BLIT 0     /* display drivers (mwblit.h) */
+#define MW_PLUGIN_CLASS_BLIT 0 /* display drivers (mwblit.h) */
+/* Classes with no meaning to the engine, free for other plug-ins (the
+ * screensaver loads what it finds of the first and the third). */
+#define MW_PLUGIN_CLASS_AUX1 1
+#define MW_PLUGIN_CLASS_AUX2 2
+#define MW_PLUGIN_CLASS_AUX3 3
 #define MW_PLUGIN_CLASS_MAX 3      /* classes are 0..3 */
 #define MW_PLUGIN_CLASS_ANY 0xFFFF /* wildcard of queries; never a plug-in's own class */
 
@@ -51,7 +56,7 @@ typedef struct mwPLUGIN_INFO {
     char name[12];         /* device name, compared without regard to case */
     char description[64];  /* NUL-terminated */
     char vendor[64];       /* NUL-terminated */
-    int32_t pluginClass;   /* 0..3 */
+    int32_t pluginClass;   /* MW_PLUGIN_CLASS_BLIT .. MW_PLUGIN_CLASS_MAX */
 } mwPLUGIN_INFO;
 
 /* The engine's allocators, handed to _mwPluginInit. The record belongs to the

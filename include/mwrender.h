@@ -55,7 +55,7 @@ typedef struct mwrVERTEX {
     float r, g, b, a;        /* colour and alpha, 0..1 */
 } mwrVERTEX;
 
-/* Polygon kinds for drawPolygon. */
+/* Polygon types for drawPolygon. */
 #define MWR_POLYGON_CONVEX 0 /* at most 50 vertices, clipped as one polygon */
 #define MWR_POLYGON_FAN 1    /* a triangle fan around vertex 0 */
 
@@ -213,19 +213,51 @@ void mwrLightReset(void);
 
 /*---- Materials -----------------------------------------------------------*/
 
+/* Culling modes (cullMode): which triangles the driver drops, by the order
+ * in which their corners run on the screen (y grows downwards). */
+#define MWR_CULL_CLOCKWISE 0        /* drops those running clockwise (the default) */
+#define MWR_CULL_COUNTERCLOCKWISE 1 /* drops those running counter-clockwise; so does 2 */
+#define MWR_CULL_NONE 3             /* draws both */
+
+/* Colour modes (colorMode): where the driver takes a vertex's colour. A
+ * nonzero mode also starts the ambient term from the material's emissive
+ * colour instead of its diffuse one. */
+#define MWR_COLOR_CONSTANT 0 /* the board's constant colour */
+#define MWR_COLOR_VERTEX 1   /* the vertex's r, g, b */
+#define MWR_COLOR_LIT 2      /* the ambient term plus every active light, per vertex */
+
+/* Blend modes (blendMode): how the driver puts a source pixel over the
+ * destination. Alpha comes from the vertex or the texture as named. */
+#define MWR_BLEND_OPAQUE 0        /* the source replaces the destination */
+#define MWR_BLEND_VERTEX_ALPHA 1  /* source x alpha + destination x (1 - alpha), vertex alpha */
+#define MWR_BLEND_TEXTURE_ALPHA 2 /* the same with the texture's alpha */
+#define MWR_BLEND_DARKEN 3        /* destination x the texture's alpha; the source's colour unused */
+#define MWR_BLEND_ADD_HALF 4      /* source + about half the destination (a constant alpha of 128) */
+#define MWR_BLEND_ADD 5           /* source + destination */
+#define MWR_BLEND_MODES 6
+
+/* Material flags. */
+#define MWR_MATERIAL_ADD_HALF 0x1 /* blends as MWR_BLEND_ADD_HALF whatever blendMode is */
+
+/* Texture layers (textureMask, textureFlags): layer n is bit n and takes
+ * texture[n]; the driver uses the layers it has texture units for. */
+#define MWR_TEXTURE_LAYER0 0x1
+#define MWR_TEXTURE_LAYER1 0x2
+#define MWR_TEXTURE_LAYER2 0x4
+
 typedef struct mwrMATERIAL {
     float emissive[3];        /* (0, 0, 0): ambient start when colorMode is nonzero */
     float diffuse[3];         /* (0.5, 0.5, 0.5) */
     float specular[3];        /* (0, 0, 0); all +0.0 switches lights to diffuse only */
     float shininess;          /* specular exponent, 5 */
-    int32_t cullMode;         /* 0; the driver decides winding (0 and 3 are special) */
-    int32_t flags;            /* 0; bit 0: the driver's blending set-up */
-    int32_t colorMode;        /* 0: constant, 1: vertex colour, 2: lit */
-    int32_t blendMode;        /* 0..5, the driver's alpha blending */
+    int32_t cullMode;         /* MWR_CULL_CLOCKWISE */
+    int32_t flags;            /* 0; MWR_MATERIAL_ flags */
+    int32_t colorMode;        /* MWR_COLOR_CONSTANT */
+    int32_t blendMode;        /* MWR_BLEND_OPAQUE */
     float opacity;            /* 1 */
-    int32_t textureMask;      /* 0; texture layers in use, bit per layer */
+    int32_t textureMask;      /* 0; MWR_TEXTURE_LAYER bits of the layers in use */
     mwCARDBITMAP *texture[3]; /* driver bitmaps of the layers, NULL */
-    int32_t textureFlags;     /* 0; ANDed with textureMask into the render state */
+    int32_t textureFlags;     /* 0; MWR_TEXTURE_LAYER bits, ANDed with textureMask into the render state */
     int32_t reserved[3];
 } mwrMATERIAL;
 

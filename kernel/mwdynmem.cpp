@@ -17,11 +17,11 @@ int heapSize;
 Header *rover; // where the next search starts: the block last allocated or freed
 
 Header *first() { return reinterpret_cast<Header *>(heapBase); }
-char *payload(Header *block) { return reinterpret_cast<char *>(block) + MW_DMEM_HEADER_SIZE; }
+char *payload(Header *block) { return reinterpret_cast<char *>(block) + kDMemHeaderSize; }
 
 int64_t needFor(int size)
 {
-    return (int64_t{size} + MW_DMEM_HEADER_SIZE + MW_DMEM_GRANULE - 1) / MW_DMEM_GRANULE * MW_DMEM_GRANULE;
+    return (int64_t{size} + kDMemHeaderSize + kDMemGranule - 1) / kDMemGranule * kDMemGranule;
 }
 
 // Whether a block of the smallest size could start at this address. Checked
@@ -32,9 +32,9 @@ bool couldStartBlock(const void *at)
         return false;
     const uintptr_t address = reinterpret_cast<uintptr_t>(at);
     const uintptr_t start = reinterpret_cast<uintptr_t>(heapBase);
-    if (address < start || address % MW_DMEM_GRANULE != 0)
+    if (address < start || address % kDMemGranule != 0)
         return false;
-    return address - start <= static_cast<uintptr_t>(heapSize) - MW_DMEM_HEADER_SIZE - MW_DMEM_GRANULE;
+    return address - start <= static_cast<uintptr_t>(heapSize) - kDMemHeaderSize - kDMemGranule;
 }
 
 // A block is sound when its header is right and it is linked to the blocks
@@ -45,7 +45,7 @@ bool blockIsSound(const Header *block)
     if (!couldStartBlock(block) || block->magic != MW_DMEM_MAGIC)
         return false;
     const char *at = reinterpret_cast<const char *>(block);
-    if (block->size < MW_DMEM_HEADER_SIZE + MW_DMEM_GRANULE || block->size % MW_DMEM_GRANULE != 0 ||
+    if (block->size < kDMemHeaderSize + kDMemGranule || block->size % kDMemGranule != 0 ||
         block->size > heapBase + heapSize - at)
         return false;
     const char *end = at + block->size;
@@ -107,7 +107,7 @@ void mergeWithNext(Header *block)
 // a smaller rest stays inside the block.
 void split(Header *block, int64_t keep)
 {
-    if (block->size - keep < MW_DMEM_SPLIT_MIN)
+    if (block->size - keep < kDMemSplitMin)
         return;
     auto *rest = reinterpret_cast<Header *>(reinterpret_cast<char *>(block) + keep);
     rest->magic = MW_DMEM_MAGIC;
@@ -151,7 +151,7 @@ void release(Header *block)
 // checked against the heap before its header is read.
 Header *liveBlock(void *pointer, const char *file, int line, const char *function)
 {
-    const uintptr_t address = reinterpret_cast<uintptr_t>(pointer) - MW_DMEM_HEADER_SIZE;
+    const uintptr_t address = reinterpret_cast<uintptr_t>(pointer) - kDMemHeaderSize;
     auto *block = reinterpret_cast<Header *>(address);
     if (!blockIsSound(block) || block->used != 1)
         mwError(file, line, function, MW_ERR_BAD_POINTER);
@@ -177,8 +177,8 @@ void mwDMemInit(int size)
         mwError("mwdynmem", 96, "mwDMemInit", MW_ERR_DMEM_INITIALIZED);
     char *base = static_cast<char *>(mwMemAlloc("mwdynmem", 98, size, "DYNAMIC", 0));
     // Block sizes are whole granules, so the heap is too.
-    const int usable = size / MW_DMEM_GRANULE * MW_DMEM_GRANULE;
-    if (usable < MW_DMEM_HEADER_SIZE + MW_DMEM_GRANULE)
+    const int usable = size / kDMemGranule * kDMemGranule;
+    if (usable < kDMemHeaderSize + kDMemGranule)
         mwError("mwdynmem", 98, "mwDMemInit", MW_ERR_OUT_OF_MEMORY);
     heapBase = base;
     heapSize = usable;
@@ -257,7 +257,7 @@ void *mwDMemRealloc(const char *file, int line, void *pointer, int size)
     if (!moved)
         mwError(file, line, "mwDMemRealloc", MW_ERR_OUT_OF_MEMORY);
     void *copy = claim(moved, need, file, line);
-    std::memcpy(copy, pointer, static_cast<size_t>(block->size - MW_DMEM_HEADER_SIZE));
+    std::memcpy(copy, pointer, static_cast<size_t>(block->size - kDMemHeaderSize));
     release(block);
     return copy;
 }
@@ -276,7 +276,7 @@ void mwDMemData(const char *file, int line)
         mwLogPrintf("%s Size %-8d, Owner %s,%d\n", block.used ? "USED" : "FREE", block.size, block.ownerFile,
                     block.ownerLine);
         (block.used ? usedBytes : freeBytes) += block.size;
-        overhead += MW_DMEM_HEADER_SIZE;
+        overhead += kDMemHeaderSize;
         return true;
     });
     mwLogPrintf("Used     : %gk\n", usedBytes / 1024);

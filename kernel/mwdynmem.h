@@ -2,10 +2,10 @@
  * mwdynmem.h - the dynamic heap's block header (internal; tests read it too).
  *
  * The heap is a circular list of blocks in address order, each its header,
- * padded to MW_DMEM_HEADER_SIZE, then the caller's bytes. Block sizes are
- * multiples of MW_DMEM_GRANULE, so every caller's pointer is aligned to
+ * padded to kDMemHeaderSize, then the caller's bytes. Block sizes are
+ * multiples of kDMemGranule, so every caller's pointer is aligned to
  * MW_MEM_ALIGN. A free block is split only when the remainder can hold a
- * header and at least MW_DMEM_MIN_PAYLOAD bytes.
+ * header and at least kDMemMinPayload bytes.
  */
 #ifndef MW_KERNEL_MWDYNMEM_H
 #define MW_KERNEL_MWDYNMEM_H
@@ -32,12 +32,12 @@ struct mwDMEMHEADER {
 static_assert(sizeof(mwDMEMHEADER) == 32, "heap header keeps its 32-bit size");
 #endif
 
-constexpr int MW_DMEM_GRANULE = MW_MEM_ALIGN;
+constexpr int kDMemGranule = MW_MEM_ALIGN;
 /* Bytes from a block's start to the caller's memory. */
-constexpr int MW_DMEM_HEADER_SIZE =
+constexpr int kDMemHeaderSize =
     static_cast<int>((sizeof(mwDMEMHEADER) + MW_MEM_ALIGN - 1) / MW_MEM_ALIGN * MW_MEM_ALIGN);
-constexpr int MW_DMEM_MIN_PAYLOAD = 32;
+constexpr int kDMemMinPayload = 32;
 /* Smallest remainder worth a block of its own: 64 on a 32-bit target. */
-constexpr int MW_DMEM_SPLIT_MIN = MW_DMEM_HEADER_SIZE + MW_DMEM_MIN_PAYLOAD;
+constexpr int kDMemSplitMin = kDMemHeaderSize + kDMemMinPayload;
 
 #endif

@@ -18,11 +18,11 @@ int topUsed;
 // checks match, and its total is plausible and ends inside that part.
 bool blockIsSound(const char *at, const char *end)
 {
-    if (end - at < MW_MEM_HEADER_SIZE)
+    if (end - at < kMemHeaderSize)
         return false;
     const auto *header = reinterpret_cast<const mwMEMHEADER *>(at);
-    return header->magic == MW_MEM_MAGIC && header->self == header && header->total > MW_MEM_HEADER_SIZE &&
-           header->total % MW_MEM_GRANULE == 0 && header->total <= end - at;
+    return header->magic == MW_MEM_MAGIC && header->self == header && header->total > kMemHeaderSize &&
+           header->total % kMemGranule == 0 && header->total <= end - at;
 }
 
 // Visits the bottom blocks, then the top blocks, reporting the first broken
@@ -65,7 +65,7 @@ int mwMemInit(void *region, int size)
     if (static_cast<uintptr_t>(size) < skip)
         return 0;
     base = static_cast<char *>(region) + skip;
-    regionSize = (size - static_cast<int>(skip)) / MW_MEM_GRANULE * MW_MEM_GRANULE;
+    regionSize = (size - static_cast<int>(skip)) / kMemGranule * kMemGranule;
     bottomUsed = 0;
     topUsed = 0;
     mwLogTagged("BLOCK", "Heap base 0x%" PRIxPTR ", heap size %d (%.2f meg)\n",
@@ -79,8 +79,7 @@ void *mwMemAlloc(const char *file, int line, int size, const char *name, int fro
         mwError(file, line, "mwMemAlloc", MW_ERR_ALLOC_ZERO);
     if (!name)
         name = "noname";
-    const int64_t total =
-        (int64_t{size} + MW_MEM_HEADER_SIZE + MW_MEM_GRANULE - 1) / MW_MEM_GRANULE * MW_MEM_GRANULE;
+    const int64_t total = (int64_t{size} + kMemHeaderSize + kMemGranule - 1) / kMemGranule * kMemGranule;
     if (int64_t{regionSize} - bottomUsed - topUsed < total)
         mwError(file, line, "mwMemAlloc", MW_ERR_OUT_OF_MEMORY);
 
@@ -101,7 +100,7 @@ void *mwMemAlloc(const char *file, int line, int size, const char *name, int fro
     header->ownerFile = file;
     header->ownerLine = line;
     std::strncpy(header->name, name, MW_MEM_NAME_SIZE - 1);
-    return block + MW_MEM_HEADER_SIZE;
+    return block + kMemHeaderSize;
 }
 
 void mwMemCheck(const char *file, int line)

@@ -1,9 +1,9 @@
 /*
  * mwmem.h - the block memory's block header (internal; tests read it too).
  *
- * A block is its header, padded to MW_MEM_HEADER_SIZE, then the caller's
- * bytes; its total is (requested + MW_MEM_HEADER_SIZE + 15) rounded down to a
- * multiple of MW_MEM_GRANULE, so every block and every caller's pointer stays
+ * A block is its header, padded to kMemHeaderSize, then the caller's
+ * bytes; its total is (requested + kMemHeaderSize + 15) rounded down to a
+ * multiple of kMemGranule, so every block and every caller's pointer stays
  * aligned to MW_MEM_ALIGN.
  */
 #ifndef MW_KERNEL_MWMEM_H
@@ -31,9 +31,9 @@ struct mwMEMHEADER {
 static_assert(sizeof(mwMEMHEADER) == 36, "block header keeps its 32-bit size");
 #endif
 
-constexpr int MW_MEM_GRANULE = MW_MEM_ALIGN;
+constexpr int kMemGranule = MW_MEM_ALIGN;
 /* Bytes from a block's start to the caller's memory. */
-constexpr int MW_MEM_HEADER_SIZE =
+constexpr int kMemHeaderSize =
     static_cast<int>((sizeof(mwMEMHEADER) + MW_MEM_ALIGN - 1) / MW_MEM_ALIGN * MW_MEM_ALIGN);
 
 #endif

@@ -107,7 +107,7 @@ int mwBlitSetClosestMode(int width, int height, int kind)
     uint32_t bestWidth = 0, bestHeight = 0;
     const mwBLIT_MODE *best = nullptr;
     for (; mode->width != 0; ++mode) {
-        if (kind != 0 && mode->kind != kind)
+        if (kind != MW_BLIT_KIND_ANY && mode->kind != kind)
             continue;
         const uint32_t modeWidth = static_cast<uint32_t>(mode->width);
         const uint32_t modeHeight = static_cast<uint32_t>(mode->height);

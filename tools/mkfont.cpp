@@ -16,14 +16,14 @@
 
 namespace {
 
-constexpr int CELL = 8;
-constexpr int COLUMNS = 16; // cells per page row: codes 0..255 fill 16 x 16 cells
-constexpr int PAGE_SIDE = CELL * COLUMNS;
-constexpr int FIRST = 32;
-constexpr int LAST = 126;
+constexpr int kCell = 8;
+constexpr int kColumns = 16; // cells per page row: codes 0..255 fill 16 x 16 cells
+constexpr int kPageSide = kCell * kColumns;
+constexpr int kFirst = 32;
+constexpr int kLast = 126;
 
-// One drawing per code from FIRST to LAST: 8 rows of 5 columns, '#' set.
-const char *const drawings[LAST - FIRST + 1][CELL] = {
+// One drawing per code from kFirst to kLast: 8 rows of 5 columns, '#' set.
+const char *const drawings[kLast - kFirst + 1][kCell] = {
     {".....", ".....", ".....", ".....", ".....", ".....", ".....", "....."}, // space
     {"..#..", "..#..", "..#..", "..#..", "..#..", ".....", "..#..", "....."}, // !
     {".#.#.", ".#.#.", ".....", ".....", ".....", ".....", ".....", "....."}, // "
@@ -121,8 +121,8 @@ const char *const drawings[LAST - FIRST + 1][CELL] = {
     {".....", ".....", ".#...", "#.#.#", "...#.", ".....", ".....", "....."}, // ~
 };
 
-constexpr uint16_t INK = 0xFFFF; // white in RGB 565
-constexpr int DRAWING_LEFT = 1;  // first cell column of a drawing
+constexpr uint16_t kInk = 0xFFFF; // white in RGB 565
+constexpr int kDrawingLeft = 1;   // first cell column of a drawing
 
 void put32(std::vector<uint8_t> &out, uint32_t value)
 {
@@ -137,28 +137,28 @@ std::vector<uint8_t> fontFile()
     put32(out, MWB_FONT_MAGIC);
     put32(out, MWB_FONT_VERSION);
     put32(out, MWB_FONT_KIND);
-    put32(out, CELL);
-    put32(out, CELL);
+    put32(out, kCell);
+    put32(out, kCell);
 
     for (int code = 0; code < 256; code++) {
-        const bool drawn = code >= FIRST && code <= LAST;
-        put32(out, CELL);                                  // width
-        put32(out, CELL);                                  // height
+        const bool drawn = code >= kFirst && code <= kLast;
+        put32(out, kCell);                                 // width
+        put32(out, kCell);                                 // height
         put32(out, drawn ? 0 : static_cast<uint32_t>(-1)); // page
-        put32(out, drawn ? code % COLUMNS * CELL : 0);     // x
-        put32(out, drawn ? code / COLUMNS * CELL : 0);     // y
+        put32(out, drawn ? code % kColumns * kCell : 0);   // x
+        put32(out, drawn ? code / kColumns * kCell : 0);   // y
         put32(out, 0);
     }
 
-    std::vector<uint16_t> page(PAGE_SIDE * PAGE_SIDE, 0);
-    for (int code = FIRST; code <= LAST; code++) {
-        const int left = code % COLUMNS * CELL + DRAWING_LEFT;
-        const int top = code / COLUMNS * CELL;
-        for (int row = 0; row < CELL; row++) {
-            const char *line = drawings[code - FIRST][row];
+    std::vector<uint16_t> page(kPageSide * kPageSide, 0);
+    for (int code = kFirst; code <= kLast; code++) {
+        const int left = code % kColumns * kCell + kDrawingLeft;
+        const int top = code / kColumns * kCell;
+        for (int row = 0; row < kCell; row++) {
+            const char *line = drawings[code - kFirst][row];
             for (int column = 0; line[column]; column++) {
                 if (line[column] == '#') {
-                    page[(top + row) * PAGE_SIDE + left + column] = INK;
+                    page[(top + row) * kPageSide + left + column] = kInk;
                 }
             }
         }
@@ -166,10 +166,10 @@ std::vector<uint8_t> fontFile()
 
     put32(out, 1); // page count
     put32(out, MW_IMAGE_RGB_565);
-    put32(out, PAGE_SIDE);
-    put32(out, PAGE_SIDE);
+    put32(out, kPageSide);
+    put32(out, kPageSide);
     put32(out, 0); // palette bytes
-    put32(out, PAGE_SIDE * PAGE_SIDE * 2);
+    put32(out, kPageSide * kPageSide * 2);
     for (uint16_t pixel : page) {
         out.push_back(static_cast<uint8_t>(pixel));
         out.push_back(static_cast<uint8_t>(pixel >> 8));

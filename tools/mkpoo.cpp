@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int SIDE = 256;
+constexpr int kSide = 256;
 
 struct Rgb {
     int r, g, b;
@@ -37,7 +37,7 @@ struct Stop {
     int row;
     Rgb colour;
 };
-constexpr std::array<Stop, 7> STOPS = {{
+constexpr std::array<Stop, 7> kStops = {{
     {0, {40, 30, 140}},
     {60, {120, 40, 170}},
     {100, {220, 60, 140}},
@@ -52,9 +52,9 @@ int lerp(int a, int b, int num, int den) { return a + (b - a) * num / den; }
 Rgb gradient(int row)
 {
     size_t i = 1;
-    while (STOPS[i].row < row)
+    while (kStops[i].row < row)
         ++i;
-    const Stop &lo = STOPS[i - 1], &hi = STOPS[i];
+    const Stop &lo = kStops[i - 1], &hi = kStops[i];
     const int num = row - lo.row, den = hi.row - lo.row;
     return {lerp(lo.colour.r, hi.colour.r, num, den), lerp(lo.colour.g, hi.colour.g, num, den),
             lerp(lo.colour.b, hi.colour.b, num, den)};
@@ -74,7 +74,7 @@ Rgb ground(int x, int y)
     const int band = triangle(x + y, 48) - 12; // -12..12
     const int scale = 256 + band * 32 / 12;    // 224..288 of 256
     // A slow sideways drift of the hue: warmer on the left, cooler on the right.
-    const int drift = (x - SIDE / 2) / 8; // -16..15
+    const int drift = (x - kSide / 2) / 8; // -16..15
     c = {c.r * scale / 256 - drift, c.g * scale / 256, c.b * scale / 256 + drift};
     c.r = std::clamp(c.r, 24, 255);
     c.g = std::clamp(c.g, 24, 255);
@@ -84,31 +84,31 @@ Rgb ground(int x, int y)
 
 //---- Silhouettes ---------------------------------------------------------------
 
-constexpr Rgb BLACK = {0, 0, 0};
+constexpr Rgb kBlack = {0, 0, 0};
 
 void set(Picture &picture, int x, int y, Rgb colour)
 {
-    if (x >= 0 && x < SIDE && y >= 0 && y < SIDE)
-        picture[y * SIDE + x] = colour;
+    if (x >= 0 && x < kSide && y >= 0 && y < kSide)
+        picture[y * kSide + x] = colour;
 }
 
 void fillRect(Picture &picture, int x0, int y0, int w, int h)
 {
     for (int y = y0; y < y0 + h; ++y)
         for (int x = x0; x < x0 + w; ++x)
-            set(picture, x, y, BLACK);
+            set(picture, x, y, kBlack);
 }
 
-// Block letters on a 5 x 7 grid; each grid cell becomes CELL_W x CELL_H pixels.
-constexpr int GRID_W = 5, GRID_H = 7;
-constexpr int CELL_W = 4, CELL_H = 6;
-constexpr int LETTER_GAP = 6;
+// Block letters on a 5 x 7 grid; each grid cell becomes kCellW x kCellH pixels.
+constexpr int kGridW = 5, kGridH = 7;
+constexpr int kCellW = 4, kCellH = 6;
+constexpr int kLetterGap = 6;
 
 struct Glyph {
     char letter;
-    const char *rows[GRID_H];
+    const char *rows[kGridH];
 };
-constexpr std::array<Glyph, 7> GLYPHS = {{
+constexpr std::array<Glyph, 7> kGlyphs = {{
     {'L', {"#....", "#....", "#....", "#....", "#....", "#....", "#####"}},
     {'U', {"#...#", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."}},
     {'M', {"#...#", "##.##", "#.#.#", "#.#.#", "#...#", "#...#", "#...#"}},
@@ -120,7 +120,7 @@ constexpr std::array<Glyph, 7> GLYPHS = {{
 
 const Glyph &glyph(char letter)
 {
-    for (const Glyph &g : GLYPHS)
+    for (const Glyph &g : kGlyphs)
         if (g.letter == letter)
             return g;
     std::abort(); // every letter of the word has a drawing
@@ -131,16 +131,16 @@ void drawWord(Picture &picture, const char *word, int centreY)
     int count = 0;
     while (word[count])
         ++count;
-    const int letterW = GRID_W * CELL_W, letterH = GRID_H * CELL_H;
-    const int totalW = count * letterW + (count - 1) * LETTER_GAP;
-    int left = (SIDE - totalW) / 2;
+    const int letterW = kGridW * kCellW, letterH = kGridH * kCellH;
+    const int totalW = count * letterW + (count - 1) * kLetterGap;
+    int left = (kSide - totalW) / 2;
     const int top = centreY - letterH / 2;
-    for (int i = 0; i < count; ++i, left += letterW + LETTER_GAP) {
+    for (int i = 0; i < count; ++i, left += letterW + kLetterGap) {
         const Glyph &g = glyph(word[i]);
-        for (int gy = 0; gy < GRID_H; ++gy)
-            for (int gx = 0; gx < GRID_W; ++gx)
+        for (int gy = 0; gy < kGridH; ++gy)
+            for (int gx = 0; gx < kGridW; ++gx)
                 if (g.rows[gy][gx] == '#')
-                    fillRect(picture, left + gx * CELL_W, top + gy * CELL_H, CELL_W, CELL_H);
+                    fillRect(picture, left + gx * kCellW, top + gy * kCellH, kCellW, kCellH);
     }
 }
 
@@ -156,7 +156,7 @@ void drawPine(Picture &picture, int x, int top, int height)
         for (int dy = 0; dy < tierH; ++dy) {
             const int half = dy * base / tierH;
             for (int dx = -half; dx <= half; ++dx)
-                set(picture, x + dx, tierTop + dy, BLACK);
+                set(picture, x + dx, tierTop + dy, kBlack);
         }
     }
     fillRect(picture, x - 1, top + crown, 3, height - crown);
@@ -168,42 +168,42 @@ void drawBird(Picture &picture, int x, int y, int span)
     for (int dx = -span; dx <= span; ++dx) {
         const int ax = dx < 0 ? -dx : dx;
         const int lift = ax <= span / 2 ? ax / 2 : span / 2 - (ax - span / 2) / 3;
-        set(picture, x + dx, y - lift, BLACK);
-        set(picture, x + dx, y - lift + 1, BLACK);
+        set(picture, x + dx, y - lift, kBlack);
+        set(picture, x + dx, y - lift + 1, kBlack);
     }
 }
 
 Picture paint()
 {
-    Picture picture(SIDE * SIDE);
-    for (int y = 0; y < SIDE; ++y)
-        for (int x = 0; x < SIDE; ++x)
-            picture[y * SIDE + x] = ground(x, y);
+    Picture picture(kSide * kSide);
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x)
+            picture[y * kSide + x] = ground(x, y);
 
-    drawWord(picture, "LUMENFALL", SIDE / 2);
+    drawWord(picture, "LUMENFALL", kSide / 2);
 
     // A ragged line of pines on a low strip of ground.
     struct Pine {
         int x, height;
     };
-    constexpr std::array<Pine, 11> PINES = {{{8, 34},
-                                             {30, 46},
-                                             {47, 30},
-                                             {70, 40},
-                                             {96, 28},
-                                             {121, 44},
-                                             {146, 32},
-                                             {168, 48},
-                                             {193, 36},
-                                             {220, 42},
-                                             {244, 30}}};
-    for (const Pine &p : PINES)
-        drawPine(picture, p.x, SIDE - 6 - p.height, p.height);
-    fillRect(picture, 0, SIDE - 6, SIDE, 6);
+    constexpr std::array<Pine, 11> kPines = {{{8, 34},
+                                              {30, 46},
+                                              {47, 30},
+                                              {70, 40},
+                                              {96, 28},
+                                              {121, 44},
+                                              {146, 32},
+                                              {168, 48},
+                                              {193, 36},
+                                              {220, 42},
+                                              {244, 30}}};
+    for (const Pine &p : kPines)
+        drawPine(picture, p.x, kSide - 6 - p.height, p.height);
+    fillRect(picture, 0, kSide - 6, kSide, 6);
 
-    constexpr std::array<std::array<int, 3>, 5> BIRDS = {
+    constexpr std::array<std::array<int, 3>, 5> kBirds = {
         {{{40, 34, 8}}, {{58, 26, 6}}, {{74, 40, 7}}, {{196, 22, 9}}, {{214, 32, 6}}}};
-    for (const auto &b : BIRDS)
+    for (const auto &b : kBirds)
         drawBird(picture, b[0], b[1], b[2]);
     return picture;
 }
@@ -214,10 +214,10 @@ std::vector<uint8_t> targa(const Picture &picture)
 {
     std::vector<uint8_t> out(18, 0);
     out[2] = 2; // uncompressed true colour
-    out[12] = SIDE & 0xFF;
-    out[13] = SIDE >> 8;
-    out[14] = SIDE & 0xFF;
-    out[15] = SIDE >> 8;
+    out[12] = kSide & 0xFF;
+    out[13] = kSide >> 8;
+    out[14] = kSide & 0xFF;
+    out[15] = kSide >> 8;
     out[16] = 24;   // bits per pixel
     out[17] = 0x20; // top row first
     for (const Rgb &c : picture) {

@@ -122,7 +122,7 @@ bool describe(const mwBITMAP *bitmap, Texture &texture)
 
 void releasePixels(mwCARDBITMAP *card)
 {
-    if (card->flags & VD_CARD_BITMAP_PRIVATE) {
+    if (card->flags & MW_BLIT_BITMAP_PRIVATE) {
         vdFree(kOwner, __LINE__, card->pixels);
         vdFree(kOwner, __LINE__, card->palette);
     }
@@ -138,12 +138,12 @@ uint8_t *copyOf(const uint8_t *source, int32_t size)
     return copy;
 }
 
-// The card's pixels and palette: private copies with flags bit 0, else the
+// The card's pixels and palette: private copies with MW_BLIT_BITMAP_PRIVATE, else the
 // bitmap's own, which must then outlive the card. False when a copy fails.
 bool takePixels(mwCARDBITMAP *card, const mwBITMAP *bitmap, int flags)
 {
     card->flags = flags;
-    if (!(flags & VD_CARD_BITMAP_PRIVATE)) {
+    if (!(flags & MW_BLIT_BITMAP_PRIVATE)) {
         card->pixels = bitmap->data;
         card->palette = bitmap->paletteSize > 0 ? bitmap->palette : nullptr;
     } else {

@@ -13,7 +13,6 @@
 #include "vdcache.h"
 
 #define VD_CARD_BITMAP_MAGIC 0x5644424Du
-#define VD_CARD_BITMAP_PRIVATE 0x1 /* flags bit 0: pixels and palette are the card's own copies */
 
 struct mwCARDBITMAP {
     uint32_t magic;

@@ -39,11 +39,11 @@ void cut(vdVERTEX *out, const vdVERTEX *p, const vdVERTEX *q, uint32_t plane)
     out->v.g = lerp(p->v.g, q->v.g, t);
     out->v.b = lerp(p->v.b, q->v.b, t);
     out->v.a = lerp(p->v.a, q->v.a, t);
-    if (vdRender.textureMask & 1) {
+    if (vdRender.textureMask & MWR_TEXTURE_LAYER0) {
         out->s0 = lerp(p->s0, q->s0, t);
         out->t0 = lerp(p->t0, q->t0, t);
     }
-    if (vdRender.textureMask & 2) {
+    if (vdRender.textureMask & MWR_TEXTURE_LAYER1) {
         out->s1 = lerp(p->s1, q->s1, t);
         out->t1 = lerp(p->t1, q->t1, t);
     }

@@ -6,9 +6,6 @@
 
 namespace {
 
-constexpr int kCullBoth = 3;    // culling mode that draws both windings
-constexpr int kCullFlipped = 0; // culling mode that keeps the other winding
-
 void setUpOnce(vdVERTEX *v, const mwrVERTEX *source)
 {
     if (!v->setUpDone) {
@@ -23,7 +20,8 @@ void renderTriangle(vdVERTEX *a, vdVERTEX *b, vdVERTEX *c, const mwrVERTEX *sa, 
 {
     if (a->clip & b->clip & c->clip & VD_CLIP_PLANES)
         return;
-    if (cullMode != kCullBoth && (cullMode == kCullFlipped ? vdBackFace(a, c, b) : vdBackFace(a, b, c)))
+    if (cullMode != MWR_CULL_NONE &&
+        (cullMode == MWR_CULL_CLOCKWISE ? vdBackFace(a, c, b) : vdBackFace(a, b, c)))
         return;
     setUpOnce(a, sa);
     setUpOnce(b, sb);
@@ -49,8 +47,8 @@ bool polygonBackFace(vdVERTEX *v, int count, int cullMode)
         return true;
     vdVERTEX *predecessor = &v[(chosen + count - 1) % count];
     vdVERTEX *successor = &v[(chosen + 1) % count];
-    return cullMode == kCullFlipped ? vdBackFace(&v[chosen], predecessor, successor)
-                                    : vdBackFace(&v[chosen], successor, predecessor);
+    return cullMode == MWR_CULL_CLOCKWISE ? vdBackFace(&v[chosen], predecessor, successor)
+                                          : vdBackFace(&v[chosen], successor, predecessor);
 }
 
 void drawFan(vdVERTEX *v, int count)
@@ -125,7 +123,7 @@ void vdDrawPolygon(const mwrPOLYGON *polygon)
     if (all)
         return;
     const int cullMode = st->material.cullMode;
-    if (cullMode != kCullBoth && polygonBackFace(v, count, cullMode))
+    if (cullMode != MWR_CULL_NONE && polygonBackFace(v, count, cullMode))
         return;
     for (int i = 0; i < count; ++i)
         vdRender.setUp(&v[i], source[i]);

@@ -124,14 +124,14 @@ const mwBLIT_MODE *vdGetModeList(void)
     int count = 0;
     for (const vdMODE &mode : vdModeTable)
         if (mode.available)
-            modeList[count++] = mwBLIT_MODE{mode.width, mode.height, 1, mode.flags};
+            modeList[count++] = mwBLIT_MODE{mode.width, mode.height, MW_BLIT_KIND_LISTED, mode.flags};
     modeList[count] = mwBLIT_MODE{};
     return modeList;
 }
 
 int vdSetMode(const mwBLIT_MODE *request, void *window)
 {
-    if (!request || (request->kind != 0 && request->kind != 1))
+    if (!request || (request->kind != MW_BLIT_KIND_ANY && request->kind != MW_BLIT_KIND_LISTED))
         return 0;
     const uint32_t flags = request->flags ? request->flags : MW_BLIT_FLAG_DEFAULT;
     int32_t width = request->width, height = request->height;
@@ -212,10 +212,10 @@ void vdClearAlpha(int alpha)
 // The region slots read and write the buffer chosen here.
 void vdSetRenderBuffer(int buffer)
 {
-    if (vdState.colorBuffers != 2 || (buffer != GR_BUFFER_FRONTBUFFER && buffer != GR_BUFFER_BACKBUFFER))
+    if (vdState.colorBuffers != 2 || (buffer != MW_BLIT_BUFFER_FRONT && buffer != MW_BLIT_BUFFER_BACK))
         return;
-    vdState.drawBuffer = buffer;
-    grRenderBuffer(buffer);
+    vdState.drawBuffer = buffer == MW_BLIT_BUFFER_FRONT ? GR_BUFFER_FRONTBUFFER : GR_BUFFER_BACKBUFFER;
+    grRenderBuffer(vdState.drawBuffer);
 }
 
 void vdSwapBuffers(int interval)

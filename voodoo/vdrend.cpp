@@ -122,7 +122,7 @@ void vdSetAlphaWrite(int enable)
 void vdSetTextureFilter(int mode)
 {
     const GrTextureFilterMode_t filter =
-        mode == 1 ? GR_TEXTUREFILTER_BILINEAR : GR_TEXTUREFILTER_POINT_SAMPLED;
+        mode == MW_BLIT_FILTER_BILINEAR ? GR_TEXTUREFILTER_BILINEAR : GR_TEXTUREFILTER_POINT_SAMPLED;
     grTexFilterMode(GR_TMU0, filter, filter);
 }
 

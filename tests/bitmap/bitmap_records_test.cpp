@@ -6,9 +6,9 @@
 
 namespace {
 
-constexpr int BITS[MW_IMAGE_TYPE_COUNT] = {0,  1,  4,  8,  16, 16, 16, 16, 16, 16,
-                                           16, 16, 16, 16, 24, 24, 32, 32, 32, 32};
-constexpr int ALPHA[MW_IMAGE_TYPE_COUNT] = {0, 0, 0, 0, 0, 0, 4, 4, 4, 4, 1, 1, 1, 1, 0, 0, 8, 8, 8, 8};
+constexpr int kBits[MW_IMAGE_TYPE_COUNT] = {0,  1,  4,  8,  16, 16, 16, 16, 16, 16,
+                                            16, 16, 16, 16, 24, 24, 32, 32, 32, 32};
+constexpr int kAlpha[MW_IMAGE_TYPE_COUNT] = {0, 0, 0, 0, 0, 0, 4, 4, 4, 4, 1, 1, 1, 1, 0, 0, 8, 8, 8, 8};
 
 bool allZero(const uint8_t *bytes, int count)
 {
@@ -61,7 +61,7 @@ TEST(BitmapRecords, CreateFollowsTheRowRuleForEveryType)
     for (int type = 0; type < MW_IMAGE_TYPE_COUNT; type++) {
         mwBITMAP *bitmap = mwbCreate(type, 7, 3);
         EXPECT_EQ(bitmap->type, type);
-        EXPECT_EQ(bitmap->size, 3 * (7 * BITS[type] / 8)) << mwbImageTypeName(type);
+        EXPECT_EQ(bitmap->size, 3 * (7 * kBits[type] / 8)) << mwbImageTypeName(type);
         mwbFree(bitmap);
     }
 }
@@ -69,8 +69,8 @@ TEST(BitmapRecords, CreateFollowsTheRowRuleForEveryType)
 TEST(BitmapRecords, TypeTablesAndNames)
 {
     for (int type = 0; type < MW_IMAGE_TYPE_COUNT; type++) {
-        EXPECT_EQ(mwbBitsPerPixel(type), BITS[type]) << type;
-        EXPECT_EQ(mwbAlphaBits(type), ALPHA[type]) << type;
+        EXPECT_EQ(mwbBitsPerPixel(type), kBits[type]) << type;
+        EXPECT_EQ(mwbAlphaBits(type), kAlpha[type]) << type;
         const char *name = mwbImageTypeName(type);
         EXPECT_EQ(mwbImageTypeFromName(name), type) << name;
     }

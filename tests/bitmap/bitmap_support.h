@@ -1,7 +1,7 @@
 // Shared helpers of the bitmap library tests: scratch files, reporting hooks
 // and netpbm pictures for exchanging pixels with ImageMagick and netpbm.
-#ifndef BITMAP_SUPPORT_H
-#define BITMAP_SUPPORT_H
+#ifndef MW_TESTS_BITMAP_BITMAP_SUPPORT_H
+#define MW_TESTS_BITMAP_BITMAP_SUPPORT_H
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "mwbitmap.h"
-#include "mwreport.h"
+#include "report_support.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -66,4 +66,4 @@ using mwtest::installThrowingHooks;
 using mwtest::kFatalExit;
 using mwtest::Reported;
 
-#endif // BITMAP_SUPPORT_H
+#endif // MW_TESTS_BITMAP_BITMAP_SUPPORT_H

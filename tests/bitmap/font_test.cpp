@@ -7,7 +7,7 @@
 
 namespace {
 
-const std::string CONSOLE_FONT = MARROW_RUN_DIR "/CONSOLE.FNT";
+const std::string kConsoleFont = MARROW_RUN_DIR "/CONSOLE.FNT";
 
 struct PagePart {
     int type, width, height;
@@ -64,7 +64,7 @@ struct FontFile {
 
 TEST(Font, ConsoleFontCoversPrintableAscii)
 {
-    mwbFONT *font = mwbFontLoad(CONSOLE_FONT.c_str());
+    mwbFONT *font = mwbFontLoad(kConsoleFont.c_str());
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(font->cellWidth, 8);
     EXPECT_EQ(font->cellHeight, 8);

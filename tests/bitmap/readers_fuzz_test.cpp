@@ -6,7 +6,7 @@
 #include <random>
 
 #include "bitmap_support.h"
-#include "mwtest.h"
+#include "common_support.h"
 
 namespace {
 

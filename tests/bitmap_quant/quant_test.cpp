@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "mwreport.h"
-#include "pictures.h"
+#include "report_support.h"
+#include "bitmap_quant_support.h"
 
 namespace {
 

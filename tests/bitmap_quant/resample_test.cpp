@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "mwreport.h"
-#include "mwtest.h"
-#include "pictures.h"
+#include "report_support.h"
+#include "common_support.h"
+#include "bitmap_quant_support.h"
 
 namespace {
 

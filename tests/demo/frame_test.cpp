@@ -13,13 +13,13 @@
 #include "mwbitmap.h"
 #include "mwblit.h"
 #include "mwrender.h"
-#include "mwtest.h"
+#include "common_support.h"
 
 using namespace lightprt;
 
 namespace {
 
-enum Kind { SWAP, CREATE, FREE, MATERIAL, POLYGON };
+enum Kind { kSwap, kCreate, kFree, kMaterial, kPolygon };
 
 struct Call {
     explicit Call(Kind k) : kind(k) {}
@@ -37,11 +37,11 @@ char handlePool[64];
 int handlesMade;
 int failCreate = -1; // index of the createBitmap call that returns NULL
 
-void swapBuffers(int) { calls.push_back(Call(SWAP)); }
+void swapBuffers(int) { calls.push_back(Call(kSwap)); }
 
 mwCARDBITMAP *createBitmap(mwBITMAP *bitmap, int)
 {
-    Call c{CREATE};
+    Call c{kCreate};
     c.type = bitmap->type;
     c.width = bitmap->width;
     c.height = bitmap->height;
@@ -55,7 +55,7 @@ mwCARDBITMAP *createBitmap(mwBITMAP *bitmap, int)
 
 int freeBitmap(mwCARDBITMAP *card)
 {
-    Call c{FREE};
+    Call c{kFree};
     c.handle = card;
     calls.push_back(c);
     return 1;
@@ -63,7 +63,7 @@ int freeBitmap(mwCARDBITMAP *card)
 
 void setMaterial(const mwrMATERIAL *material)
 {
-    Call c{MATERIAL};
+    Call c{kMaterial};
     c.handle = material->texture[0];
     c.blendMode = material->blendMode;
     c.material = *material;
@@ -72,7 +72,7 @@ void setMaterial(const mwrMATERIAL *material)
 
 void drawScreenPolygon(const mwrSCREENPOLYGON *polygon)
 {
-    Call c{POLYGON};
+    Call c{kPolygon};
     for (int i = 0; i < polygon->count; ++i)
         c.vertices.push_back(*polygon->vertices[i]);
     calls.push_back(c);
@@ -128,10 +128,10 @@ TEST_F(LightPart, SetUpFrameAndFreeDriveTheDriverInOrder)
 {
     writePicture(256, 256, 0x80, 0x40, 0xC0, 64); // black: columns and rows 97..158
     lightPartSetup(300);
-    const std::vector<Call> setup = only(CREATE);
+    const std::vector<Call> setup = only(kCreate);
     ASSERT_EQ(setup.size(), 5u);
     for (int i = 0; i < 4; ++i) {
-        ASSERT_EQ(setup[i].pixels.size(), size_t(MAP_PIXELS));
+        ASSERT_EQ(setup[i].pixels.size(), size_t(kMapPixels));
         std::set<uint16_t> values(setup[i].pixels.begin(), setup[i].pixels.end());
         EXPECT_EQ(values.size(), 8u); // grey n with alpha n for n = 8..15
         for (uint16_t v : values)
@@ -140,7 +140,7 @@ TEST_F(LightPart, SetUpFrameAndFreeDriveTheDriverInOrder)
     EXPECT_EQ(setup[4].type, MW_IMAGE_ARGB_4444); // the picture: black is the occluder
     EXPECT_EQ(setup[4].pixels[0], 0xF84C);
     EXPECT_EQ(setup[4].pixels[128 * 256 + 128], 0);
-    EXPECT_EQ(only(SWAP).size(), 2u); // the two progress messages shown
+    EXPECT_EQ(only(kSwap).size(), 2u); // the two progress messages shown
 
     calls.clear();
     lightPartFrame(90.0f);
@@ -150,11 +150,12 @@ TEST_F(LightPart, SetUpFrameAndFreeDriveTheDriverInOrder)
         order += "SCFMP"[c.kind];
     EXPECT_EQ(order, "MPMPCMPFCMPFMPCMPF");
 
-    const std::vector<Call> materials = only(MATERIAL), polygons = only(POLYGON);
-    const std::vector<Call> maps = only(CREATE), freed = only(FREE);
+    const std::vector<Call> materials = only(kMaterial), polygons = only(kPolygon);
+    const std::vector<Call> maps = only(kCreate), freed = only(kFree);
     ASSERT_EQ(materials.size(), 6u);
     ASSERT_EQ(maps.size(), 3u);
-    const int blends[6] = {1, 3, 3, 5, 3, 5};
+    const int blends[6] = {MWR_BLEND_VERTEX_ALPHA, MWR_BLEND_DARKEN, MWR_BLEND_DARKEN,
+                           MWR_BLEND_ADD,          MWR_BLEND_DARKEN, MWR_BLEND_ADD};
     const float depths[6] = {0.9f, 0.91f, 1.0f, 1.01f, 1.02f, 1.03f};
     const mwCARDBITMAP *textures[6] = {setup[4].handle, nullptr,         maps[0].handle,
                                        maps[1].handle,  setup[4].handle, maps[2].handle};
@@ -173,9 +174,9 @@ TEST_F(LightPart, SetUpFrameAndFreeDriveTheDriverInOrder)
         EXPECT_EQ(freed[i].handle, maps[i].handle);
 
     const mwrMATERIAL &m = materials[0].material;
-    EXPECT_EQ(m.colorMode, 1);
-    EXPECT_EQ(m.textureMask, 1);
-    EXPECT_EQ(m.cullMode, 3);
+    EXPECT_EQ(m.colorMode, MWR_COLOR_VERTEX);
+    EXPECT_EQ(m.textureMask, MWR_TEXTURE_LAYER0);
+    EXPECT_EQ(m.cullMode, MWR_CULL_NONE);
     EXPECT_FLOAT_EQ(m.shininess, 20.0f);
 
     // The screen quad: (10, 10) to (510, 380), texture cut at the clip edge.
@@ -206,7 +207,7 @@ TEST_F(LightPart, SetUpFrameAndFreeDriveTheDriverInOrder)
     calls.clear();
     lightPartFree();
     std::set<const mwCARDBITMAP *> released;
-    for (const Call &c : only(FREE))
+    for (const Call &c : only(kFree))
         released.insert(c.handle);
     EXPECT_EQ(released.size(), 5u);
     for (const Call &c : setup)
@@ -221,11 +222,11 @@ TEST_F(LightPart, TheSameSeedGivesTheSameFrame)
     for (int run = 0; run < 2; ++run) {
         std::srand(7);
         lightPartSetup(300);
-        const mwCARDBITMAP *firstNoise = only(CREATE)[0].handle;
+        const mwCARDBITMAP *firstNoise = only(kCreate)[0].handle;
         calls.clear();
         lightPartFrame(1234.5f);
-        maps[run] = only(CREATE);
-        grain[run] = reinterpret_cast<const char *>(only(MATERIAL)[1].handle) -
+        maps[run] = only(kCreate);
+        grain[run] = reinterpret_cast<const char *>(only(kMaterial)[1].handle) -
                      reinterpret_cast<const char *>(firstNoise);
         lightPartFree();
         calls.clear();
@@ -250,12 +251,12 @@ TEST_F(LightPart, PicturesOfOtherSizesAreResampledAndAllBlackStaysBlack)
         calls.clear();
         writePicture(c.width, c.height, 0x80, 0x40, 0xC0, c.square);
         lightPartSetup(10);
-        const Call picture = only(CREATE)[4];
+        const Call picture = only(kCreate)[4];
         EXPECT_EQ(picture.width, 256);
         EXPECT_EQ(picture.height, 256);
         EXPECT_EQ(picture.pixels[0], c.corner) << c.width;
         EXPECT_EQ(picture.pixels[128 * 256 + 128], c.centre) << c.width;
-        const bool allBlack = std::count(picture.pixels.begin(), picture.pixels.end(), 0) == MAP_PIXELS;
+        const bool allBlack = std::count(picture.pixels.begin(), picture.pixels.end(), 0) == kMapPixels;
         EXPECT_EQ(allBlack, c.square > 256) << c.width;
         lightPartFree();
     }

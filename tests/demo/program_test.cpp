@@ -16,9 +16,9 @@
 
 #include <gtest/gtest.h>
 
-#include "mwtest.h"
-#include "mwxvfb.h"
-#include "pngread.h"
+#include "common_support.h"
+#include "xvfb_support.h"
+#include "png_support.h"
 
 #include <X11/Xlib.h> // after GoogleTest, whose names its macros would take
 
@@ -27,7 +27,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const fs::path RUN_DIR = MARROW_RUN_DIR;
+const fs::path kRunDir = MARROW_RUN_DIR;
 
 // One run of the program with its output in files of a temporary folder.
 class Program {
@@ -39,15 +39,15 @@ public:
     {
         pid_ = fork();
         if (pid_ == 0) {
-            if (chdir((folder.empty() ? RUN_DIR : folder).c_str()) != 0)
+            if (chdir((folder.empty() ? kRunDir : folder).c_str()) != 0)
                 _exit(126);
             dup2(open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
             dup2(open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
             if (!display)
                 unsetenv("DISPLAY");
             unsetenv("XSCREENSAVER_WINDOW");
-            setenv("LD_LIBRARY_PATH", RUN_DIR.c_str(), 1); // voodoo.dll linked in from elsewhere
-            const std::string program = (RUN_DIR / "lumenfall").string();
+            setenv("LD_LIBRARY_PATH", kRunDir.c_str(), 1); // voodoo.dll linked in from elsewhere
+            const std::string program = (kRunDir / "lumenfall").string();
             std::vector<char *> argv = {const_cast<char *>(program.c_str())};
             for (std::string &a : args)
                 argv.push_back(a.data());
@@ -91,7 +91,7 @@ private:
     bool finished_ = false;
 };
 
-constexpr auto SET_UP_TIME = 30s; // two 60-retrace swaps and the light part's textures
+constexpr auto kSetUpTime = 30s; // two 60-retrace swaps and the light part's textures
 
 TEST(Program, TheConfigureRequestShowsTheAboutTextAndEnds)
 {
@@ -109,12 +109,12 @@ TEST(Program, MissingFilesEndItWithTheirMessages)
 {
     mwtest::TempDir empty;
     Program noDriver({"--headless"}, empty.path());
-    EXPECT_EQ(noDriver.waitFor(SET_UP_TIME), 255);
+    EXPECT_EQ(noDriver.waitFor(kSetUpTime), 255);
     EXPECT_NE(noDriver.err().find("Voodoo device driver not found"), std::string::npos) << noDriver.err();
 
-    fs::create_symlink(RUN_DIR / "voodoo.dll", empty / "voodoo.dll");
+    fs::create_symlink(kRunDir / "voodoo.dll", empty / "voodoo.dll");
     Program noPicture({"--headless"}, empty.path());
-    EXPECT_EQ(noPicture.waitFor(SET_UP_TIME), 255);
+    EXPECT_EQ(noPicture.waitFor(kSetUpTime), 255);
     EXPECT_NE(noPicture.err().find("Cannot open POO.TGA"), std::string::npos) << noPicture.err();
 }
 
@@ -158,7 +158,7 @@ bool windowUp()
 
 // From the window's appearance past the two 60-retrace swaps and the light
 // part's set-up, into the frame loop.
-constexpr auto SET_UP_PAUSE = 5s;
+constexpr auto kSetUpPause = 5s;
 
 class ProgramWindow : public ::testing::Test {
 protected:
@@ -180,7 +180,7 @@ protected:
     {
         Program run({"--window"}, {}, true);
         EXPECT_TRUE(windowUp()) << run.err();
-        std::this_thread::sleep_for(SET_UP_PAUSE);
+        std::this_thread::sleep_for(kSetUpPause);
         EXPECT_EQ(std::system(("xdotool " + input).c_str()), 0) << input;
         const int code = run.waitFor(1000ms);
         if (code == -1)
@@ -200,7 +200,7 @@ TEST_F(ProgramWindow, SpaceDoesNotEndItButSigtermDoes)
 {
     Program run({"--window"}, {}, true);
     ASSERT_TRUE(windowUp()) << run.err();
-    std::this_thread::sleep_for(SET_UP_PAUSE);
+    std::this_thread::sleep_for(kSetUpPause);
     ASSERT_EQ(std::system("xdotool key space"), 0);
     EXPECT_EQ(run.waitFor(1000ms), -1);
     run.signal(SIGTERM);

@@ -1,4 +1,5 @@
 // The light-map rasterisers and the three tracing passes on their own.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -14,29 +15,29 @@ namespace {
 // A map with canary pixels on both sides: writes outside the map show up.
 class Map {
 public:
-    Map() : buffer_(3 * MAP_PIXELS, CANARY) { std::fill_n(map(), MAP_PIXELS, uint16_t(0)); }
-    uint16_t *map() { return buffer_.data() + MAP_PIXELS; }
-    uint16_t at(int column, int row) { return map()[row * MAP_SIDE + column]; }
+    Map() : buffer_(3 * kMapPixels, kCanary) { std::fill_n(map(), kMapPixels, uint16_t(0)); }
+    uint16_t *map() { return buffer_.data() + kMapPixels; }
+    uint16_t at(int column, int row) { return map()[row * kMapSide + column]; }
     bool canariesIntact() const
     {
-        for (int i = 0; i < MAP_PIXELS; ++i)
-            if (buffer_[i] != CANARY || buffer_[2 * MAP_PIXELS + i] != CANARY)
+        for (int i = 0; i < kMapPixels; ++i)
+            if (buffer_[i] != kCanary || buffer_[2 * kMapPixels + i] != kCanary)
                 return false;
         return true;
     }
-    int lit() { return int(MAP_PIXELS - std::count(map(), map() + MAP_PIXELS, uint16_t(0))); }
+    int lit() { return int(kMapPixels - std::count(map(), map() + kMapPixels, uint16_t(0))); }
     // Largest distance in pixels from (column, row) of any lit pixel.
     double reach(int column, int row)
     {
         double far = 0;
-        for (int i = 0; i < MAP_PIXELS; ++i)
+        for (int i = 0; i < kMapPixels; ++i)
             if (map()[i])
-                far = std::max(far, std::hypot(i % MAP_SIDE - column, i / MAP_SIDE - row));
+                far = std::max(far, std::hypot(i % kMapSide - column, i / kMapSide - row));
         return far;
     }
 
 private:
-    static constexpr uint16_t CANARY = 0xA5A5;
+    static constexpr uint16_t kCanary = 0xA5A5;
     std::vector<uint16_t> buffer_;
 };
 
@@ -45,7 +46,7 @@ struct Expected {
 };
 // Around a splat centre: the centre, 4 neighbours, 4 diagonals, then the 12
 // pixels at distance 2 and sqrt(5) (alpha only).
-const Expected SPLAT[] = {
+const Expected kSplat[] = {
     {0, 0, 15, 0x444}, {1, 0, 6, 0x222},  {-1, 0, 6, 0x222}, {0, 1, 6, 0x222},   {0, -1, 6, 0x222},
     {1, 1, 4, 0x111},  {-1, 1, 4, 0x111}, {1, -1, 4, 0x111}, {-1, -1, 4, 0x111}, {2, 0, 3, 0},
     {-2, 0, 3, 0},     {0, 2, 3, 0},      {0, -2, 3, 0},     {2, 1, 3, 0},       {-2, 1, 3, 0},
@@ -60,7 +61,7 @@ TEST(LightRaster, OneSplatRaisesItsPixelsAndNothingElse)
     alphaRay(0.5f, 0.5f, 0.5f, 0.5f, 100, alpha.map());
     glowRay(0.5f, 0.5f, 0.5f, 0.5f, 100, glow.map());
     int glowPixels = 0;
-    for (const Expected &e : SPLAT) {
+    for (const Expected &e : kSplat) {
         EXPECT_EQ(alpha.at(127 + e.dx, 127 + e.dy), e.alphaNibble << 12) << e.dx << "," << e.dy;
         EXPECT_EQ(glow.at(127 + e.dx, 127 + e.dy), e.grey) << e.dx << "," << e.dy;
         glowPixels += e.grey != 0;
@@ -72,7 +73,7 @@ TEST(LightRaster, OneSplatRaisesItsPixelsAndNothingElse)
 TEST(LightRaster, RepeatedSplatsSaturateInsteadOfWrapping)
 {
     Map alpha, glow;
-    alpha.map()[127 * MAP_SIDE + 128] = 0x0123; // grey bits the alpha pass must keep
+    alpha.map()[127 * kMapSide + 128] = 0x0123; // grey bits the alpha pass must keep
     for (int i = 0; i < 2; ++i)
         alphaRay(0.5f, 0.5f, 0.5f, 0.5f, 100, alpha.map());
     EXPECT_EQ(alpha.at(128, 127), 0xC123); // 6 + 6
@@ -81,7 +82,7 @@ TEST(LightRaster, RepeatedSplatsSaturateInsteadOfWrapping)
         alphaRay(0.5f, 0.5f, 0.5f, 0.5f, 100, alpha.map());
         glowRay(0.5f, 0.5f, 0.5f, 0.5f, 100, glow.map());
     }
-    for (const Expected &e : SPLAT) {
+    for (const Expected &e : kSplat) {
         const uint16_t a = alpha.at(127 + e.dx, 127 + e.dy);
         EXPECT_EQ(a & 0xF000, 0xF000);
         EXPECT_EQ(a & 0x0FFF, (e.dx == 1 && e.dy == 0) ? 0x123 : 0);
@@ -106,8 +107,8 @@ TEST(LightRaster, DensityGivesSamplesPerUnitLengthWithTheEndExcluded)
 TEST(LightRaster, SplatsOnTheBoxBoundaryStayInsideTheMap)
 {
     Map map;
-    for (float x : {BOX_MIN, BOX_MAX})
-        for (float y : {BOX_MIN, BOX_MAX}) {
+    for (float x : {kBoxMin, kBoxMax})
+        for (float y : {kBoxMin, kBoxMax}) {
             alphaRay(x, x, y, y, 100, map.map());
             glowRay(x, x, y, y, 100, map.map());
         }
@@ -115,10 +116,10 @@ TEST(LightRaster, SplatsOnTheBoxBoundaryStayInsideTheMap)
     alphaRay(-3.0f, 4.0f, -3.0f, 4.0f, 100, map.map());
     glowRay(4.0f, -3.0f, 0.5f, 0.3f, 100, map.map());
     EXPECT_TRUE(map.canariesIntact());
-    for (int i = 0; i < MAP_PIXELS; ++i) {
+    for (int i = 0; i < kMapPixels; ++i) {
         if (!map.map()[i])
             continue;
-        const int column = i % MAP_SIDE, row = i / MAP_SIDE;
+        const int column = i % kMapSide, row = i / kMapSide;
         ASSERT_TRUE(column >= 10 && column <= 244 && row >= 10 && row <= 244) << column << "," << row;
     }
     EXPECT_EQ(map.at(12, 12) & 0xF000, 0xF000);
@@ -161,10 +162,10 @@ std::vector<mwmVECTOR> fan(int count)
     return rays;
 }
 
-constexpr double PROBE_PIXELS = 0.07 * 255; // light to probe
+constexpr double kProbePixels = 0.07 * 255; // light to probe
 
 struct TraceCase : ::testing::Test {
-    std::vector<uint16_t> picture = std::vector<uint16_t>(MAP_PIXELS);
+    std::vector<uint16_t> picture = std::vector<uint16_t>(kMapPixels);
     std::vector<mwmVECTOR> rays = fan(36);
     Trace trace() { return {0.5f, 0.5f, rays.data(), int(rays.size()), picture.data()}; }
 };
@@ -176,8 +177,8 @@ TEST_F(TraceCase, AnAllBlackPictureGivesOnlyShortRays)
     traceBeams(trace(), beams.map());
     traceBeyond(trace(), beyond.map());
     EXPECT_GT(occluded.lit(), 0);
-    EXPECT_LE(occluded.reach(127, 127), PROBE_PIXELS + 4);
-    EXPECT_LE(beams.reach(127, 127), PROBE_PIXELS + 4);
+    EXPECT_LE(occluded.reach(127, 127), kProbePixels + 4);
+    EXPECT_LE(beams.reach(127, 127), kProbePixels + 4);
     EXPECT_EQ(beyond.lit(), 0);
 }
 
@@ -192,11 +193,103 @@ TEST_F(TraceCase, APictureWithoutBlackGivesFullRaysAndFarGlow)
     EXPECT_GE(occluded.reach(127, 127), 110);
     EXPECT_NE(occluded.at(235, 127) & 0xF000, 0);
     EXPECT_NE(occluded.at(20, 127) & 0xF000, 0);
-    EXPECT_LE(beams.reach(127, 127), PROBE_PIXELS + 4);
+    EXPECT_LE(beams.reach(127, 127), kProbePixels + 4);
     // The far glow starts at the probes: nothing next to the light.
     EXPECT_EQ(beyond.at(127, 127), 0);
     EXPECT_NE(beyond.at(200, 127) & 0x0FFF, 0);
     EXPECT_NE(beyond.at(127, 40) & 0x0FFF, 0);
+}
+
+//---- The light's path, the fan and the passes' densities through time ----
+
+TEST(LightPath, TheLightDriftsAndTheFanTurnsAsDocumented)
+{
+    // x = 0.5 + 0.4 sin(0.01 t), y = 0.5 + 0.035 sin(t / 30): at t = 15 pi
+    // y peaks at 0.535 and x = 0.5 + 0.4 sin(0.15 pi); at t = 50 pi x peaks
+    // at 0.9 and y = 0.5 - 0.035 sin(pi / 3).
+    const struct {
+        float t, x, y;
+    } path[] = {{0.0f, 0.5f, 0.5f}, {47.123890f, 0.6815962f, 0.535f}, {157.07963f, 0.9f, 0.4696891f}};
+    for (const auto &p : path) {
+        const LightPosition light = lightPath(p.t);
+        EXPECT_NEAR(light.x, p.x, 1e-6f) << p.t;
+        EXPECT_NEAR(light.y, p.y, 1e-6f) << p.t;
+    }
+
+    // The fan turns t degrees: x' = x cos t + y sin t, y' = -x sin t + y cos t.
+    const mwmVECTOR rays[2] = {{0.6f, 0.0f, 0.8f}, {0.0f, 0.6f, 0.8f}};
+    const struct {
+        float t;
+        mwmVECTOR first, second;
+    } turns[] = {{30.0f, {0.5196152f, -0.3f, 0.8f}, {0.3f, 0.5196152f, 0.8f}},
+                 {90.0f, {0.0f, -0.6f, 0.8f}, {0.6f, 0.0f, 0.8f}},
+                 {180.0f, {-0.6f, 0.0f, 0.8f}, {0.0f, -0.6f, 0.8f}}};
+    for (const auto &turn : turns) {
+        mwmVECTOR turned[2];
+        turnFan(rays, turned, 2, turn.t);
+        const mwmVECTOR *expected[2] = {&turn.first, &turn.second};
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_NEAR(turned[i].x, expected[i]->x, 1e-6f) << turn.t << " ray " << i;
+            EXPECT_NEAR(turned[i].y, expected[i]->y, 1e-6f) << turn.t << " ray " << i;
+            EXPECT_NEAR(turned[i].z, expected[i]->z, 1e-6f) << turn.t << " ray " << i;
+        }
+    }
+}
+
+// Samples of alpha rays far enough apart that only centres saturate.
+int alphaSamples(const uint16_t *map)
+{
+    return int(std::count_if(map, map + kMapPixels, [](uint16_t p) { return (p & 0xF000) == 0xF000; }));
+}
+
+// Samples of glow rays that never saturate: each adds 0x444 + 4 x 0x222 + 4 x 0x111.
+int glowSamples(const uint16_t *map)
+{
+    long grey = 0;
+    for (int i = 0; i < kMapPixels; ++i)
+        grey += map[i] & 0x0FFF;
+    EXPECT_EQ(grey % 4368, 0);
+    return int(grey / 4368);
+}
+
+TEST(LightPasses, EachPassSamplesItsRayAtItsDensity)
+{
+    // The ray (0.6, 0, 0.8) with the fan and the light where the path puts
+    // them; it meets the probe plane 0.35 / 0.8 x 0.6 = 0.2625 from the light.
+    // A pass takes ceil(density x length) samples of its clipped segment:
+    // beams 90 x 0.2625 = 23.6, occluded 40 x 0.2625 = 10.5.
+    const struct {
+        float t;
+        int open, beyond; // light to box edge at 100, probe to box edge at 120
+    } cases[] = {
+        // Light (0.8133, 0.5049), ray straight up: 100 x 0.4549, 120 x 0.1924.
+        {90.0f, 46, 24},
+        // Light (0.6710, 0.5144), ray straight down: 100 x 0.4356, 120 x 0.1731.
+        {270.0f, 44, 21},
+    };
+    const mwmVECTOR ray = {0.6f, 0.0f, 0.8f};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.t);
+        const LightPosition light = lightPath(c.t);
+        mwmVECTOR turned;
+        turnFan(&ray, &turned, 1, c.t);
+        std::vector<uint16_t> picture(kMapPixels, 0xF888);
+        const Trace trace = {light.x, light.y, &turned, 1, picture.data()};
+        Map open, beams, beyond;
+        traceOccluded(trace, open.map());
+        traceBeams(trace, beams.map());
+        traceBeyond(trace, beyond.map());
+        EXPECT_EQ(alphaSamples(open.map()), c.open);
+        EXPECT_EQ(glowSamples(beams.map()), 24);
+        EXPECT_EQ(glowSamples(beyond.map()), c.beyond);
+
+        std::fill(picture.begin(), picture.end(), uint16_t(0)); // the probe on black
+        Map occluded, none;
+        traceOccluded(trace, occluded.map());
+        traceBeyond(trace, none.map());
+        EXPECT_EQ(alphaSamples(occluded.map()), 11);
+        EXPECT_EQ(none.lit(), 0);
+    }
 }
 
 } // namespace

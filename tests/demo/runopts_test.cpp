@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "mwtest.h"
-#include "pngread.h"
+#include "common_support.h"
+#include "png_support.h"
 #include "runopts.h"
 #include "snapshot.h"
 

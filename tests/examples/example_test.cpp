@@ -12,16 +12,16 @@
 
 #include <gtest/gtest.h>
 
-#include "../demo/pngread.h"
-#include "mwtest.h"
-#include "mwxvfb.h"
+#include "../demo/png_support.h"
+#include "common_support.h"
+#include "xvfb_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path RUN_DIR = MARROW_RUN_DIR;
-const fs::path EXAMPLES = fs::path(MARROW_SOURCE_DIR) / "examples";
+const fs::path kRunDir = MARROW_RUN_DIR;
+const fs::path kExamples = fs::path(MARROW_SOURCE_DIR) / "examples";
 
 std::string quoted(const std::string &text) { return "'" + text + "'"; }
 
@@ -32,10 +32,10 @@ struct Outcome {
 
 // Runs the program (the run folder's unless another is given) in a scratch
 // folder without a display; its exit code and standard error.
-Outcome example(const std::vector<std::string> &args, const fs::path &program = RUN_DIR / "example")
+Outcome example(const std::vector<std::string> &args, const fs::path &program = kRunDir / "example")
 {
     mwtest::TempDir out;
-    std::string command = "cd " + quoted(out.path()) + " && LD_LIBRARY_PATH=" + quoted(RUN_DIR) +
+    std::string command = "cd " + quoted(out.path()) + " && LD_LIBRARY_PATH=" + quoted(kRunDir) +
                           " DISPLAY= timeout 60 " + quoted(program);
     for (const std::string &a : args)
         command += " " + quoted(a);
@@ -48,7 +48,7 @@ fs::path torus(const mwtest::TempDir &dir)
 {
     const fs::path mesh = dir / "torus.3ds";
     const std::string command =
-        "assimp export " + quoted(EXAMPLES / "torus.obj") + " " + quoted(mesh) + " >/dev/null 2>&1";
+        "assimp export " + quoted(kExamples / "torus.obj") + " " + quoted(mesh) + " >/dev/null 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << "assimp (assimp-utils) must be installed";
     return mesh;
 }
@@ -141,7 +141,7 @@ TEST(Example, DrawsALitSphereAndTheLoadedMeshBesideIt)
 TEST(Example, TakesItsCameraAndLightsFromALightWaveScene)
 {
     mwtest::TempDir dir;
-    const fs::path scene = EXAMPLES / "studio.lws";
+    const fs::path scene = kExamples / "studio.lws";
     ASSERT_EQ(example({"--headless", "--snapshot", dir / "code.png"}).code, 0);
     ASSERT_EQ(example({"--headless", "--scene", scene, "--snapshot", dir / "first.png"}).code, 0);
     ASSERT_EQ(
@@ -185,7 +185,7 @@ TEST(Example, EndsWithAMessageOnInputItCannotUse)
     }
 
     // Without the plug-in beside it.
-    fs::copy_file(RUN_DIR / "example", dir / "example");
+    fs::copy_file(kRunDir / "example", dir / "example");
     const Outcome alone = example({"--headless"}, dir / "example");
     EXPECT_EQ(alone.code, 255);
     EXPECT_NE(alone.err.find("Voodoo device driver not found"), std::string::npos) << alone.err;
@@ -200,7 +200,7 @@ TEST(Example, InAWindowEscapeEndsIt)
     // code, 98 when it ended before, or 99 when it still runs two seconds
     // after.
     const std::string script =
-        "cd " + quoted(RUN_DIR) +
+        "cd " + quoted(kRunDir) +
         " && ./example & pid=$!; "
         "for i in $(seq 100); do xdotool search --onlyvisible --name 'Marrow example' >/dev/null && break; "
         "sleep 0.1; done; sleep 0.5; kill -0 $pid || exit 98; xdotool key Escape; "

@@ -1,5 +1,5 @@
 // Board query, window open, buffers, swaps, status and counters.
-#include "glide_fixture.h"
+#include "glide_support.h"
 
 using namespace glidetest;
 

@@ -1,8 +1,10 @@
 // Exact pixels with dithering off: the plug-in's colour-combine set-ups and
 // blend modes, alpha test, chroma key, W-buffer, masks; and the dither.
-#include "glide_fixture.h"
+#include "glide_support.h"
 
 #include <cstring>
+
+#include "vdblend.h"
 
 using namespace glidetest;
 
@@ -40,36 +42,6 @@ protected:
                      GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
         grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
                        GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-    }
-    // The plug-in's blend modes 0 to 5.
-    static void blendMode(int mode)
-    {
-        switch (mode) {
-        case 0: grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO); break;
-        case 1:
-        case 2:
-            grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ONE,
-                                 GR_BLEND_ZERO);
-            grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_CONSTANT,
-                           mode == 1 ? GR_COMBINE_OTHER_ITERATED : GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-            break;
-        case 3:
-            grAlphaBlendFunction(GR_BLEND_ZERO, GR_BLEND_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO);
-            grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_CONSTANT,
-                           GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-            break;
-        case 4:
-            grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO);
-            grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_CONSTANT,
-                           GR_COMBINE_OTHER_CONSTANT, FXFALSE);
-            grConstantColorValue(0x80);
-            break;
-        case 5:
-            grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO);
-            grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ZERO, GR_COMBINE_LOCAL_CONSTANT,
-                           GR_COMBINE_OTHER_CONSTANT, FXFALSE);
-            break;
-        }
     }
 };
 
@@ -115,9 +87,9 @@ TEST_F(GlideCombine, ThePlugInBlendModes)
     const uint16_t texel = 0x9C63;
     const int ta = 153, tr = 204, tg = 102, tb = 51;
     const int va = 96; // vertex alpha
-    for (int mode = 0; mode <= 5; ++mode) {
+    for (int mode = 0; mode < MWR_BLEND_MODES; ++mode) {
         SCOPED_TRACE(mode);
-        if (mode == 4) {
+        if (mode == MWR_BLEND_ADD_HALF) {
             // The plug-in opens in RGBA, where 0x80 is alpha 128.
             openRgba();
         }
@@ -127,16 +99,16 @@ TEST_F(GlideCombine, ThePlugInBlendModes)
         const uint16_t before = pixel(3, 3);
         const int dr = red8(before), dg = green8(before), db = blue8(before);
         textureTimesVertex();
-        blendMode(mode);
+        vdBlendSelect(mode);
         texturedQuad(texel, GR_TEXFMT_ARGB_4444, 255, 255, 255, float(va));
         // One channel of the result from its texel and destination values.
         auto blended = [&](int t, int d) {
             switch (mode) {
-            case 1: return mul(t, va) + mul(d, 255 - va);
-            case 2: return mul(t, ta) + mul(d, 255 - ta);
-            case 3: return mul(d, ta);
-            case 4: return std::min(255, t + mul(d, 127));
-            case 5: return std::min(255, t + d);
+            case MWR_BLEND_VERTEX_ALPHA: return mul(t, va) + mul(d, 255 - va);
+            case MWR_BLEND_TEXTURE_ALPHA: return mul(t, ta) + mul(d, 255 - ta);
+            case MWR_BLEND_DARKEN: return mul(d, ta);
+            case MWR_BLEND_ADD_HALF: return std::min(255, t + mul(d, 127));
+            case MWR_BLEND_ADD: return std::min(255, t + d);
             default: return t;
             }
         };

@@ -1,5 +1,5 @@
 // Linear frame buffer region writes and reads.
-#include "glide_fixture.h"
+#include "glide_support.h"
 
 using namespace glidetest;
 

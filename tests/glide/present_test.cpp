@@ -1,8 +1,8 @@
 // Each swap shows the front buffer in the window given at open (headless
 // back end of the platform layer).
-#include "glide_fixture.h"
+#include "glide_support.h"
 
-#include "mwwindow.h"
+#include "window_support.h"
 
 using namespace glidetest;
 

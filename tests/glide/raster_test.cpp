@@ -1,6 +1,6 @@
 // Coverage: the fill rule, windings, culling, lines, points, clipping, and
 // identical results in bands and with either span build.
-#include "glide_fixture.h"
+#include "glide_support.h"
 
 #include <cmath>
 

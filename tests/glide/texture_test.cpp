@@ -1,5 +1,5 @@
 // Texture memory, formats, sampling, wrap and clamp, perspective.
-#include "glide_fixture.h"
+#include "glide_support.h"
 
 #include <cmath>
 

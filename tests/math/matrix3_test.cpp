@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "mwmatrix.h"
-#include "mwreport.h"
+#include "matrix_support.h"
+#include "report_support.h"
 
 using mwtest::expectNear;
 using mwtest::product;

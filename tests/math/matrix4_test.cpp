@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "mwmatrix.h"
-#include "mwreport.h"
+#include "matrix_support.h"
+#include "report_support.h"
 
 using namespace mwtest;
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "mwmath.h"
-#include "mwtest.h"
+#include "common_support.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "mwmath.h"
-#include "mwreport.h"
+#include "report_support.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Shared by the mesh tests: meshes that free themselves, loading from bytes,
 // and the check every mesh the loader returns must pass.
-#ifndef MESH_SUPPORT_H
-#define MESH_SUPPORT_H
+#ifndef MW_TESTS_MESH_MESH_SUPPORT_H
+#define MW_TESTS_MESH_MESH_SUPPORT_H
 
 #include <cmath>
 #include <memory>
@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "mwrender.h"
-#include "mwtest.h"
-#include "tds_file.h"
+#include "common_support.h"
+#include "tds_support.h"
 
 struct MeshDeleter {
     void operator()(mwrMESH *mesh) const { mwrMeshFree(mesh); }
@@ -42,4 +42,4 @@ inline void expectWellFormed(const mwrMESH &mesh)
     }
 }
 
-#endif // MESH_SUPPORT_H
+#endif // MW_TESTS_MESH_MESH_SUPPORT_H

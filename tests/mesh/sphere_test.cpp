@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "mesh_support.h"
-#include "mwreport.h"
+#include "report_support.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "mwreport.h"
-#include "render_fixture.h"
+#include "report_support.h"
+#include "render_support.h"
 
 using namespace mwtest;
 
@@ -248,6 +248,36 @@ TEST_F(Lights, RangeFollowsTheModelScale)
     EXPECT_EQ(unlit.x, 0.0);
 }
 
+TEST_F(Lights, ALightUnderAMovedAndTurnedModelIsPlacedInModelSpace)
+{
+    // The model stands at (1, 2, 3), turned 90 degrees about z: its x axis
+    // points along world y. Worked out by hand: a lamp at world (1, 5, 3) is
+    // at model (3, 0, 0); a light whose z axis is world x shines along model
+    // -y, so the way towards it is model +y.
+    const mwmMATRIX model = fromRows({0, -1, 0, 1, 1, 0, 0, 2, 0, 0, 1, 3, 0, 0, 0, 1});
+    mwrLIGHT &lamp = lights[0], &sun = lights[1];
+    lamp.type = MWR_LIGHT_POINT;
+    mwmMatrixSetTranslation(&lamp.matrix, 1.0f, 5.0f, 3.0f);
+    sun.type = MWR_LIGHT_DIRECTIONAL;
+    sun.matrix = fromRows({0, 0, 1, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 0, 1});
+    mwrLightAdd(&lamp, 1);
+    mwrLightAdd(&sun, 2);
+    mwrMatrixPush(&model);
+    mwrMaterialSelect(material);
+
+    const std::vector<const mwrLIGHTSLOT *> slots = activeSlots(); // newest first
+    ASSERT_EQ(2u, slots.size());
+    const mwrLIGHTSLOT &sunSlot = *slots[0], &lampSlot = *slots[1];
+    const float expectedPos[3] = {3, 0, 0}, expectedDir[3] = {0, 1, 0};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(lampSlot.pos[i], expectedPos[i], 1e-5f) << i;
+        EXPECT_NEAR(sunSlot.dir[i], expectedDir[i], 1e-5f) << i;
+    }
+    // The model's origin, facing along its x axis, looks straight at the lamp.
+    expectColorNear(shade(lampSlot, {0, 0, 0}, {1, 0, 0}), {0.5, 0.5, 0.5});
+    mwrMatrixPop(1);
+}
+
 TEST_F(Lights, AmbientLightsAndEmissiveStartTheAmbientTerm)
 {
     lights[0].type = MWR_LIGHT_AMBIENT;
@@ -260,7 +290,7 @@ TEST_F(Lights, AmbientLightsAndEmissiveStartTheAmbientTerm)
     const Vec c = shade(*state->lights, {0, 0, 0}, {0, 1, 0});
     EXPECT_EQ(c.x + c.y + c.z, 0.0);
 
-    material->colorMode = 2;
+    material->colorMode = MWR_COLOR_LIT;
     mwrMaterialSelect(material);
     EXPECT_FLOAT_EQ(state->ambient[0], 0.1f + 0.2f * 0.5f);
     EXPECT_FLOAT_EQ(state->ambient[1], 0.0f + 0.4f * 0.5f);

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "mwreport.h"
-#include "render_fixture.h"
+#include "report_support.h"
+#include "render_support.h"
 
 using namespace mwtest;
 

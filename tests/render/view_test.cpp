@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "mwreport.h"
-#include "render_fixture.h"
+#include "report_support.h"
+#include "render_support.h"
 
 using namespace mwtest;
 
@@ -141,7 +141,7 @@ TEST_F(View, CameraSeesTheModelThroughTheStack)
 
 TEST_F(View, CanvasAllocationCoversTheDriversMode)
 {
-    driver.mode = {512, 384, 1, 0};
+    driver.mode = {512, 384, MW_BLIT_KIND_LISTED, 0};
     mwBlitGetMode = reportMode;
     mwrCANVAS *canvas = mwrCanvasAlloc(2);
     for (int i = 0; i < 2; ++i) {
@@ -208,24 +208,24 @@ TEST_F(View, MaterialSelectionFillsTheStateAndTellsTheDriver)
 {
     mwBlitSetMaterial = recordSetMaterial;
     mwrMATERIAL *material = mwrMaterialAlloc(1);
-    material->textureMask = 0x3;
-    material->textureFlags = 0x6;
+    material->textureMask = MWR_TEXTURE_LAYER0 | MWR_TEXTURE_LAYER1;
+    material->textureFlags = MWR_TEXTURE_LAYER1 | MWR_TEXTURE_LAYER2;
     material->texture[0] = reinterpret_cast<mwCARDBITMAP *>(0x1000);
     material->texture[2] = reinterpret_cast<mwCARDBITMAP *>(0x3000);
-    material->cullMode = 3;
+    material->cullMode = MWR_CULL_NONE;
     mwrMaterialSelect(material);
     EXPECT_EQ(driver.setMaterialCalls, 1);
     EXPECT_EQ(driver.material, material);
     EXPECT_EQ(state->texture[0], material->texture[0]);
     EXPECT_EQ(state->texture[1], nullptr);
     EXPECT_EQ(state->texture[2], material->texture[2]);
-    EXPECT_EQ(state->textureFlags, 0x2);
+    EXPECT_EQ(state->textureFlags, MWR_TEXTURE_LAYER1);
     EXPECT_EQ(std::memcmp(&state->material, material, sizeof *material), 0);
 
     mwBlitSetMaterial = nullptr;
-    material->cullMode = 0;
+    material->cullMode = MWR_CULL_CLOCKWISE;
     mwrMaterialSelect(material);
-    EXPECT_EQ(state->material.cullMode, 0);
+    EXPECT_EQ(state->material.cullMode, MWR_CULL_CLOCKWISE);
     mwrMaterialFree(material);
 }
 

@@ -9,8 +9,7 @@ int64_t heapInUse()
 {
     // A probe block is the way into the heap's circular list of blocks.
     void *probe = mwDMemAlloc("probe", __LINE__, 1);
-    const auto *first =
-        reinterpret_cast<const mwDMEMHEADER *>(static_cast<char *>(probe) - MW_DMEM_HEADER_SIZE);
+    const auto *first = reinterpret_cast<const mwDMEMHEADER *>(static_cast<char *>(probe) - kDMemHeaderSize);
     int64_t used = 0;
     for (const mwDMEMHEADER *block = first->next; block != first; block = block->next)
         used += block->used ? block->size : 0;

@@ -1,7 +1,7 @@
 // Shared by the scene tests: a scratch folder with a fresh report log, the
 // heap's bytes in use, and motions built by hand.
-#ifndef SCENE_SUPPORT_H
-#define SCENE_SUPPORT_H
+#ifndef MW_TESTS_SCENE_SCENE_SUPPORT_H
+#define MW_TESTS_SCENE_SCENE_SUPPORT_H
 
 #include <cstdint>
 #include <string>
@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "mwscene.h"
-#include "mwreport.h"
-#include "mwtest.h"
+#include "report_support.h"
+#include "common_support.h"
 
 // Bytes of the dynamic heap in use. A load and release that leak nothing
 // leave it as it was.

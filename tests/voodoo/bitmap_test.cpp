@@ -1,6 +1,6 @@
 // Card bitmaps and regions: the texture made of an engine bitmap, what is
 // refused, private copies and updates, and the pixels the draws produce.
-#include "mwvoodoo.h"
+#include "voodoo_support.h"
 
 #include <cmath>
 #include <cstring>
@@ -113,7 +113,7 @@ TEST_F(VoodooBitmap, RefusesWhatItCannotTurnIntoATexture)
         mwBITMAP spoiled = *source;
         if (c.spoil)
             c.spoil(&spoiled);
-        EXPECT_EQ(nullptr, vd->createBitmap(&spoiled, 1)) << c.what;
+        EXPECT_EQ(nullptr, vd->createBitmap(&spoiled, MW_BLIT_BITMAP_PRIVATE)) << c.what;
         mwbFree(source);
     }
     mwCARDBITMAP notACard{};
@@ -168,7 +168,7 @@ TEST_F(VoodooBitmap, PrivateCopiesAndUpdates)
 {
     ASSERT_TRUE(open());
     mwBITMAP *source = picture(MW_IMAGE_RGB_565, 8, 8, [](int, int) { return kRed; });
-    mwCARDBITMAP *own = vd->createBitmap(source, 1);
+    mwCARDBITMAP *own = vd->createBitmap(source, MW_BLIT_BITMAP_PRIVATE);
     mwCARDBITMAP *shared = vd->createBitmap(source, 0);
     ASSERT_TRUE(own && shared);
     EXPECT_NE(own->pixels, source->data);
@@ -182,14 +182,14 @@ TEST_F(VoodooBitmap, PrivateCopiesAndUpdates)
     mwBITMAP *blue = picture(MW_IMAGE_RGB_565, 8, 8, [](int, int) { return kBlue; });
     mwBITMAP *wide = picture(MW_IMAGE_RGB_565, 16, 8, [](int, int) { return kBlue; });
     mwBITMAP *other = picture(MW_IMAGE_ARGB_1555, 8, 8, [](int, int) { return 0xFFFF; });
-    EXPECT_EQ(0, vd->updateBitmap(own, wide, 1));
-    EXPECT_EQ(0, vd->updateBitmap(own, other, 1));
-    EXPECT_EQ(0, vd->updateBitmap(nullptr, blue, 1));
+    EXPECT_EQ(0, vd->updateBitmap(own, wide, MW_BLIT_BITMAP_PRIVATE));
+    EXPECT_EQ(0, vd->updateBitmap(own, other, MW_BLIT_BITMAP_PRIVATE));
+    EXPECT_EQ(0, vd->updateBitmap(nullptr, blue, MW_BLIT_BITMAP_PRIVATE));
     EXPECT_EQ(1, vd->updateBitmap(own, blue, 0));
     EXPECT_EQ(own->pixels, blue->data);
     vd->drawBitmap(0, 0, own);
     EXPECT_EQ(pixel(0, 0), kBlue);
-    EXPECT_EQ(1, vd->updateBitmap(own, source, 1));
+    EXPECT_EQ(1, vd->updateBitmap(own, source, MW_BLIT_BITMAP_PRIVATE));
     vd->drawBitmap(0, 0, own);
     EXPECT_EQ(pixel(0, 0), kGreen);
 

@@ -1,7 +1,7 @@
 // The texture cache: counters, first fit by address, least-recently-used
 // eviction and the 2 MB line, seen through the card bitmaps' entries and
 // the cache report written at deinit.
-#include "mwvoodoo.h"
+#include "voodoo_support.h"
 
 #include "vdbitmap.h"
 

@@ -1,6 +1,6 @@
 // The library entry and the four exports: identity, board detection and the
 // mode table, the environment set for the board, init and deinit.
-#include "mwvoodoo.h"
+#include "voodoo_support.h"
 
 #include <cstring>
 
@@ -117,7 +117,7 @@ TEST_P(VoodooModeTable, FollowsTheFrameBufferSize)
     for (size_t i = 0; i < listed.size(); ++i) {
         EXPECT_EQ(listed[i].width, board.modes[i].width) << i;
         EXPECT_EQ(listed[i].height, board.modes[i].height) << i;
-        EXPECT_EQ(listed[i].kind, 1) << i;
+        EXPECT_EQ(listed[i].kind, MW_BLIT_KIND_LISTED) << i;
         EXPECT_EQ(listed[i].flags, board.modes[i].flags) << i;
     }
     // Every listed mode can be set on this board.
@@ -125,17 +125,24 @@ TEST_P(VoodooModeTable, FollowsTheFrameBufferSize)
         EXPECT_EQ(1, vd->setMode(&mode, nullptr)) << mode.width << "x" << mode.height;
 }
 
-const std::vector<mwBLIT_MODE> kBothVariants = {{512, 384, 1, 0x7FB}, {512, 384, 1, 0x7FD},
-                                                {640, 400, 1, 0x7FB}, {640, 400, 1, 0x7FD},
-                                                {640, 480, 1, 0x7FB}, {640, 480, 1, 0x7FD}};
+const std::vector<mwBLIT_MODE> kBothVariants = {
+    {512, 384, MW_BLIT_KIND_LISTED, 0x7FB}, {512, 384, MW_BLIT_KIND_LISTED, 0x7FD},
+    {640, 400, MW_BLIT_KIND_LISTED, 0x7FB}, {640, 400, MW_BLIT_KIND_LISTED, 0x7FD},
+    {640, 480, MW_BLIT_KIND_LISTED, 0x7FB}, {640, 480, MW_BLIT_KIND_LISTED, 0x7FD}};
 
 // 1 MB: 640x400 still fits two buffers (1,024,000 bytes), 640x480 only one.
-INSTANTIATE_TEST_SUITE_P(
-    Boards, VoodooModeTable,
-    ::testing::Values(
-        BoardCase{"4", kBothVariants, 0x7FB, 0x7FB}, BoardCase{"2", kBothVariants, 0x7FB, 0x7FB},
-        BoardCase{"1", {{512, 384, 1, 0x7F9}, {640, 400, 1, 0x7F9}, {640, 480, 1, 0x7F1}}, 0x7F9, 0x7F1}),
-    [](const ::testing::TestParamInfo<BoardCase> &info) { return std::string(info.param.megabytes) + "MB"; });
+INSTANTIATE_TEST_SUITE_P(Boards, VoodooModeTable,
+                         ::testing::Values(BoardCase{"4", kBothVariants, 0x7FB, 0x7FB},
+                                           BoardCase{"2", kBothVariants, 0x7FB, 0x7FB},
+                                           BoardCase{"1",
+                                                     {{512, 384, MW_BLIT_KIND_LISTED, 0x7F9},
+                                                      {640, 400, MW_BLIT_KIND_LISTED, 0x7F9},
+                                                      {640, 480, MW_BLIT_KIND_LISTED, 0x7F1}},
+                                                     0x7F9,
+                                                     0x7F1}),
+                         [](const ::testing::TestParamInfo<BoardCase> &info) {
+                             return std::string(info.param.megabytes) + "MB";
+                         });
 
 TEST_F(VoodooEntry, LoadingKeepsTheUsersGammaAndTurnsTheSplashOff)
 {
@@ -203,14 +210,14 @@ TEST_F(VoodooEntry, EveryAllocationCarriesThePlugInsOwnerAndIsReturned)
 {
     ASSERT_TRUE(open());
     mwBITMAP *source = picture(MW_IMAGE_RGB_565, 8, 8, [](int, int) { return kRed; });
-    mwCARDBITMAP *card = vd->createBitmap(source, 1);
+    mwCARDBITMAP *card = vd->createBitmap(source, MW_BLIT_BITMAP_PRIVATE);
     mwbFONT *font = static_cast<mwbFONT *>(mwDMemAlloc("voodoo_test", __LINE__, sizeof(mwbFONT)));
     std::memset(font, 0, sizeof *font);
     for (mwbGLYPH &glyph : font->glyph)
         glyph.page = -1;
     font->pageCount = 1;
     font->pages = source;
-    mwCARDFONT *cardFont = vd->createFont(font, 1);
+    mwCARDFONT *cardFont = vd->createFont(font, MW_BLIT_BITMAP_PRIVATE);
     ASSERT_TRUE(card && cardFont);
     // The vertex cache; two card bitmaps with their copies; the font's
     // record, handle array and glyph table.

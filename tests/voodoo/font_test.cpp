@@ -1,5 +1,5 @@
 // Card fonts: glyphs cut from page bitmaps, text drawn through them.
-#include "mwvoodoo.h"
+#include "voodoo_support.h"
 
 #include <cstring>
 
@@ -91,7 +91,7 @@ TEST_F(VoodooFont, BadFontsAndHandlesAreRefused)
     broken = font_;
     broken.pageCount = 2;
     broken.pages = pages;
-    EXPECT_EQ(nullptr, vd->createFont(&broken, 1));
+    EXPECT_EQ(nullptr, vd->createFont(&broken, MW_BLIT_BITMAP_PRIVATE));
 
     struct NotAFont {
         uint32_t magic = 0;

@@ -1,7 +1,7 @@
 // Modes, clears, swaps and the 2D primitives.
-#include "mwvoodoo.h"
+#include "voodoo_support.h"
 
-#include "mwwindow.h"
+#include "window_support.h"
 
 using namespace vdtest;
 
@@ -25,13 +25,13 @@ protected:
 TEST_F(VoodooMode, GetModeKeepsFilteringAndTheFurtherBitsOnly)
 {
     ASSERT_TRUE(load());
-    mwBLIT_MODE mode{0, 0, 1, 0};
+    mwBLIT_MODE mode{0, 0, MW_BLIT_KIND_LISTED, 0};
     ASSERT_EQ(1, vd->setMode(&mode, nullptr));
     EXPECT_EQ(0, vd->getMode(nullptr));
     ASSERT_EQ(1, vd->getMode(&mode));
     EXPECT_EQ(mode.width, 640) << "a size of 0 stands for 640 x 480";
     EXPECT_EQ(mode.height, 480);
-    EXPECT_EQ(mode.kind, 1);
+    EXPECT_EQ(mode.kind, MW_BLIT_KIND_LISTED);
     EXPECT_EQ(mode.flags, 0x1F1u) << "flags 0 stand for 0x7FB";
 }
 
@@ -39,10 +39,10 @@ TEST_F(VoodooMode, RefusedModesLeaveThePreviousOne)
 {
     ASSERT_TRUE(open(0x7FB));
     const mwBLIT_MODE refused[] = {
-        {512, 384, 0, 0x006}, // depth and alpha share one buffer
-        {512, 384, 2, 0x7FB}, // kind
-        {800, 600, 0, 0x7FB}, // size not in the table
-        {512, 384, 0, 0x8FB}, // a capability beyond those offered
+        {512, 384, MW_BLIT_KIND_ANY, 0x006}, // depth and alpha share one buffer
+        {512, 384, 2, 0x7FB},                // kind
+        {800, 600, MW_BLIT_KIND_ANY, 0x7FB}, // size not in the table
+        {512, 384, MW_BLIT_KIND_ANY, 0x8FB}, // a capability beyond those offered
     };
     for (const mwBLIT_MODE &mode : refused)
         EXPECT_EQ(0, vd->setMode(&mode, nullptr)) << std::hex << mode.flags;
@@ -60,7 +60,7 @@ TEST_F(VoodooMode, AModeTooLargeForTheFrameBufferIsRefusedByTheBoard)
 {
     setenv("GLIDE2X_FBRAM", "1", 1);
     ASSERT_TRUE(open(0x7F9));
-    const mwBLIT_MODE large{640, 480, 0, 0x7FB};
+    const mwBLIT_MODE large{640, 480, MW_BLIT_KIND_ANY, 0x7FB};
     EXPECT_EQ(0, vd->setMode(&large, nullptr));
     mwBLIT_MODE mode{};
     vd->getMode(&mode);
@@ -86,7 +86,7 @@ TEST_F(VoodooMode, ClearsTouchOnlyTheirBuffer)
     EXPECT_EQ(pixel(3, 3), kGreen);
     EXPECT_EQ(aux(3, 3), 0xFFFF);
 
-    const mwBLIT_MODE alphaMode{512, 384, 0, 0x7FD};
+    const mwBLIT_MODE alphaMode{512, 384, MW_BLIT_KIND_ANY, 0x7FD};
     ASSERT_EQ(1, vd->setMode(&alphaMode, nullptr));
     vd->clearDepth(); // no depth buffer: must not leave alpha writes off
     vd->clear(0, 0x80);
@@ -107,7 +107,7 @@ TEST_F(VoodooMode, SwapsShowTheBackBufferInTheWindowOnlyWhenDoubleBuffered)
     vd->swapBuffers(0);
     EXPECT_EQ(0, mwPlatformReadFrame(shown, nullptr, 0, nullptr, nullptr)) << "nothing presented";
 
-    const mwBLIT_MODE doubled{512, 384, 0, 0x7FB};
+    const mwBLIT_MODE doubled{512, 384, MW_BLIT_KIND_ANY, 0x7FB};
     ASSERT_EQ(1, vd->setMode(&doubled, shown));
     vd->fillRect(0, 0, 511, 383, 0, 1, 0);
     vd->swapBuffers(0);
@@ -119,9 +119,9 @@ TEST_F(VoodooMode, SwapsShowTheBackBufferInTheWindowOnlyWhenDoubleBuffered)
     EXPECT_EQ(0, vd->numPending());
 
     // Region transfers follow the buffer chosen for drawing.
-    vd->setRenderBuffer(0);
+    vd->setRenderBuffer(MW_BLIT_BUFFER_FRONT);
     EXPECT_EQ(pixel(7, 7), kGreen);
-    vd->setRenderBuffer(1);
+    vd->setRenderBuffer(MW_BLIT_BUFFER_BACK);
     EXPECT_EQ(pixel(7, 7), kBlack);
     DestroyWindow(shown);
 }

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "render_fixture.h"
+#include "voodoo_render_support.h"
 
 using namespace vdtest;
 
@@ -24,7 +24,7 @@ protected:
     mwCARDBITMAP *texture()
     {
         mwBITMAP *bitmap = picture(MW_IMAGE_RGB_565, 8, 8, pattern);
-        card_ = vd->createBitmap(bitmap, 1);
+        card_ = vd->createBitmap(bitmap, MW_BLIT_BITMAP_PRIVATE);
         mwbFree(bitmap);
         return card_;
     }
@@ -48,21 +48,25 @@ TEST_F(RenderMaterial, BlendModesReachTheBoardWithTheirSetUps)
         std::vector<long> blend, alphaCombine, constant;
     };
     const Case cases[] = {
-        {0, 0, {GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO}, {}, {}},
-        {1, 0, translucent, {scale, one, local, GR_COMBINE_OTHER_ITERATED, 0}, {}},
-        {2, 0, translucent, {scale, one, local, GR_COMBINE_OTHER_TEXTURE, 0}, {}},
-        {3,
+        {MWR_BLEND_OPAQUE, 0, {GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO}, {}, {}},
+        {MWR_BLEND_VERTEX_ALPHA, 0, translucent, {scale, one, local, GR_COMBINE_OTHER_ITERATED, 0}, {}},
+        {MWR_BLEND_TEXTURE_ALPHA, 0, translucent, {scale, one, local, GR_COMBINE_OTHER_TEXTURE, 0}, {}},
+        {MWR_BLEND_DARKEN,
          0,
          {GR_BLEND_ZERO, GR_BLEND_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO},
          {scale, one, local, GR_COMBINE_OTHER_TEXTURE, 0},
          {}},
-        {4, 0, half, halfCombine, {0x80}},
-        {5,
+        {MWR_BLEND_ADD_HALF, 0, half, halfCombine, {0x80}},
+        {MWR_BLEND_ADD,
          0,
          {GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO},
          {scale, GR_COMBINE_FACTOR_ZERO, local, GR_COMBINE_OTHER_CONSTANT, 0},
          {}},
-        {1, 1, half, halfCombine, {0x80}}, // flag bit 0 overrides the mode
+        {MWR_BLEND_VERTEX_ALPHA,
+         MWR_MATERIAL_ADD_HALF,
+         half,
+         halfCombine,
+         {0x80}}, // the flag overrides the mode
     };
     for (const Case &k : cases) {
         SCOPED_TRACE(::testing::Message() << "blend mode " << k.blendMode << ", flags " << k.flags);
@@ -83,8 +87,8 @@ TEST_F(Render, LitTriangleTakesAmbientPlusDirectionalLight)
     light->matrix.m[6] = 0.8660254f;
     light->matrix.m[10] = 0.5f;
     mwrLightAdd(light, 1);
-    material->colorMode = 2;
-    material->cullMode = 3;
+    material->colorMode = MWR_COLOR_LIT;
+    material->cullMode = MWR_CULL_NONE;
     const float emissive[3] = {0.1f, 0.2f, 0.8f}, diffuse[3] = {0.5f, 0.25f, 1.0f};
     std::copy(emissive, emissive + 3, material->emissive);
     std::copy(diffuse, diffuse + 3, material->diffuse);
@@ -107,9 +111,9 @@ TEST_F(Render, LitTriangleTakesAmbientPlusDirectionalLight)
 
 TEST_F(RenderMaterial, ScreenPolygonIsTexturedTimesVertexColour)
 {
-    material->textureMask = 1;
+    material->textureMask = MWR_TEXTURE_LAYER0;
     material->texture[0] = texture();
-    material->colorMode = 1;
+    material->colorMode = MWR_COLOR_VERTEX;
     mwrMaterialSelect(material);
     // 64 x 64 pixels at (100, 50) showing the whole texture; z is 1/w.
     const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
@@ -206,9 +210,9 @@ TEST_F(Render, ConstantColourPrimitivesHandTheBoardSetVertices)
 
 TEST_F(RenderMaterial, SpriteCutByTheRightPlaneKeepsTheVisibleTexture)
 {
-    material->textureMask = 1;
+    material->textureMask = MWR_TEXTURE_LAYER0;
     material->texture[0] = texture();
-    material->colorMode = 1;
+    material->colorMode = MWR_COLOR_VERTEX;
     mwrMaterialSelect(material);
     // Half width 1 (focal 1) at x 1.5, z 2: the right plane x = z cuts it
     // at three quarters of its texture.

@@ -1,7 +1,7 @@
 // The triangle pipeline: rejection before set-up, culling with the
 // near-plane replacement, near-plane clipping and snapping, meshes lit once
 // per vertex, and the vertex cache's growth and shrinking.
-#include "render_fixture.h"
+#include "voodoo_render_support.h"
 
 using namespace vdtest;
 
@@ -22,8 +22,8 @@ TEST_F(Render, VerticesAreLitOnlyWhenDrawnAndOncePerMeshVertex)
 {
     mwrLIGHT *light = mwrLightAlloc(1);
     mwrLightAdd(light, 7);
-    material->colorMode = 2;
-    material->cullMode = 3;
+    material->colorMode = MWR_COLOR_LIT;
+    material->cullMode = MWR_CULL_NONE;
     mwrMaterialSelect(material);
     engineShade = st->lights->shade;
     st->lights->shade = countingShade;
@@ -59,8 +59,12 @@ TEST_F(Render, CullingModeZeroKeepsOneWindingAndModeThreeBoth)
         bool reversed;
         bool drawn;
     };
-    const Case cases[] = {{0, false, true}, {0, true, false}, {1, false, false},
-                          {1, true, true},  {3, false, true}, {3, true, true}};
+    const Case cases[] = {{MWR_CULL_CLOCKWISE, false, true},
+                          {MWR_CULL_CLOCKWISE, true, false},
+                          {MWR_CULL_COUNTERCLOCKWISE, false, false},
+                          {MWR_CULL_COUNTERCLOCKWISE, true, true},
+                          {MWR_CULL_NONE, false, true},
+                          {MWR_CULL_NONE, true, true}};
     // The apex in front, then behind the camera: projected as it is, it would
     // flip the winding; its near-plane point keeps it. Any corner may come first.
     for (const Case &k : cases)

@@ -1,7 +1,7 @@
 // Polygons: the 50-vertex limit of convex polygons, the polygon clipper
 // against every plane (checked against the fan's triangle clipper and a
 // mesh), and a polygon that is not convex kept inside the vertex cache.
-#include "render_fixture.h"
+#include "voodoo_render_support.h"
 
 using namespace vdtest;
 
@@ -47,7 +47,7 @@ TEST_F(Render, ConvexPolygonsHaveAtMostFiftyVertices)
 
 TEST_F(Render, FiftyVertexPolygonCrossingEveryPlaneIsClippedLikeItsTriangles)
 {
-    material->cullMode = 3; // constant colour
+    material->cullMode = MWR_CULL_NONE; // constant colour
     mwrMaterialSelect(material);
     // A tilted disc reaching behind the camera, past the far plane and out
     // of all four sides.

@@ -5,8 +5,8 @@
 #include <map>
 #include <memory>
 
-#include "mwreport.h"
-#include "world_fixture.h"
+#include "report_support.h"
+#include "world_support.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <set>
 #include <string>
 
-#include "mwtest.h"
-#include "world_fixture.h"
+#include "common_support.h"
+#include "world_support.h"
 
 namespace {
 

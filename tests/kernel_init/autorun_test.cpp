@@ -1,0 +1,75 @@
+// The AutoRun switch: the CD-ROM bit of the Explorer policy in the registry
+// file, set while the kernel is up and cleared by mwShutdown.
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "kernel_init_support.h"
+
+using namespace inittest;
+
+namespace {
+
+const std::string kKey =
+    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer]";
+
+class AutoRun : public ::testing::Test {
+protected:
+    std::string file() const { return (dir_ / "registry.reg").string(); }
+    void write(const std::string &text) const { std::ofstream(file(), std::ios::binary) << text; }
+
+    // Runs mwInit and mwShutdown in a child with MARROW_REGISTRY set to
+    // `registry` (unset for ""), checking the file while running and after.
+    void run(const std::string &registry, const std::string &running, const std::string &after)
+    {
+        const std::string path = file();
+        MW_ISOLATED([&] {
+            mwtest::TempDir cwd;
+            cwd.enter();
+            if (registry.empty())
+                unsetenv("MARROW_REGISTRY");
+            else
+                setenv("MARROW_REGISTRY", registry.c_str(), 1);
+            mwInit(kBlockBytes, kDynamicBytes, "Lumenfall");
+            EXPECT_EQ(running, mwtest::readFile(path));
+            mwShutdown();
+            EXPECT_EQ(after, mwtest::readFile(path));
+            EXPECT_TRUE(std::filesystem::is_empty(cwd.path())); // nothing else is written
+        });
+    }
+
+    static std::string policy(const char *value)
+    {
+        return "REGEDIT4\n\n" + kKey + "\n\"NoDriveTypeAutoRun\"=dword:" + value + "\n";
+    }
+
+    mwtest::TempDir dir_;
+};
+
+TEST_F(AutoRun, TheCdRomBitIsSetWhileRunningAndClearedAfter)
+{
+    ASSERT_TRUE(configured);
+    write(policy("00000095"));
+    run(file(), policy("000000b5"), policy("00000095"));
+    write(policy("000000b5"));
+    run(file(), policy("000000b5"), policy("00000095"));
+}
+
+TEST_F(AutoRun, AValueThatCannotBeReadStartsFromTheSystemDefault)
+{
+    write(kKey + "\n\"NoDriveTypeAutoRun\"=\"not a number\"\n");
+    run(file(), policy("000000b1"), policy("00000091"));
+}
+
+TEST_F(AutoRun, NothingIsWrittenWithoutTheKeyOrTheVariable)
+{
+    const std::string other = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Other]\n\"Value\"=dword:00000001\n";
+    write(other);
+    run(file(), other, other);
+    std::filesystem::remove(file());
+    run(file(), "", ""); // a registry file that is not there is not made
+    run("", "", "");
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
+}
+
+} // namespace
