@@ -41,7 +41,7 @@ void setUp()
     mwDMemInit(kDynamicBytes);
     // The first block of a new heap starts where its first allocation lies.
     char *probe = static_cast<char *>(mwDMemAlloc("fuzz", __LINE__, 1));
-    heapStart = reinterpret_cast<mwDMEMHEADER *>(probe - MW_DMEM_HEADER_SIZE);
+    heapStart = reinterpret_cast<mwDMEMHEADER *>(probe - kDMemHeaderSize);
     mwDMemFree("fuzz", __LINE__, probe);
 }
 
@@ -59,7 +59,7 @@ void emptyHeap(bool leaksAreFaults)
                              block->ownerLine);
                 std::abort();
             }
-            used.push_back(reinterpret_cast<char *>(block) + MW_DMEM_HEADER_SIZE);
+            used.push_back(reinterpret_cast<char *>(block) + kDMemHeaderSize);
         }
         block = block->next;
     } while (block != heapStart);
@@ -72,12 +72,12 @@ void emptyHeap(bool leaksAreFaults)
 bool fuzzHeapBlockHolds(const void *pointer, int64_t bytes)
 {
     auto *block =
-        reinterpret_cast<const mwDMEMHEADER *>(static_cast<const char *>(pointer) - MW_DMEM_HEADER_SIZE);
+        reinterpret_cast<const mwDMEMHEADER *>(static_cast<const char *>(pointer) - kDMemHeaderSize);
     const char *heap = reinterpret_cast<const char *>(heapStart);
     if (reinterpret_cast<const char *>(block) < heap ||
         reinterpret_cast<const char *>(block) >= heap + kDynamicBytes)
         return false;
-    return block->magic == MW_DMEM_MAGIC && block->used && block->size - MW_DMEM_HEADER_SIZE >= bytes;
+    return block->magic == MW_DMEM_MAGIC && block->used && block->size - kDMemHeaderSize >= bytes;
 }
 
 int fuzzRun(void (*run)(const uint8_t *data, size_t size), const uint8_t *data, size_t size)

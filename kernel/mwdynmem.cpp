@@ -209,7 +209,7 @@ int mwDMemCanHold(const int64_t *sizes, int count)
         if (sizes[i] < 0 || sizes[i] > heapSize)
             return 0;
         if (sizes[i] > 0)
-            total += needFor(static_cast<int>(sizes[i])) + (total ? MW_DMEM_SPLIT_MIN : 0);
+            total += needFor(static_cast<int>(sizes[i])) + (total ? kDMemSplitMin : 0);
     }
     int64_t largest = 0;
     walk("mwdynmem", __LINE__, [&largest](const Header &block) {
