@@ -77,7 +77,7 @@ TEST(Font, ConsoleFontCoversPrintableAscii)
 
     // Every printable glyph is an 8 x 8 rectangle in the page; all but the
     // space have ink, and no two look alike.
-    std::set<Bytes> shapes;
+    std::set<uint64_t> shapes; // 8 x 8 pixels, one bit each
     for (int code = 0; code < 256; code++) {
         const mwbGLYPH &glyph = font->glyph[code];
         EXPECT_EQ(glyph.width, 8) << code;
@@ -89,14 +89,14 @@ TEST(Font, ConsoleFontCoversPrintableAscii)
         ASSERT_EQ(glyph.height, 8);
         ASSERT_LE(glyph.x + 8, page.width);
         ASSERT_LE(glyph.y + 8, page.height);
-        Bytes shape;
+        uint64_t shape = 0;
         int ink = 0;
         for (int y = 0; y < 8; y++) {
             for (int x = 0; x < 8; x++) {
                 const uint8_t *pixel = page.data + ((glyph.y + y) * page.width + glyph.x + x) * 2;
                 const unsigned value = pixel[0] | pixel[1] << 8;
                 EXPECT_TRUE(value == 0 || value == 0xFFFF) << "glyph " << code << " is white on black";
-                shape.push_back(value != 0);
+                shape = shape << 1 | (value != 0);
                 ink += value != 0;
             }
         }
