@@ -39,7 +39,7 @@ constexpr OptionSpec kOptions[] = {
     {RunOption::time, "--time", false, Value::instant, "S",
      "fixed demo clock: S seconds at the first frame, then 1/60 s a frame"},
     {RunOption::snapshot, "--snapshot", false, Value::file, "FILE.png", "save the last frame shown"},
-    {RunOption::fps, "--fps", false, Value::none, "", "print the frame rate at the end (and draw uncapped)"},
+    {RunOption::fps, "--fps", false, Value::none, "", "print the frame rate at the end"},
     {RunOption::maxFps, "--max-fps", false, Value::rate, "N",
      "at most N frames a second (0: no cap; default on screen: the display's refresh rate)"},
     {RunOption::picture, "--picture", false, Value::file, "FILE.tga", "light this Targa instead of POO.TGA"},

@@ -219,6 +219,14 @@ HDC WINAPI GetDC(HWND window)
 
 int WINAPI ReleaseDC(HWND window, HDC dc) { return window && windowOfDc(dc) == window ? 1 : 0; }
 
+int WINAPI GetDeviceCaps(HDC dc, int index)
+{
+    auto window = findWindow(windowOfDc(dc));
+    if (!window || index != VREFRESH)
+        return 0;
+    return backend().refreshRate(*window);
+}
+
 int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
                          int srcWidth, int srcHeight, const void *bits, const BITMAPINFO *info, UINT usage,
                          DWORD rop)

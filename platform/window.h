@@ -46,6 +46,7 @@ struct Wnd {
     bool focused = false;
     uint32_t focusLosses = 0; // counted, so a reader notices a loss between two reads
     bool needsPaint = false;
+    bool gone = false; // taken away by its host: its thread destroys it
     bool destroying = false;
     std::vector<uint32_t> surface; // client area as shown, 0x00RRGGBB
     std::vector<uint32_t> frame;   // last presented source rectangle

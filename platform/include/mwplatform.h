@@ -82,6 +82,7 @@ MWP_API int mwPlatformReadWindow(HWND window, uint32_t *pixels, size_t capacity,
 #define MWP_WINDOW_FOCUS_OUT 2 /* WM_ACTIVATE (WA_INACTIVE), WM_KILLFOCUS */
 #define MWP_WINDOW_CLOSE 3     /* WM_CLOSE, as a window manager's close request */
 #define MWP_WINDOW_EXPOSE 4    /* the window needs painting: WM_PAINT */
+#define MWP_WINDOW_GONE 5      /* taken away by its host: destroyed on its thread without WM_CLOSE */
 
 /* Delivers an event as the window system would. From another thread it
  * returns once the window's thread, pumping in GetMessageA, has handled the
