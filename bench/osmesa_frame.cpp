@@ -1,5 +1,6 @@
 // osmesa_frame.cpp - the screensaver's per-frame board work on Mesa's
-// llvmpipe through OSMesa, drawn in the calling thread only.
+// llvmpipe through OSMesa, with as many rasterising threads as the board
+// is given.
 #include "screensaver_frame.h"
 
 #include <GL/gl.h>
@@ -33,15 +34,17 @@ void blendMode(int mode)
 
 void BM_ScreensaverFrameLlvmpipe(benchmark::State &state)
 {
-    // One thread, as the board uses: llvmpipe rasterises in the caller.
-    setenv("LP_NUM_THREADS", "0", 0);
+    // llvmpipe reads its thread count when a context is made.
+    const int threads = int(state.range(0));
+    setenv("LP_NUM_THREADS", std::to_string(threads).c_str(), 1);
     OSMesaContext ctx = OSMesaCreateContextExt(OSMESA_RGB_565, 16, 0, 0, nullptr);
     std::vector<uint16_t> frame(size_t(kScreenWidth) * kScreenHeight);
     if (!ctx || !OSMesaMakeCurrent(ctx, frame.data(), GL_UNSIGNED_SHORT_5_6_5, kScreenWidth, kScreenHeight)) {
         state.SkipWithError("OSMesa context not available");
         return;
     }
-    state.SetLabel(reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
+    state.SetLabel(std::string(reinterpret_cast<const char *>(glGetString(GL_RENDERER))) +
+                   ", LP_NUM_THREADS=" + std::to_string(threads));
     OSMesaPixelStore(OSMESA_Y_UP, 0);
     glViewport(0, 0, kScreenWidth, kScreenHeight);
     glMatrixMode(GL_PROJECTION);
@@ -101,6 +104,11 @@ void BM_ScreensaverFrameLlvmpipe(benchmark::State &state)
     glDeleteTextures(3, tex);
     OSMesaDestroyContext(ctx);
 }
-BENCHMARK(BM_ScreensaverFrameLlvmpipe)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScreensaverFrameLlvmpipe)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -32,4 +32,18 @@ std::vector<uint16_t> pictureMap();
 std::vector<uint16_t> grainMap();
 void lightMap(int frame, int pass, std::vector<uint16_t> &out);
 
+//---- The software board's side (glide_bench.cpp)
+
+// Where the maps lie in texture memory.
+constexpr uint32_t kPictureAt = 0, kGrainAt = 0x20000, kLightAt = 0x40000;
+
+// grGlideInit with GLIDE2X_THREADS = threads, and the plug-in's 512x384
+// mode opened on the window (0: none).
+void openBoard(int threads, uint32_t window);
+// A 256x256 ARGB 4444 map downloaded to / made the source at an address.
+void upload(uint32_t address, std::vector<uint16_t> &texels);
+void source(uint32_t address, std::vector<uint16_t> &texels);
+// One of the six layers with its map at an address.
+void drawLayer(const Layer &layer, uint32_t address, std::vector<uint16_t> &texels);
+
 } // namespace bench

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "mwbitmap.h"
 #include "mwblit.h"
@@ -219,6 +220,7 @@ using namespace lightprt;
 
 const char kOwner[] = "lightprt";
 const char kPictureFile[] = "POO.TGA";
+std::string picturePath = kPictureFile;
 constexpr int kNoiseTextures = 4;
 constexpr int kNoiseDrawn = 3; // the fourth is made but never drawn
 
@@ -264,17 +266,20 @@ mwCARDBITMAP *makeNoiseTexture()
 // every other pixel gets full alpha.
 mwBITMAP *loadPicture()
 {
-    if (!mwFileExists(kOwner, __LINE__, kPictureFile))
-        mwFatal("Cannot open %s", kPictureFile);
-    mwBITMAP *picture = mwbLoad(kPictureFile);
+    const char *path = picturePath.c_str();
+    if (!mwFileExists(kOwner, __LINE__, path))
+        mwFatal("Cannot open %s", path);
+    // Read in strips: a picture far larger than the heap is reduced as it is read.
+    mwBITMAP *picture = mwbTGALoadResampled(path, kMapSide, kMapSide);
     if (!picture)
-        mwFatal("Cannot read %s: not an uncompressed 24- or 32-bit Targa that fits in memory", kPictureFile);
-    mwbResample(picture, kMapSide, kMapSide, 0);
+        mwFatal("Cannot read %s: not an uncompressed 24- or 32-bit Targa of at most %d x %d pixels", path,
+                MW_TGA_LARGEST_SIDE, MW_TGA_LARGEST_SIDE);
     mwbConvert(picture, MW_IMAGE_ARGB_4444);
+    // Black is an occluder whatever the alpha: a 32-bit picture's opaque
+    // black converts to alpha 15 with colour 0, so the colour is tested.
     uint16_t *p = pixels(picture);
     for (int i = 0; i < kMapPixels; ++i)
-        if (p[i] != 0)
-            p[i] |= kAlphaFull;
+        p[i] = (p[i] & kGreyFull) == 0 ? 0 : uint16_t(p[i] | kAlphaFull);
     return picture;
 }
 
@@ -359,6 +364,8 @@ void drawLightMap(void (*pass)(const Trace &, uint16_t *), const Trace &trace, i
 }
 
 } // namespace
+
+void lightPartSetPicture(const char *path) { picturePath = path && *path ? path : kPictureFile; }
 
 int lightPartSetup(int rayCount)
 {

@@ -3,11 +3,12 @@
 // inputs, runs the light tracing part until one of them fires and takes
 // everything down again in order.
 #include <chrono>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
+#include "datafiles.h"
+#include "framepace.h"
 #include "lightprt.h"
 #include "mwblit.h"
 #include "mwcon.h"
@@ -97,21 +98,6 @@ bool escapeTapped()
     return false;
 }
 
-// Screensaver hosts end their savers with SIGTERM; both signals end the run
-// as Escape does, so everything is freed in order.
-volatile std::sig_atomic_t signalled = 0;
-
-extern "C" void onStopSignal(int) { signalled = 1; }
-
-void catchStopSignals()
-{
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
-
 //---- Set-up and shutdown -------------------------------------------------------
 
 mwrRENDERSTATE *renderState;
@@ -143,8 +129,7 @@ void demoSetup()
     mwiInit();
     demoBindInputs();
 
-    mwPluginSearch("..\\dll\\*.dll", MW_PLUGIN_CLASS_ANY);
-    mwPluginSearch(".\\*.dll", MW_PLUGIN_CLASS_ANY);
+    searchPlugins();
     mwPLUGIN_ENTRY *display = mwBlitFindDevice(0, "voodoo");
     if (!display)
         mwFatal("Voodoo device driver not found");
@@ -216,8 +201,9 @@ RunResult demoRun(const RunOptions &options)
     const auto wallSeconds = [&] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     };
+    FramePacer pacer(frameCap(options, mwPlatformIsHeadless(), static_cast<HWND>(mwGetMainWindow())));
     bool tapped = false;
-    while (!userStopped() && !tapped && !signalled) {
+    while (!userStopped() && !tapped && !mwStopRequested()) {
         if (options.frames && result.frames >= options.frames)
             break;
         if (options.seconds > 0.0 && wallSeconds() >= options.seconds)
@@ -231,6 +217,7 @@ RunResult demoRun(const RunOptions &options)
         lightPartFrame(seconds * 18.0f);
         mwBlitEndScene();
         mwConDraw();
+        pacer.wait();
         mwBlitSwapBuffers(0);
     }
     result.seconds = wallSeconds();
@@ -250,27 +237,32 @@ int main(int argc, char **argv)
 {
     RunOptions options;
     std::string error;
-    if (!parseRunOptions(argc, argv, options, error)) {
+    if (!parseRunOptions(argc, argv, kLumenfallProgram, options, error)) {
         std::fprintf(stderr, "lumenfall: %s\n", error.c_str());
+        printUsage(stderr, kLumenfallProgram);
         return 2;
     }
     if (options.about) {
         showAboutBox();
         return 0;
     }
+    if (options.help) {
+        printUsage(stdout, kLumenfallProgram);
+        return 0;
+    }
     if (options.headless)
         mwPlatformSetHeadless(1);
-    else if (mwPlatformUseScreenSaverHost(argc, argv) < 0) {
-        std::fprintf(stderr, "lumenfall: -window-id needs a window number\n");
+    else if (mwPlatformUseScreenSaverHost(options.windowId, options.root) < 0) {
+        std::fprintf(stderr, "lumenfall: XSCREENSAVER_WINDOW does not hold a window number\n");
         return 2;
     }
     if (options.window)
         mwPlatformSetWindowed(1);
-    catchStopSignals();
 
     if (!mwInit(kBlockBytes, kDynamicBytes, kApplicationName))
         return 0;
     demoSetup();
+    lightPartSetPicture(options.picture.empty() ? findDataFile("POO.TGA").c_str() : options.picture.c_str());
     mwConPrintf("%s\n", kApplicationName);
     const RunResult result = demoRun(options);
     mwDMemData("main", 75);

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "exoptions.h"
+#include "datafiles.h"
+#include "framepace.h"
 #include "mwblit.h"
 #include "mwinput.h"
 #include "mwkernel.h"
@@ -19,6 +20,7 @@
 #include "mwrender.h"
 #include "mwscene.h"
 #include "mwworld.h"
+#include "runopts.h"
 #include "snapshot.h"
 
 namespace {
@@ -173,15 +175,12 @@ void followScene(mwsSCENE *scene, const SceneParts &parts, long frame, mwrCAMERA
 
 //---- Set-up ------------------------------------------------------------------
 
-// The display plug-in from the program's own folder, loaded and bound into
+// The display plug-in (working directory, installed folder, program folder), loaded and bound into
 // the mwBlit functions, in a 512 x 384 mode on the main window; then the
 // render state is handed over, which the plug-in reads from then on.
-void startDisplay(const char *programPath, mwrRENDERSTATE *renderState)
+void startDisplay(mwrRENDERSTATE *renderState)
 {
-    const std::string path = programPath;
-    const size_t slash = path.find_last_of("/\\");
-    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    mwPluginSearch((folder + "*.dll").c_str(), MW_PLUGIN_CLASS_ANY);
+    searchPlugins();
     mwPLUGIN_ENTRY *display = mwBlitFindDevice(0, "voodoo");
     if (!display)
         mwFatal("Voodoo device driver not found");
@@ -215,7 +214,7 @@ struct Stage {
     std::vector<mwrLIGHT *> lights; // in the active list
 };
 
-void buildStage(const ExampleOptions &options, Stage &stage)
+void buildStage(const RunOptions &options, Stage &stage)
 {
     // The meshes side by side in a world of 4 x 2 x 4 cells around them.
     stage.items.resize(options.mesh.empty() ? 1 : 2);
@@ -282,7 +281,7 @@ void drawFrame(Stage &stage, long frame, mwrCAMERA *camera, const mwrMATERIAL *m
     mwBlitEndScene();
 }
 
-int run(const ExampleOptions &options, const char *programPath)
+int run(const RunOptions &options)
 {
     mwrRENDERSTATE *renderState = mwrInit();
     enum { kActionNone, kActionQuit, kActionCount };
@@ -290,7 +289,7 @@ int run(const ExampleOptions &options, const char *programPath)
     mwiInit();
     mwiSetActions(actions, kActionCount);
     mwiBind(MWI_KEY_ESCAPE, kActionQuit);
-    startDisplay(programPath, renderState);
+    startDisplay(renderState);
 
     // The canvas covers the mode just set; selecting it sets the projection.
     mwrCANVAS *canvas = mwrCanvasAlloc(1);
@@ -314,12 +313,14 @@ int run(const ExampleOptions &options, const char *programPath)
 
     const bool headless = mwPlatformIsHeadless();
     const long frames = options.frames ? options.frames : headless ? 1 : 0;
-    for (long frame = 1; !frames || frame <= frames; ++frame) {
+    FramePacer pacer(frameCap(options, headless, static_cast<HWND>(mwGetMainWindow())));
+    for (long frame = 1; (!frames || frame <= frames) && !mwStopRequested(); ++frame) {
         mwiPoll();
         if (escapePressed(actions[kActionQuit]))
             break;
         drawFrame(stage, frame, camera, material);
-        mwBlitSwapBuffers(headless ? 0 : 1); // in a window, one frame per retrace
+        pacer.wait();
+        mwBlitSwapBuffers(0);
     }
 
     int result = 0;
@@ -343,14 +344,15 @@ int run(const ExampleOptions &options, const char *programPath)
 
 int main(int argc, char **argv)
 {
-    ExampleOptions options;
+    RunOptions options;
     std::string error;
-    if (!parseExampleOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "example: %s\n%s", error.c_str(), kExampleUsage);
+    if (!parseRunOptions(argc, argv, kExampleProgram, options, error)) {
+        std::fprintf(stderr, "example: %s\n", error.c_str());
+        printUsage(stderr, kExampleProgram);
         return 2;
     }
     if (options.help) {
-        std::printf("%s", kExampleUsage);
+        printUsage(stdout, kExampleProgram);
         return 0;
     }
     if (options.headless)
@@ -359,7 +361,7 @@ int main(int argc, char **argv)
 
     if (!mwInit(kBlockBytes, kDynamicBytes, "Marrow example"))
         return 1;
-    const int result = run(options, argv[0]);
+    const int result = run(options);
     mwShutdown();
     return result;
 }

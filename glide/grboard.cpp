@@ -1,11 +1,17 @@
 // grboard.cpp - the board itself: start-up, hardware query, status,
 // counters, and the pixel pipeline state calls.
 #include "grboard.h"
+#include "grqueue.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <thread>
 
 namespace gr {
+
+bool avx2Available();
+bool avx512Available();
 
 namespace {
 Board g_board;
@@ -38,12 +44,27 @@ CombineUnit combineUnit(int function, int factor, int local, int other, bool inv
 }
 int compareFunction(int f) { return f >= GR_CMP_NEVER && f <= GR_CMP_ALWAYS ? f : GR_CMP_ALWAYS; }
 int blendFactor(int f) { return f >= GR_BLEND_ZERO && f <= GR_BLEND_ALPHA_SATURATE ? f : GR_BLEND_ZERO; }
-Tmu *tmuOf(int tmu) { return tmu >= 0 && tmu < g_board.tmuCount ? &g_board.tmus[size_t(tmu)] : nullptr; }
+
+SpanSet spansFromEnvironment()
+{
+    const char *choice = std::getenv("GLIDE2X_SIMD");
+    const std::string_view asked = choice ? choice : "";
+    if (asked == "baseline")
+        return SpanSet::kBaseline;
+    if (avx512Available() && asked != "avx2")
+        return SpanSet::kAvx512;
+    return avx2Available() ? SpanSet::kAvx2 : SpanSet::kBaseline;
+}
 
 } // namespace
 
 Board &board() { return g_board; }
 bool boardInitialised() { return g_initialised; }
+
+Tmu *tmuOf(GrChipID_t tmu)
+{
+    return tmu >= 0 && tmu < g_board.hardware.tmuCount ? &g_board.tmus[size_t(tmu)] : nullptr;
+}
 
 int envInt(const char *name, int fallback, int lowest, int highest)
 {
@@ -55,6 +76,23 @@ int envInt(const char *name, int fallback, int lowest, int highest)
     if (*end != '\0' || v < lowest || v > highest)
         return fallback;
     return int(v);
+}
+
+Hardware hardwareFromEnvironment()
+{
+    const Hardware defaults;
+    Hardware h;
+    h.fbMegabytes = envInt("GLIDE2X_FBRAM", defaults.fbMegabytes, 1, 4);
+    h.tmuCount = envInt("GLIDE2X_TMUS", defaults.tmuCount, 1, kMaxTmus);
+    h.tmuMegabytes = envInt("GLIDE2X_TMURAM", defaults.tmuMegabytes, 1, 4);
+    const int cores = int(std::thread::hardware_concurrency());
+    h.threads = envInt("GLIDE2X_THREADS",
+                       cores < 1             ? 1
+                       : cores > kMaxThreads ? kMaxThreads
+                                             : cores,
+                       1, kMaxThreads);
+    h.spans = spansFromEnvironment();
+    return h;
 }
 
 Rgba unpackColor(uint32_t c, int format)
@@ -70,40 +108,6 @@ Rgba unpackColor(uint32_t c, int format)
 
 void invalidatePipeline(Board &b) { ++b.stateSerial; }
 
-void resetState(Board &b)
-{
-    const Board defaults;
-    b.colorCombine = defaults.colorCombine;
-    b.alphaCombine = defaults.alphaCombine;
-    b.rgbSrcBlend = GR_BLEND_ONE;
-    b.rgbDstBlend = GR_BLEND_ZERO;
-    b.alphaSrcBlend = GR_BLEND_ONE;
-    b.alphaDstBlend = GR_BLEND_ZERO;
-    b.alphaTestFunction = GR_CMP_ALWAYS;
-    b.alphaTestReference = 0;
-    b.constantColor = 0xFFFFFFFFu;
-    b.rgbWrite = true;
-    b.alphaWrite = false;
-    b.depthWrite = false;
-    b.depthMode = GR_DEPTHBUFFER_DISABLE;
-    b.depthFunction = GR_CMP_LESS;
-    b.depthBias = 0;
-    b.cullMode = GR_CULL_DISABLE;
-    b.chromakey = false;
-    b.chromakeyValue = 0;
-    b.ditherMode = GR_DITHER_4x4;
-    b.renderBack = 1;
-    for (Tmu &t : b.tmus) {
-        t.source = TextureSource{};
-        t.rgb = {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, 0, 0, false};
-        t.alpha = {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, 0, 0, false};
-        t.minFilter = t.magFilter = GR_TEXTUREFILTER_POINT_SAMPLED;
-        t.clampS = t.clampT = GR_TEXTURECLAMP_WRAP;
-        t.mipmapMode = GR_MIPMAP_DISABLE;
-    }
-    invalidatePipeline(b);
-}
-
 } // namespace gr
 
 using gr::board;
@@ -114,26 +118,19 @@ extern "C" void FX_CALL grGlideInit(void)
 {
     gr::Board &b = board();
     grSstWinClose();
-    b.fbMegabytes = gr::envInt("GLIDE2X_FBRAM", 4, 1, 4);
-    if (b.fbMegabytes == 3)
-        b.fbMegabytes = 4;
-    b.tmuCount = gr::envInt("GLIDE2X_TMUS", 2, 1, gr::kMaxTmus);
-    b.tmuMegabytes = gr::envInt("GLIDE2X_TMURAM", 4, 1, 4);
-    if (b.tmuMegabytes == 3)
-        b.tmuMegabytes = 4;
-    b.bands = gr::envInt("GLIDE2X_BANDS", 1, 1, 16);
-    const char *simd = std::getenv("GLIDE2X_SIMD");
-    b.baselineSpans = simd && std::strcmp(simd, "baseline") == 0;
+    b.hardware = gr::hardwareFromEnvironment();
     for (int u = 0; u < gr::kMaxTmus; ++u) {
         gr::Tmu &t = b.tmus[size_t(u)];
-        const size_t bytes = u < b.tmuCount ? size_t(b.tmuMegabytes) << 20 : 0;
+        const size_t bytes = u < b.hardware.tmuCount ? size_t(b.hardware.tmuMegabytes) << 20 : 0;
+        static_cast<gr::TmuState &>(t) = gr::TmuState{};
         t.memory.assign(bytes, 0);
         t.palette.fill(0);
         ++t.paletteGeneration;
         t.texels.clear();
     }
+    static_cast<gr::PipelineState &>(b) = gr::PipelineState{};
     b.counters = {};
-    gr::resetState(b);
+    gr::invalidatePipeline(b);
     gr::g_initialised = true;
 }
 
@@ -152,16 +149,15 @@ extern "C" FxBool FX_CALL grSstQueryHardware(GrHwConfiguration *hw)
 {
     if (!hw)
         return FXFALSE;
-    const gr::Board &b = board();
-    const bool known = gr::g_initialised;
+    const gr::Hardware h = gr::g_initialised ? board().hardware : gr::hardwareFromEnvironment();
     std::memset(hw, 0, sizeof *hw);
     hw->num_sst = 1;
     hw->SSTs[0].type = GR_SSTTYPE_SST96;
     GrSst96Config_t &c = hw->SSTs[0].sstBoard.SST96Config;
-    c.fbRam = known ? b.fbMegabytes : gr::envInt("GLIDE2X_FBRAM", 4, 1, 4);
-    c.nTexelfx = known ? b.tmuCount : gr::envInt("GLIDE2X_TMUS", 2, 1, gr::kMaxTmus);
+    c.fbRam = h.fbMegabytes;
+    c.nTexelfx = h.tmuCount;
     c.tmuConfig.tmuRev = 1;
-    c.tmuConfig.tmuRam = known ? b.tmuMegabytes : gr::envInt("GLIDE2X_TMURAM", 4, 1, 4);
+    c.tmuConfig.tmuRam = h.tmuMegabytes;
     return FXTRUE;
 }
 
@@ -176,6 +172,7 @@ extern "C" void FX_CALL grSstPerfStats(GrSstPerfStats_t *s)
 {
     if (!s)
         return;
+    gr::queueDrain(); // the counters are final only once everything recorded is drawn
     const gr::Counters &c = board().counters;
     s->pixelsIn = FxU32(c.pixelsIn & 0xFFFFFF);
     s->chromaFail = FxU32(c.chromaFail & 0xFFFFFF);
@@ -184,7 +181,11 @@ extern "C" void FX_CALL grSstPerfStats(GrSstPerfStats_t *s)
     s->pixelsOut = FxU32(c.pixelsOut & 0xFFFFFF);
 }
 
-extern "C" void FX_CALL grSstResetPerfStats(void) { board().counters = {}; }
+extern "C" void FX_CALL grSstResetPerfStats(void)
+{
+    gr::queueDrain();
+    board().counters = {};
+}
 
 //---- Pixel pipeline state
 

@@ -2,6 +2,7 @@
 // retraces, the render buffer and the clip window.
 #include "grboard.h"
 #include "grpresent.h"
+#include "grqueue.h"
 
 #include <algorithm>
 #include <thread>
@@ -56,7 +57,7 @@ extern "C" FxBool FX_CALL grSstWinOpen(FxU32 hWnd, GrScreenResolution_t screen_r
     if (nColBuffers < 1 || nColBuffers > gr::kMaxColorBuffers || nAuxBuffers < 0 || nAuxBuffers > 1)
         return FXFALSE;
     const int64_t need = int64_t(res->width) * res->height * 2 * (nColBuffers + nAuxBuffers);
-    if (need > (int64_t(b.fbMegabytes) << 20))
+    if (need > (int64_t(b.hardware.fbMegabytes) << 20))
         return FXFALSE;
 
     grSstWinClose();
@@ -85,12 +86,16 @@ extern "C" FxBool FX_CALL grSstWinOpen(FxU32 hWnd, GrScreenResolution_t screen_r
     b.clipMaxY = b.height;
     b.open = true;
     gr::invalidatePipeline(b);
+    gr::queueStart(b.hardware.threads, b.height);
+    gr::presentOpen(hWnd);
     return FXTRUE;
 }
 
 extern "C" void FX_CALL grSstWinClose(void)
 {
     gr::Board &b = board();
+    gr::queueStop();
+    gr::presentClose();
     for (auto &c : b.color)
         c = {};
     b.aux = {};
@@ -120,25 +125,34 @@ extern "C" FxU32 FX_CALL grSstStatus(void)
 extern "C" void FX_CALL grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU16 depth)
 {
     gr::Board &b = board();
-    if (!b.open)
+    if (!b.open || b.clipMinX >= b.clipMaxX || b.clipMinY >= b.clipMaxY)
         return;
     const gr::Rgba c = gr::unpackColor(color, b.colorFormat);
-    const uint16_t pixel = gr::pack565(c.r, c.g, c.b);
-    const bool clearColor = b.rgbWrite;
     const bool clearDepth = b.auxIsDepth() && b.depthWrite;
-    const bool clearAlpha = b.auxIsAlpha() && b.alphaWrite;
-    if (!clearColor && !clearDepth && !clearAlpha)
+    const bool clearAux = clearDepth || (b.auxIsAlpha() && b.alphaWrite);
+    if (!b.rgbWrite && !clearAux)
         return;
     uint16_t *target = b.drawBuffer();
-    for (int y = b.clipMinY; y < b.clipMaxY; ++y) {
-        const size_t row = size_t(y) * b.stride;
-        if (clearColor)
-            std::fill(target + row + b.clipMinX, target + row + b.clipMaxX, pixel);
-        if (clearDepth || clearAlpha)
-            std::fill(b.aux.begin() + row + b.clipMinX, b.aux.begin() + row + b.clipMaxX,
-                      clearDepth ? depth : uint16_t(alpha));
+    if (b.rgbWrite && target == b.color[b.front].data())
+        gr::presentRelease();
+    gr::Primitive prim;
+    prim.kind = gr::Primitive::kClear;
+    prim.rowFirst = b.clipMinY;
+    prim.rowLast = b.clipMaxY - 1;
+    prim.clear = {b.rgbWrite ? target : nullptr,
+                  clearAux ? b.aux.data() : nullptr,
+                  gr::pack565(c.r, c.g, c.b),
+                  clearDepth ? depth : uint16_t(alpha),
+                  b.stride,
+                  b.clipMinX,
+                  b.clipMaxX};
+    const int64_t pixels = int64_t(b.clipMaxX - b.clipMinX) * (b.clipMaxY - b.clipMinY);
+    b.counters.pixelsOut += uint64_t(pixels);
+    if (gr::queueTakes(pixels)) {
+        gr::queueRecord(prim, nullptr);
+        return;
     }
-    b.counters.pixelsOut += uint64_t(b.clipMaxX - b.clipMinX) * uint64_t(b.clipMaxY - b.clipMinY);
+    gr::clearRows(prim.clear, prim.rowFirst, prim.rowLast);
 }
 
 extern "C" void FX_CALL grBufferSwap(int swap_interval)
@@ -146,6 +160,7 @@ extern "C" void FX_CALL grBufferSwap(int swap_interval)
     gr::Board &b = board();
     if (!b.open)
         return;
+    gr::queueDrain();
     if (swap_interval > 0) {
         // Sleep to the swap_interval-th retrace from now.
         const auto period = gr::retracePeriod(b);
@@ -155,7 +170,7 @@ extern "C" void FX_CALL grBufferSwap(int swap_interval)
     }
     if (b.colorBufferCount > 1)
         b.front = b.back();
-    gr::presentFrame(b.window, b.color[b.front].data(), b.width, b.height, b.stride);
+    gr::presentFrame(b.color[b.front].data(), b.width, b.height, b.stride);
 }
 
 extern "C" int FX_CALL grBufferNumPending(void) { return 0; }

@@ -1,6 +1,8 @@
 // grlfb.cpp - linear frame buffer region reads and writes (raw, no pixel
 // pipeline).
 #include "grboard.h"
+#include "grpresent.h"
+#include "grqueue.h"
 
 #include <algorithm>
 #include <cstring>
@@ -68,6 +70,9 @@ extern "C" FxBool FX_CALL grLfbWriteRegion(GrBuffer_t dst_buffer, FxU32 dst_x, F
     const int bpp = bytesPerPixel(src_format);
     if (!dst || bpp == 0 || aux != (src_format == GR_LFB_SRC_FMT_ZA16))
         return FXFALSE;
+    gr::queueDrain(); // after what was drawn before, in call order
+    if (dst == b.color[b.front].data())
+        gr::presentRelease();
     // Clipped to the buffer: a region partly off screen writes its visible part.
     const uint64_t x1 = std::min<uint64_t>(uint64_t(dst_x) + src_width, uint64_t(b.width));
     const uint64_t y1 = std::min<uint64_t>(uint64_t(dst_y) + src_height, uint64_t(b.height));
@@ -92,6 +97,7 @@ extern "C" FxBool FX_CALL grLfbReadRegion(GrBuffer_t src_buffer, FxU32 src_x, Fx
     if (!src || uint64_t(src_x) + src_width > uint64_t(b.width) ||
         uint64_t(src_y) + src_height > uint64_t(b.height) || uint64_t(dst_stride) < 2ull * src_width)
         return FXFALSE;
+    gr::queueDrain();
     uint8_t *dst = static_cast<uint8_t *>(dst_data);
     for (FxU32 y = 0; y < src_height; ++y)
         std::memcpy(dst + uint64_t(y) * dst_stride, src + uint64_t(src_y + y) * b.stride + src_x,

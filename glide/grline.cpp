@@ -79,7 +79,5 @@ extern "C" void FX_CALL grDrawPoint(const GrVertex *pt)
         span.start[i] = v.attr[i];
         span.step[i] = 0.0f;
     }
-    Counters counters;
-    ctx.pipeline->span(*ctx.pipeline, *ctx.block, span, counters);
-    ctx.board->counters += counters;
+    rasterSpan(ctx, span);
 }

@@ -4,6 +4,11 @@
 namespace gr {
 
 bool avx2Available() { return __builtin_cpu_supports("avx2"); }
+bool avx512Available()
+{
+    return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq") &&
+           __builtin_cpu_supports("avx512vl");
+}
 
 namespace {
 
@@ -149,155 +154,182 @@ void resolveBlendFactor(int code, int ch, bool sourceSlot, Pipeline &p, int &slo
 
 int32_t compareMask(int function, int bit) { return (function & bit) ? -1 : 0; }
 
+//---- Resolving, step by step
+
+// What the steps learn about the board state and hand on to later steps.
+struct Resolution {
+    const Board &b;
+    Pipeline &p;
+    const SpanKernels &k;
+    const FlatColor *flat;
+    int iter[4] = {kIterR, kIterG, kIterB, kIterA}; // the iterated slot of each channel
+    int units = 0;
+    bool unitRuns[kMaxTmus] = {};   // the unit's combine is a stage of its own
+    bool unitNeeded[kMaxTmus] = {}; // the unit's texel is read
+    bool colorRuns = false;         // the colour and alpha combine is a stage
+    int colorOther[3] = {kZero, kZero, kZero};
+    bool depth = false, zbuffer = false, compareBias = false;
+    bool iterated = false; // the combine reads the iterated colour
+    int aux = 0;           // what the write stage puts into the aux buffer: 0 nothing, 1 depth, 2 alpha
+    int dither = GR_DITHER_DISABLE;
+};
+
 void addStep(Pipeline &p, StageFn fn, int arg = 0) { p.steps[p.stepCount++] = {fn, arg}; }
 
-} // namespace
-
-const SpanKernels *resolvePipeline(Board &b, Pipeline &p, const FlatColor *flat)
+void resolveConstants(Resolution &r)
 {
-    if (!b.open)
-        return nullptr;
-    const SpanKernels &k = (!b.baselineSpans && avx2Available()) ? avx2Kernels() : baselineKernels();
-    p = Pipeline{};
-    const Rgba constant = unpackColor(b.constantColor, b.colorFormat);
-    p.constant[0] = constant.r;
-    p.constant[1] = constant.g;
-    p.constant[2] = constant.b;
-    p.constant[3] = constant.a;
-    // The iterated slot of each channel: constant for a flat primitive.
-    int iter[4] = {kIterR, kIterG, kIterB, kIterA};
-    if (flat) {
-        p.flatIterated = true;
+    const Rgba constant = unpackColor(r.b.constantColor, r.b.colorFormat);
+    r.p.constant[0] = constant.r;
+    r.p.constant[1] = constant.g;
+    r.p.constant[2] = constant.b;
+    r.p.constant[3] = constant.a;
+    if (r.flat) {
+        // A flat primitive's iterated colour is a constant; 0 and 255 simplify the combine.
+        r.p.flatIterated = true;
         for (int ch = 0; ch < 4; ++ch) {
-            p.iterated[ch] = flat->value[ch];
-            iter[ch] = flat->value[ch] == 255 ? kFull : flat->value[ch] == 0 ? kZero : kIterR + ch;
+            const int32_t v = r.flat->value[ch];
+            r.p.iterated[ch] = v;
+            r.iter[ch] = v == 255 ? kFull : v == 0 ? kZero : kIterR + ch;
         }
     }
+}
 
-    // Texture units, upstream first: unit 1 feeds unit 0's "other".
-    const int units = b.tmuCount < kMaxTmus ? b.tmuCount : kMaxTmus;
-    bool unitRuns[kMaxTmus] = {};
-    for (int u = units - 1; u >= 0; --u) {
+// Texture units, upstream first: unit 1 feeds unit 0's "other".
+void resolveTextureUnits(Resolution &r)
+{
+    r.units = r.b.hardware.tmuCount < kMaxTmus ? r.b.hardware.tmuCount : kMaxTmus;
+    for (int u = r.units - 1; u >= 0; --u) {
         const int texel = u == 0 ? kTex0R : kTex1R;
         // The upstream unit's result (its operands when its combine was elided).
-        const CombineSlots *up = u + 1 < units ? &p.texCombine[u + 1] : nullptr;
+        const CombineSlots *up = u + 1 < r.units ? &r.p.texCombine[u + 1] : nullptr;
         CombineInputs in[4];
         for (int ch = 0; ch < 4; ++ch)
             in[ch] = {texel + ch, up ? up->out[ch] : kZero, texel + 3, up ? up->out[3] : kZero, texel + 3};
-        unitRuns[u] =
-            resolveUnit(b.tmus[u].rgb, b.tmus[u].alpha, in, p.texCombine[u], u == 0 ? kTmu0R : kTmu1R);
+        const Tmu &t = r.b.tmus[size_t(u)];
+        r.unitRuns[u] = resolveUnit(t.rgb, t.alpha, in, r.p.texCombine[u], u == 0 ? kTmu0R : kTmu1R);
     }
+}
 
-    // Colour and alpha combine.
-    const CombineUnit &cc = b.colorCombine, &ac = b.alphaCombine;
-    const int texAlpha = p.texCombine[0].out[3];
-    auto colorLocal = [&](int ch) {
-        return cc.local == GR_COMBINE_LOCAL_CONSTANT ? kConstR + ch
-               : cc.local == GR_COMBINE_LOCAL_DEPTH  ? kDepthA
-                                                     : iter[ch];
-    };
-    auto colorOther = [&](int ch) {
-        return cc.other == GR_COMBINE_OTHER_TEXTURE    ? p.texCombine[0].out[ch]
-               : cc.other == GR_COMBINE_OTHER_CONSTANT ? kConstR + ch
-                                                       : iter[ch];
-    };
-    const int alphaLocal = ac.local == GR_COMBINE_LOCAL_CONSTANT ? kConstA
-                           : ac.local == GR_COMBINE_LOCAL_DEPTH  ? kDepthA
-                                                                 : iter[3];
-    const int alphaOther = ac.other == GR_COMBINE_OTHER_TEXTURE    ? texAlpha
-                           : ac.other == GR_COMBINE_OTHER_CONSTANT ? kConstA
-                                                                   : iter[3];
+int localSlot(int local, int ch, const Resolution &r)
+{
+    return local == GR_COMBINE_LOCAL_CONSTANT ? kConstR + ch
+           : local == GR_COMBINE_LOCAL_DEPTH  ? kDepthA
+                                              : r.iter[ch];
+}
+
+int otherSlot(int other, int ch, const Resolution &r)
+{
+    return other == GR_COMBINE_OTHER_TEXTURE    ? r.p.texCombine[0].out[ch]
+           : other == GR_COMBINE_OTHER_CONSTANT ? kConstR + ch
+                                                : r.iter[ch];
+}
+
+// The colour and alpha combine, and the chroma key on its "other" colour.
+void resolveColorCombine(Resolution &r)
+{
+    const CombineUnit &cc = r.b.colorCombine, &ac = r.b.alphaCombine;
+    const int texAlpha = r.p.texCombine[0].out[3];
+    const int alphaLocal = localSlot(ac.local, 3, r), alphaOther = otherSlot(ac.other, 3, r);
     CombineInputs in[4];
-    for (int ch = 0; ch < 3; ++ch)
-        in[ch] = {colorLocal(ch), colorOther(ch), alphaLocal, alphaOther, texAlpha};
+    for (int ch = 0; ch < 3; ++ch) {
+        r.colorOther[ch] = otherSlot(cc.other, ch, r);
+        in[ch] = {localSlot(cc.local, ch, r), r.colorOther[ch], alphaLocal, alphaOther, texAlpha};
+    }
     in[3] = {alphaLocal, alphaOther, alphaLocal, alphaOther, texAlpha};
-    const bool colorRuns = resolveUnit(cc, ac, in, p.colorCombine, kOutR);
-
-    const bool chroma = b.chromakey;
-    if (chroma) {
-        const Rgba key = unpackColor(b.chromakeyValue, b.colorFormat);
+    r.colorRuns = resolveUnit(cc, ac, in, r.p.colorCombine, kOutR);
+    if (r.b.chromakey) {
+        const Rgba key = unpackColor(r.b.chromakeyValue, r.b.colorFormat);
         for (int ch = 0; ch < 3; ++ch)
-            p.chromaSlot[ch] = colorOther(ch);
-        p.chromaKey[0] = key.r;
-        p.chromaKey[1] = key.g;
-        p.chromaKey[2] = key.b;
+            r.p.chromaSlot[ch] = r.colorOther[ch];
+        r.p.chromaKey[0] = key.r;
+        r.p.chromaKey[1] = key.g;
+        r.p.chromaKey[2] = key.b;
     }
+}
 
-    // Which texture units are read at all.
-    bool unitNeeded[kMaxTmus] = {};
-    {
-        bool t0 = readsSlots(p.colorCombine, kTex0R, kTmu1A);
-        for (int ch = 0; ch < 3 && chroma; ++ch)
-            t0 = t0 || slotIn(p.chromaSlot[ch], kTex0R, kTmu1A);
-        unitNeeded[0] = t0 && units > 0;
-        unitNeeded[1] = unitNeeded[0] && units > 1 && readsSlots(p.texCombine[0], kTex1R, kTmu1A);
+// Which texture units are read at all, and whether the iterated colour is.
+void resolveReads(Resolution &r)
+{
+    const CombineSlots &c = r.p.colorCombine;
+    bool t0 = readsSlots(c, kTex0R, kTmu1A);
+    bool iterated = readsSlots(c, kIterR, kIterA);
+    for (int ch = 0; ch < 3 && r.b.chromakey; ++ch) {
+        t0 = t0 || slotIn(r.p.chromaSlot[ch], kTex0R, kTmu1A);
+        iterated = iterated || slotIn(r.p.chromaSlot[ch], kIterR, kIterA);
     }
+    r.unitNeeded[0] = t0 && r.units > 0;
+    r.unitNeeded[1] = r.unitNeeded[0] && r.units > 1 && readsSlots(r.p.texCombine[0], kTex1R, kTmu1A);
+    r.iterated = iterated;
+}
 
-    // Depth.
-    const bool depth = b.auxIsDepth();
-    const bool zbuffer =
+void resolveDepth(Resolution &r)
+{
+    const Board &b = r.b;
+    r.depth = b.auxIsDepth();
+    r.zbuffer =
         b.depthMode == GR_DEPTHBUFFER_ZBUFFER || b.depthMode == GR_DEPTHBUFFER_ZBUFFER_COMPARE_TO_BIAS;
-    const bool compareBias = b.depthMode == GR_DEPTHBUFFER_ZBUFFER_COMPARE_TO_BIAS ||
-                             b.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
-    if (depth) {
-        p.depthBias = b.depthBias;
-        p.depthLess = compareMask(b.depthFunction, 1);
-        p.depthEqual = compareMask(b.depthFunction, 2);
-        p.depthGreater = compareMask(b.depthFunction, 4);
-    }
+    r.compareBias = b.depthMode == GR_DEPTHBUFFER_ZBUFFER_COMPARE_TO_BIAS ||
+                    b.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
+    if (!r.depth)
+        return;
+    r.p.depthBias = b.depthBias;
+    r.p.depthLess = compareMask(b.depthFunction, 1);
+    r.p.depthEqual = compareMask(b.depthFunction, 2);
+    r.p.depthGreater = compareMask(b.depthFunction, 4);
+}
 
-    // Attributes to interpolate.
-    bool iterated = false;
-    for (int ch = 0; ch < 4; ++ch) {
-        const CombineSlots &c = p.colorCombine;
-        iterated = iterated || slotIn(c.a[ch], kIterR, kIterA) || slotIn(c.b[ch], kIterR, kIterA) ||
-                   slotIn(c.c[ch], kIterR, kIterA) || slotIn(c.factor[ch], kIterR, kIterA) ||
-                   slotIn(c.out[ch], kIterR, kIterA);
-    }
-    for (int ch = 0; ch < 3 && chroma; ++ch)
-        iterated = iterated || slotIn(p.chromaSlot[ch], kIterR, kIterA);
-    auto needAttr = [&](int a) {
+// The attributes the interpolation stage evaluates.
+void resolveAttributes(Resolution &r)
+{
+    Pipeline &p = r.p;
+    auto need = [&](int a) {
         for (int i = 0; i < p.attrCount; ++i)
             if (p.attrList[i] == a)
                 return;
         p.attrList[p.attrCount++] = a;
     };
-    if ((depth && !zbuffer) || unitNeeded[0])
-        needAttr(kOow);
-    if (depth && zbuffer)
-        needAttr(kOoz);
-    if (iterated && !flat)
+    if ((r.depth && !r.zbuffer) || r.unitNeeded[0])
+        need(kOow);
+    if (r.depth && r.zbuffer)
+        need(kOoz);
+    if (r.iterated && !r.flat)
         for (int a = kRed; a <= kAlpha; ++a)
-            needAttr(a);
+            need(a);
     for (int u = 0; u < kMaxTmus; ++u) {
-        if (!unitNeeded[u])
+        if (!r.unitNeeded[u])
             continue;
-        needAttr(u == 0 ? kSow0 : kSow1);
-        needAttr(u == 0 ? kTow0 : kTow1);
-        p.sampler[u].sowAttr = u == 0 ? kSow0 : kSow1;
-        p.sampler[u].towAttr = u == 0 ? kTow0 : kTow1;
-        p.sampler[u].outSlot = u == 0 ? kTex0R : kTex1R;
+        Sampler &sm = p.sampler[u];
+        sm.sowAttr = u == 0 ? kSow0 : kSow1;
+        sm.towAttr = u == 0 ? kTow0 : kTow1;
+        sm.outSlot = u == 0 ? kTex0R : kTex1R;
+        need(sm.sowAttr);
+        need(sm.towAttr);
     }
+}
 
-    // The stages, in pipeline order.
+// The stages up to the colour and alpha combine and the tests, in pipeline order.
+void addFragmentStages(Resolution &r)
+{
+    Pipeline &p = r.p;
+    const SpanKernels &k = r.k;
     if (p.attrCount > 0)
         addStep(p, k.interpolate);
-    if (iterated && !flat)
+    if (r.iterated && !r.flat)
         addStep(p, k.iterateColor);
-    if (depth)
-        addStep(p,
-                zbuffer ? (compareBias ? k.depthZBias : k.depthZ) : (compareBias ? k.depthWBias : k.depthW));
+    if (r.depth)
+        addStep(p, r.zbuffer ? (r.compareBias ? k.depthZBias : k.depthZ)
+                             : (r.compareBias ? k.depthWBias : k.depthW));
     for (int u = kMaxTmus - 1; u >= 0; --u) {
-        if (!unitNeeded[u])
+        if (!r.unitNeeded[u])
             continue;
         p.samplerStep[u] = p.stepCount; // the filter is chosen per primitive
         addStep(p, k.sample[0][0][0][0], u);
-        if (unitRuns[u])
+        if (r.unitRuns[u])
             addStep(p, k.combine, u);
     }
-    if (chroma)
+    if (r.b.chromakey)
         addStep(p, k.chromakey);
-    if (colorRuns) {
+    if (r.colorRuns) {
         const CombineSlots &c = p.colorCombine;
         bool modulate = true;
         for (int ch = 0; ch < 3; ++ch)
@@ -305,89 +337,154 @@ const SpanKernels *resolvePipeline(Board &b, Pipeline &p, const FlatColor *flat)
                        c.resultXor[ch] == 0;
         addStep(p, modulate ? k.modulate : k.combine, kMaxTmus);
     }
-    if (b.alphaTestFunction != GR_CMP_ALWAYS) {
-        p.alphaLess = compareMask(b.alphaTestFunction, 1);
-        p.alphaEqual = compareMask(b.alphaTestFunction, 2);
-        p.alphaGreater = compareMask(b.alphaTestFunction, 4);
-        p.alphaReference = b.alphaTestReference;
+    if (r.b.alphaTestFunction != GR_CMP_ALWAYS) {
+        p.alphaLess = compareMask(r.b.alphaTestFunction, 1);
+        p.alphaEqual = compareMask(r.b.alphaTestFunction, 2);
+        p.alphaGreater = compareMask(r.b.alphaTestFunction, 4);
+        p.alphaReference = r.b.alphaTestReference;
         addStep(p, k.alphaTest);
     }
+}
 
-    // Blending.
-    const int src[4] = {b.rgbSrcBlend, b.rgbSrcBlend, b.rgbSrcBlend, b.alphaSrcBlend};
-    const int dst[4] = {b.rgbDstBlend, b.rgbDstBlend, b.rgbDstBlend, b.alphaDstBlend};
-    const bool blending = b.rgbSrcBlend != GR_BLEND_ONE || b.rgbDstBlend != GR_BLEND_ZERO ||
-                          b.alphaSrcBlend != GR_BLEND_ONE || b.alphaDstBlend != GR_BLEND_ZERO;
+bool blendingOn(const Board &b)
+{
+    return b.rgbSrcBlend != GR_BLEND_ONE || b.rgbDstBlend != GR_BLEND_ZERO ||
+           b.alphaSrcBlend != GR_BLEND_ONE || b.alphaDstBlend != GR_BLEND_ZERO;
+}
+
+void addBlendStages(Resolution &r)
+{
+    const Board &b = r.b;
+    Pipeline &p = r.p;
     for (int ch = 0; ch < 4; ++ch)
         p.writeSlot[ch] = p.colorCombine.out[ch];
-    if (blending) {
-        bool dstAlpha = false, saturate = false;
-        for (int ch = 0; ch < 4; ++ch) {
-            resolveBlendFactor(src[ch], ch, true, p, p.blendSrcFactor[ch], p.blendSrcXor[ch]);
-            resolveBlendFactor(dst[ch], ch, false, p, p.blendDstFactor[ch], p.blendDstXor[ch]);
-            for (int s : {p.blendSrcFactor[ch], p.blendDstFactor[ch]}) {
-                dstAlpha = dstAlpha || s == kDstA || s == kSaturate;
-                saturate = saturate || s == kSaturate;
-            }
-            p.writeSlot[ch] = kBlendR + ch;
+    if (!blendingOn(b))
+        return;
+    const int src[4] = {b.rgbSrcBlend, b.rgbSrcBlend, b.rgbSrcBlend, b.alphaSrcBlend};
+    const int dst[4] = {b.rgbDstBlend, b.rgbDstBlend, b.rgbDstBlend, b.alphaDstBlend};
+    bool dstAlpha = false, saturate = false;
+    for (int ch = 0; ch < 4; ++ch) {
+        resolveBlendFactor(src[ch], ch, true, p, p.blendSrcFactor[ch], p.blendSrcXor[ch]);
+        resolveBlendFactor(dst[ch], ch, false, p, p.blendDstFactor[ch], p.blendDstXor[ch]);
+        for (int s : {p.blendSrcFactor[ch], p.blendDstFactor[ch]}) {
+            dstAlpha = dstAlpha || s == kDstA || s == kSaturate;
+            saturate = saturate || s == kSaturate;
         }
-        addStep(p, k.readDst);
-        if (dstAlpha && b.auxIsAlpha())
-            addStep(p, k.readDstAlpha);
-        if (saturate)
-            addStep(p, k.saturate);
-        const bool add = b.rgbSrcBlend == GR_BLEND_ONE && b.rgbDstBlend == GR_BLEND_ONE;
-        const bool darken = b.rgbSrcBlend == GR_BLEND_ZERO && b.rgbDstBlend == GR_BLEND_SRC_ALPHA;
-        addStep(p, add ? k.blendAdd : darken ? k.blendDarken : k.blend);
+        p.writeSlot[ch] = kBlendR + ch;
     }
+    addStep(p, r.k.readDst);
+    if (dstAlpha && b.auxIsAlpha())
+        addStep(p, r.k.readDstAlpha);
+    if (saturate)
+        addStep(p, r.k.saturate);
+    const bool add = b.rgbSrcBlend == GR_BLEND_ONE && b.rgbDstBlend == GR_BLEND_ONE;
+    const bool darken = b.rgbSrcBlend == GR_BLEND_ZERO && b.rgbDstBlend == GR_BLEND_SRC_ALPHA;
+    addStep(p, add ? r.k.blendAdd : darken ? r.k.blendDarken : r.k.blend);
+}
 
-    const int dither = b.ditherMode == GR_DITHER_2x2   ? GR_DITHER_2x2
-                       : b.ditherMode == GR_DITHER_4x4 ? GR_DITHER_4x4
-                                                       : GR_DITHER_DISABLE;
-    const int aux = depth && b.depthWrite ? 1 : (b.auxIsAlpha() && b.alphaWrite ? 2 : 0);
-    addStep(p, k.write[dither][b.rgbWrite ? 1 : 0][aux]);
-    p.span = k.drawSpan;
+void addWriteStage(Resolution &r)
+{
+    const Board &b = r.b;
+    r.dither = b.ditherMode == GR_DITHER_2x2   ? GR_DITHER_2x2
+               : b.ditherMode == GR_DITHER_4x4 ? GR_DITHER_4x4
+                                               : GR_DITHER_DISABLE;
+    r.aux = r.depth && b.depthWrite ? 1 : (b.auxIsAlpha() && b.alphaWrite ? 2 : 0);
+    addStep(r.p, r.k.write[r.dither][b.rgbWrite ? 1 : 0][r.aux]);
+    r.p.span = r.k.drawSpan;
+}
 
-    // The fused textured layer: one unit, wrapping, colour and alpha straight
-    // from the texel or constants, no tests but a plain W-buffer, the plug-in's
-    // colour blends, nothing written to an alpha buffer.
-    FusedLayer &f = p.fused;
-    f.eligible = unitNeeded[0] && !unitNeeded[1] && !unitRuns[0] && !colorRuns && !chroma &&
-                 b.alphaTestFunction == GR_CMP_ALWAYS && aux != 2 &&
-                 b.tmus[0].clampS == GR_TEXTURECLAMP_WRAP && b.tmus[0].clampT == GR_TEXTURECLAMP_WRAP &&
-                 (!depth || (!zbuffer && !compareBias && b.depthBias == 0)) && dither != GR_DITHER_2x2;
-    for (int ch = 0; ch < 4 && f.eligible; ++ch) {
+// The fused textured layer (drawTexturedSpan) draws what the stage list
+// draws when that list is one of its shapes: interpolation, a plain W-buffer
+// test, unit 0's texel alone, one of four colour blends and a write with the
+// 4x4 dither or none, to colour and depth. Eligibility is read from the
+// stages themselves, so a stage added for new state rules the fusion out.
+// The sampler's clamp and filter are chosen per primitive (prepareSamplers).
+void resolveFused(Resolution &r)
+{
+    const Pipeline &p = r.p;
+    const SpanKernels &k = r.k;
+    FusedLayer &f = r.p.fused;
+    f = FusedLayer{};
+    bool eligible = r.dither != GR_DITHER_2x2 && r.aux != 2;
+    bool sampled = false;
+    for (int i = 0; i < p.stepCount && eligible; ++i) {
+        const StageFn fn = p.steps[i].fn;
+        if (i == p.samplerStep[0])
+            sampled = true;
+        else if (fn == k.blendAdd)
+            f.blend = kFusedAdd;
+        else if (fn == k.blendDarken)
+            f.blend = kFusedDarken;
+        else if (fn == k.blend)
+            f.blend = kFusedAlpha; // or a replace; told by the factors below
+        else
+            eligible = fn == k.interpolate || fn == k.depthW || fn == k.readDst || i == p.stepCount - 1;
+    }
+    eligible = eligible && sampled;
+    if (f.blend == kFusedAlpha) {
+        // Only the colour factors matter: the alpha result is not written.
+        bool alpha = true, replace = true;
+        for (int ch = 0; ch < 3; ++ch) {
+            alpha = alpha && p.blendSrcFactor[ch] == p.colorCombine.out[3] && p.blendSrcXor[ch] == 0 &&
+                    p.blendDstFactor[ch] == p.colorCombine.out[3] && p.blendDstXor[ch] == 255;
+            replace = replace && p.blendSrcFactor[ch] == kZero && p.blendSrcXor[ch] == 255 &&
+                      p.blendDstFactor[ch] == kZero && p.blendDstXor[ch] == 0;
+        }
+        // An opaque source alpha blends to the source: mul(c, 255) = c, mul(d, 0) = 0.
+        f.blend = replace || p.colorCombine.out[3] == kFull ? kFusedReplace : kFusedAlpha;
+        eligible = eligible && (alpha || replace);
+    }
+    for (int ch = 0; ch < 4 && eligible; ++ch) {
         const int s = p.colorCombine.out[ch];
         if (s == kTex0R + ch) {
             f.texelMask[ch] = 255;
-            f.constant[ch] = 0;
         } else if (s == kZero || s == kFull || slotIn(s, kConstR, kConstA) ||
-                   (flat && slotIn(s, kIterR, kIterA))) {
-            f.texelMask[ch] = 0;
+                   (r.flat && slotIn(s, kIterR, kIterA))) {
             f.constant[ch] = s == kZero                    ? 0
                              : s == kFull                  ? 255
                              : slotIn(s, kConstR, kConstA) ? p.constant[s - kConstR]
                                                            : p.iterated[s - kIterR];
         } else {
-            f.eligible = false;
+            eligible = false;
         }
     }
-    const int rs = b.rgbSrcBlend, rd = b.rgbDstBlend;
-    if (!blending || (rs == GR_BLEND_ONE && rd == GR_BLEND_ZERO))
-        f.blend = kFusedReplace;
-    else if (rs == GR_BLEND_ONE && rd == GR_BLEND_ONE)
-        f.blend = kFusedAdd;
-    else if (rs == GR_BLEND_ZERO && rd == GR_BLEND_SRC_ALPHA)
-        f.blend = kFusedDarken;
-    else if (rs == GR_BLEND_SRC_ALPHA && rd == GR_BLEND_ONE_MINUS_SRC_ALPHA)
-        f.blend = kFusedAlpha;
-    else
-        f.eligible = false;
-    f.depth = depth;
-    f.dither = dither == GR_DITHER_4x4;
-    f.rgbWrite = b.rgbWrite ? -1 : 0;
-    f.depthWrite = aux == 1 ? -1 : 0;
-    return &k;
+    f.eligible = eligible && p.depthBias == 0;
+    f.depth = r.depth;
+    f.dither = r.dither == GR_DITHER_4x4;
+    f.rgbWrite = r.b.rgbWrite ? -1 : 0;
+    f.depthWrite = r.aux == 1 ? -1 : 0;
+}
+
+const SpanKernels &kernelsFor(SpanSet spans)
+{
+    switch (spans) {
+    case SpanSet::kAvx512: return avx512Kernels();
+    case SpanSet::kAvx2: return avx2Kernels();
+    default: return baselineKernels();
+    }
+}
+
+} // namespace
+
+const SpanKernels *resolvePipeline(Board &b, Pipeline &p, const FlatColor *flat)
+{
+    if (!b.open)
+        return nullptr;
+    p = Pipeline{};
+    static uint64_t serial = 0;
+    p.id = ++serial;
+    Resolution r{b, p, kernelsFor(b.hardware.spans), flat};
+    resolveConstants(r);
+    resolveTextureUnits(r);
+    resolveColorCombine(r);
+    resolveReads(r);
+    resolveDepth(r);
+    resolveAttributes(r);
+    addFragmentStages(r);
+    addBlendStages(r);
+    addWriteStage(r);
+    resolveFused(r);
+    return &r.k;
 }
 
 } // namespace gr

@@ -67,6 +67,7 @@ enum Slot : int {
 struct Span;
 
 struct alignas(64) Block {
+    uint64_t preparedFor = 0; // id of the pipeline whose constants the slots hold
     const Span *span = nullptr;
     int x = 0, y = 0, count = 0; // first pixel, row, pixels in this block
     int offset = 0;              // pixels from the span's first pixel
@@ -87,6 +88,7 @@ struct Span {
 };
 
 struct Pipeline;
+struct SpanKernels;
 using StageFn = void (*)(Block &, const Pipeline &, int arg);
 using SpanFn = void (*)(const Pipeline &, Block &, const Span &, Counters &);
 
@@ -122,6 +124,10 @@ struct Sampler {
 };
 
 struct Pipeline {
+    uint64_t id = 0;                      // unique for every resolution
+    uint32_t version = 0;                 // bumped when a draw changes the samplers or buffers
+    const SpanKernels *kernels = nullptr; // the builds of the stages above
+
     struct Step {
         StageFn fn;
         int arg;
@@ -140,6 +146,9 @@ struct Pipeline {
     int32_t depthLess = 0, depthEqual = 0, depthGreater = 0;
 
     Sampler sampler[kMaxTmus];
+    // The decoded textures the samplers read, kept alive while this pipeline
+    // may still draw.
+    TexelCache::Copy textures[kMaxTmus];
     int samplerStep[kMaxTmus] = {-1, -1}; // index into steps, -1: unit not read
     CombineSlots texCombine[kMaxTmus];
     CombineSlots colorCombine; // r, g, b from the colour unit, a from the alpha unit
@@ -205,7 +214,9 @@ struct SpanKernels {
 
 const SpanKernels &baselineKernels();
 const SpanKernels &avx2Kernels();
+const SpanKernels &avx512Kernels();
 bool avx2Available();
+bool avx512Available();
 
 // Resolves the board state into pb; returns the kernels to run it with, or
 // null when nothing can be drawn (no window). With flat, the iterated colour

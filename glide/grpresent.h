@@ -1,14 +1,36 @@
-// grpresent.h - showing the front buffer in the window given at open.
-// Internal; the one place the board meets the platform layer.
+// grpresent.h - showing swapped frames in the window given at open.
+// Internal; the one place the board meets the window system.
+//
+// Frames are shown off the drawing thread: a presenting thread converts and
+// scales each swapped front buffer into the window while the next frame is
+// drawn. A window that is only read back (an off-screen window) is shown
+// nothing until its picture is read.
 #pragma once
 
 #include <cstdint>
 
 namespace gr {
 
-// Shows width x height 565 pixels (rows stride pixels apart, top row first)
-// in the window (a platform HWND), scaled to its client area with the 4:3
-// picture kept. Does nothing without a window.
-void presentFrame(uint32_t window, const uint16_t *pixels, int width, int height, int stride);
+// Frames go to this window (a platform HWND; 0: none, the frame stays
+// readable through grLfbReadRegion) from now on.
+void presentOpen(uint32_t window);
+// Shows a frame still held back, then stops presenting.
+void presentClose();
+
+// The front buffer after a swap: width x height 565 pixels, rows stride
+// pixels apart, top row first. The board leaves it untouched until
+// presentRelease returns.
+void presentFrame(const uint16_t *pixels, int width, int height, int stride);
+
+// Returns once the frame last handed over may be written: before anything
+// draws into the front buffer.
+void presentRelease();
+
+//---- The platform side (one file per platform)
+
+// Asks the window system to call show(context) before the window's picture
+// is read, instead of having every frame shown; false where every frame is
+// to be shown (a window on screen). A null show undoes it.
+bool showOnDemand(uint32_t window, void (*show)(void *), void *context);
 
 } // namespace gr

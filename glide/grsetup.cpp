@@ -1,8 +1,12 @@
 // grsetup.cpp - triangle set-up and the rows-to-spans rasteriser.
 #include "grsetup.h"
 
+#include "grpresent.h"
+#include "grqueue.h"
+
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace gr {
 
@@ -21,11 +25,6 @@ int64_t floorDiv(int64_t a, int64_t d)
 }
 int64_t ceilDiv(int64_t a, int64_t d) { return -floorDiv(-a, d); }
 
-struct Edge {
-    int64_t dx, dy, px, py;
-    int64_t bias; // 0 for a top or left edge (its centres are inside), else 1
-};
-
 // Edge from p to q of a triangle wound so that the inside is on the
 // positive side. With y down, a top edge runs to the right horizontally and
 // a left edge runs upwards.
@@ -41,13 +40,38 @@ Edge edgeOf(const SetupVertex &p, const SetupVertex &q)
 // primitives with varying colour, one for a flat colour.
 struct Resolved {
     uint32_t serial = 0;
-    bool flat = false;
     FlatColor color{};
     Pipeline pipeline;
     const SpanKernels *kernels = nullptr;
-    Block block;
 };
 Resolved g_resolved[2];
+
+// The calling thread's block, for what it draws at once.
+Block &directBlock()
+{
+    static Block blk;
+    return blk;
+}
+
+void prepare(const Pipeline &p, Block &blk)
+{
+    if (blk.preparedFor != p.id) {
+        p.kernels->prepareBlock(p, blk);
+        blk.preparedFor = p.id;
+    }
+}
+
+// Records the primitive for the drawing threads, or draws it at once.
+void submit(DrawContext &ctx, Primitive &prim, int64_t pixels)
+{
+    if (queueTakes(pixels)) {
+        queueRecord(prim, prim.pipeline);
+        return;
+    }
+    Counters counters;
+    drawRows(prim, directBlock(), prim.rowFirst, prim.rowLast, counters);
+    ctx.board->counters += counters;
+}
 
 bool sameFlat(const FlatColor &a, const FlatColor &b)
 {
@@ -107,19 +131,25 @@ bool beginDraw(DrawContext &ctx, const FlatColor *flat)
     Resolved &r = g_resolved[flat ? 1 : 0];
     if (r.serial != b.stateSerial || !r.kernels || (flat && !sameFlat(r.color, *flat))) {
         r.kernels = resolvePipeline(b, r.pipeline, flat);
+        r.pipeline.kernels = r.kernels;
         r.serial = b.stateSerial;
         if (flat)
             r.color = *flat;
-        if (r.kernels)
-            r.kernels->prepareBlock(r.pipeline, r.block);
     }
     if (!r.kernels)
         return false;
     Pipeline &p = r.pipeline;
-    p.color = b.drawBuffer();
-    p.aux = b.hasAux ? b.aux.data() : nullptr;
-    p.stride = b.stride;
-    ctx = {&b, &p, r.kernels, &r.block};
+    uint16_t *target = b.drawBuffer();
+    if (target == b.color[b.front].data())
+        presentRelease(); // the frame handed over is drawn into
+    uint16_t *aux = b.hasAux ? b.aux.data() : nullptr;
+    if (p.color != target || p.aux != aux || p.stride != b.stride) {
+        p.color = target;
+        p.aux = aux;
+        p.stride = b.stride;
+        ++p.version;
+    }
+    ctx = {&b, &p, r.kernels};
     return true;
 }
 
@@ -144,55 +174,68 @@ void prepareSamplers(DrawContext &ctx, const Planes &pl, double cx, double cy)
 {
     Board &b = *ctx.board;
     Pipeline &p = *ctx.pipeline;
+    const SpanKernels &k = *ctx.kernels;
+    SpanFn span = k.drawSpan;
     for (int u = 0; u < kMaxTmus; ++u) {
         if (p.samplerStep[u] < 0)
             continue;
         Tmu &t = b.tmus[u];
-        Sampler &sm = p.sampler[u];
-        const DecodedTexture *d = t.texels.lookup(t.source, t.memory, t.palette, t.paletteGeneration);
+        Sampler sm = p.sampler[u];
+        StageFn sample = k.sample[0][0][0][0];
+        TexelCache::Copy d = t.texels.lookup(t.source, t.memory, t.palette, t.paletteGeneration);
         if (!d) {
             sm.texels = kNoTexel;
             sm.width = sm.height = 1;
             sm.stride = 2;
-            p.steps[p.samplerStep[u]].fn = ctx.kernels->sample[0][0][0][0];
-            p.span = ctx.kernels->drawSpan;
-            continue;
+            span = k.drawSpan;
+        } else {
+            int levelIndex = 0;
+            int filter = t.magFilter;
+            const bool mipmapped = t.mipmapMode != GR_MIPMAP_DISABLE && d->levelCount > 1;
+            if (mipmapped || t.minFilter != t.magFilter) {
+                // Texels per pixel at the centre, in texels of the largest level.
+                const int sa = u == 0 ? kSow0 : kSow1, ta = u == 0 ? kTow0 : kTow1;
+                const double dxc = cx - pl.x0, dyc = cy - pl.y0;
+                auto at = [&](int a) { return pl.v0[a] + pl.dx[a] * dxc + pl.dy[a] * dyc; };
+                const double q = at(kOow), s = at(sa) / q, tt = at(ta) / q;
+                const double longSide = std::max(d->level[0].width, d->level[0].height) / 256.0;
+                const double sdx = (pl.dx[sa] - s * pl.dx[kOow]) / q * longSide;
+                const double sdy = (pl.dy[sa] - s * pl.dy[kOow]) / q * longSide;
+                const double tdx = (pl.dx[ta] - tt * pl.dx[kOow]) / q * longSide;
+                const double tdy = (pl.dy[ta] - tt * pl.dy[kOow]) / q * longSide;
+                const double rho = std::max(std::hypot(sdx, tdx), std::hypot(sdy, tdy));
+                const double lod = rho > 0.0 && std::isfinite(rho) ? std::log2(rho) : 0.0;
+                filter = lod > 0.0 ? t.minFilter : t.magFilter;
+                if (mipmapped && lod > 0.0)
+                    levelIndex = int(std::min<double>(d->levelCount - 1, std::floor(lod + 0.5)));
+            }
+            const DecodedLevel &l = d->level[levelIndex];
+            sm.texels = l.texels;
+            sm.width = l.width;
+            sm.height = l.height;
+            sm.stride = l.stride;
+            sm.scale = float(std::max(l.width, l.height));
+            // Every pixel of a primitive of one 1/w divides by the same value.
+            const bool constantW = pl.dx[kOow] == 0.0 && pl.dy[kOow] == 0.0;
+            sm.reciprocalW = 1.0f / float(pl.v0[kOow]);
+            const bool bilinear = filter == GR_TEXTUREFILTER_BILINEAR;
+            const bool clampS = t.clampS == GR_TEXTURECLAMP_CLAMP, clampT = t.clampT == GR_TEXTURECLAMP_CLAMP;
+            sample = k.sample[bilinear][clampS][clampT][constantW];
+            const FusedLayer &f = p.fused;
+            if (u == 0 && f.eligible && !clampS && !clampT)
+                span = k.texturedSpan[bilinear][constantW][f.depth][f.blend][f.dither];
         }
-        int levelIndex = 0;
-        int filter = t.magFilter;
-        const bool mipmapped = t.mipmapMode != GR_MIPMAP_DISABLE && d->levelCount > 1;
-        if (mipmapped || t.minFilter != t.magFilter) {
-            // Texels per pixel at the centre, in texels of the largest level.
-            const int sa = u == 0 ? kSow0 : kSow1, ta = u == 0 ? kTow0 : kTow1;
-            const double dxc = cx - pl.x0, dyc = cy - pl.y0;
-            auto at = [&](int a) { return pl.v0[a] + pl.dx[a] * dxc + pl.dy[a] * dyc; };
-            const double q = at(kOow), s = at(sa) / q, tt = at(ta) / q;
-            const double longSide = std::max(d->level[0].width, d->level[0].height) / 256.0;
-            const double sdx = (pl.dx[sa] - s * pl.dx[kOow]) / q * longSide;
-            const double sdy = (pl.dy[sa] - s * pl.dy[kOow]) / q * longSide;
-            const double tdx = (pl.dx[ta] - tt * pl.dx[kOow]) / q * longSide;
-            const double tdy = (pl.dy[ta] - tt * pl.dy[kOow]) / q * longSide;
-            const double rho = std::max(std::hypot(sdx, tdx), std::hypot(sdy, tdy));
-            const double lod = rho > 0.0 && std::isfinite(rho) ? std::log2(rho) : 0.0;
-            filter = lod > 0.0 ? t.minFilter : t.magFilter;
-            if (mipmapped && lod > 0.0)
-                levelIndex = int(std::min<double>(d->levelCount - 1, std::floor(lod + 0.5)));
+        Pipeline::Step &step = p.steps[p.samplerStep[u]];
+        if (std::memcmp(&sm, &p.sampler[u], sizeof sm) != 0 || step.fn != sample || p.textures[u] != d) {
+            p.sampler[u] = sm;
+            step.fn = sample;
+            p.textures[u] = std::move(d);
+            ++p.version;
         }
-        const DecodedLevel &l = d->level[levelIndex];
-        sm.texels = l.texels;
-        sm.width = l.width;
-        sm.height = l.height;
-        sm.stride = l.stride;
-        sm.scale = float(std::max(l.width, l.height));
-        // Every pixel of a primitive of one 1/w divides by the same value.
-        const bool constantW = pl.dx[kOow] == 0.0 && pl.dy[kOow] == 0.0;
-        sm.reciprocalW = 1.0f / float(pl.v0[kOow]);
-        const bool bilinear = filter == GR_TEXTUREFILTER_BILINEAR;
-        p.steps[p.samplerStep[u]].fn = ctx.kernels->sample[bilinear][t.clampS == GR_TEXTURECLAMP_CLAMP]
-                                                          [t.clampT == GR_TEXTURECLAMP_CLAMP][constantW];
-        const FusedLayer &f = p.fused;
-        if (u == 0 && f.eligible)
-            p.span = ctx.kernels->texturedSpan[bilinear][constantW][f.depth][f.blend][f.dither];
+    }
+    if (p.span != span) {
+        p.span = span;
+        ++p.version;
     }
 }
 
@@ -206,43 +249,105 @@ void rasterTriangle(DrawContext &ctx, const SetupVertex &a, const SetupVertex &b
         return;
     const SetupVertex &b = area > 0 ? b0 : c0;
     const SetupVertex &c = area > 0 ? c0 : b0;
-    const Edge edges[3] = {edgeOf(a, b), edgeOf(b, c), edgeOf(c, a)};
-
     const int64_t minY = std::min({a.Y, b.Y, c.Y}), maxY = std::max({a.Y, b.Y, c.Y});
-    const int rowFirst = int(std::max<int64_t>(bd.clipMinY, ceilDiv(minY - 8, 16)));
-    const int rowLast = int(std::min<int64_t>(bd.clipMaxY - 1, floorDiv(maxY - 8, 16)));
+    Primitive prim;
+    prim.kind = Primitive::kTriangle;
+    prim.rowFirst = int(std::max<int64_t>(bd.clipMinY, ceilDiv(minY - 8, 16)));
+    prim.rowLast = int(std::min<int64_t>(bd.clipMaxY - 1, floorDiv(maxY - 8, 16)));
+    if (prim.rowFirst > prim.rowLast)
+        return;
+    prim.pipeline = ctx.pipeline;
+    TriangleRows &t = prim.triangle;
+    t.edges[0] = edgeOf(a, b);
+    t.edges[1] = edgeOf(b, c);
+    t.edges[2] = edgeOf(c, a);
+    const int64_t minX = std::min({a.X, b.X, c.X}), maxX = std::max({a.X, b.X, c.X});
+    t.clipMinX = int(std::max<int64_t>(bd.clipMinX, ceilDiv(minX - 8, 16)));
+    t.clipMaxX = int(std::min<int64_t>(bd.clipMaxX, floorDiv(maxX - 8, 16) + 1));
+    if (t.clipMinX >= t.clipMaxX)
+        return;
+    t.planes = pl;
+    // Half the bounding box: about what a triangle covers.
+    submit(ctx, prim, int64_t(prim.rowLast - prim.rowFirst + 1) * (t.clipMaxX - t.clipMinX) / 2);
+}
 
-    Counters counters;
-    Span span;
-    for (int band = 0; band < bd.bands; ++band) {
-        const int bandFirst = int(int64_t(bd.height) * band / bd.bands);
-        const int bandLast = int(int64_t(bd.height) * (band + 1) / bd.bands) - 1;
-        for (int y = std::max(rowFirst, bandFirst); y <= std::min(rowLast, bandLast); ++y) {
-            const int64_t ry = 16 * int64_t(y) + 8;
-            int64_t lo = bd.clipMinX, hi = bd.clipMaxX - 1;
-            for (const Edge &e : edges) {
-                const int64_t k = e.dx * (ry - e.py) + e.dy * (e.px - 8);
-                if (e.dy < 0)
-                    lo = std::max(lo, ceilDiv(e.bias - k, -16 * e.dy));
-                else if (e.dy > 0)
-                    hi = std::min(hi, floorDiv(k - e.bias, 16 * e.dy));
-                else if (k < e.bias)
-                    hi = lo - 1;
-            }
-            if (lo > hi)
-                continue;
-            span.y = y;
-            span.x = int(lo);
-            span.count = int(hi - lo + 1);
-            const double px = double(lo) + 0.5 - pl.x0, py = double(y) + 0.5 - pl.y0;
-            for (int i = 0; i < kAttrs; ++i) {
-                span.start[i] = float(pl.v0[i] + pl.dx[i] * px + pl.dy[i] * py);
-                span.step[i] = float(pl.dx[i]);
-            }
-            ctx.pipeline->span(*ctx.pipeline, *ctx.block, span, counters);
-        }
+void rasterSpan(DrawContext &ctx, const Span &span)
+{
+    Primitive prim;
+    prim.kind = Primitive::kSpan;
+    prim.rowFirst = prim.rowLast = span.y;
+    prim.pipeline = ctx.pipeline;
+    prim.span = span;
+    submit(ctx, prim, span.count);
+}
+
+namespace {
+
+// Whole 64-bit words where the row allows: clears run at memory speed.
+void fillRow(uint16_t *p, int n, uint16_t value)
+{
+    for (; n > 0 && (uintptr_t(p) & 7) != 0; --n)
+        *p++ = value;
+    const uint64_t word = value * 0x0001000100010001ull;
+    for (; n >= 4; n -= 4, p += 4)
+        std::memcpy(p, &word, 8);
+    for (; n > 0; --n)
+        *p++ = value;
+}
+
+} // namespace
+
+void clearRows(const ClearRect &c, int rowFrom, int rowTo)
+{
+    for (int y = rowFrom; y <= rowTo; ++y) {
+        const size_t row = size_t(y) * size_t(c.stride);
+        if (c.color)
+            fillRow(c.color + row + c.x0, c.x1 - c.x0, c.colorValue);
+        if (c.aux)
+            fillRow(c.aux + row + c.x0, c.x1 - c.x0, c.auxValue);
     }
-    bd.counters += counters;
+}
+
+void drawRows(const Primitive &prim, Block &blk, int rowFrom, int rowTo, Counters &counters)
+{
+    if (prim.kind == Primitive::kClear) {
+        clearRows(prim.clear, rowFrom, rowTo);
+        return;
+    }
+    const Pipeline &p = *prim.pipeline;
+    if (p.span == p.kernels->drawSpan)
+        prepare(p, blk); // the fused span functions keep everything in registers
+    if (prim.kind == Primitive::kSpan) {
+        p.span(p, blk, prim.span, counters);
+        return;
+    }
+    const TriangleRows &t = prim.triangle;
+    const Planes &pl = t.planes;
+    Span span;
+    for (int i = 0; i < kAttrs; ++i)
+        span.step[i] = float(pl.dx[i]);
+    for (int y = rowFrom; y <= rowTo; ++y) {
+        const int64_t ry = 16 * int64_t(y) + 8;
+        int64_t lo = t.clipMinX, hi = t.clipMaxX - 1;
+        for (const Edge &e : t.edges) {
+            const int64_t k = e.dx * (ry - e.py) + e.dy * (e.px - 8);
+            if (e.dy < 0)
+                lo = std::max(lo, ceilDiv(e.bias - k, -16 * e.dy));
+            else if (e.dy > 0)
+                hi = std::min(hi, floorDiv(k - e.bias, 16 * e.dy));
+            else if (k < e.bias)
+                hi = lo - 1;
+        }
+        if (lo > hi)
+            continue;
+        span.y = y;
+        span.x = int(lo);
+        span.count = int(hi - lo + 1);
+        const double px = double(lo) + 0.5 - pl.x0, py = double(y) + 0.5 - pl.y0;
+        for (int i = 0; i < kAttrs; ++i)
+            span.start[i] = float(pl.v0[i] + pl.dx[i] * px + pl.dy[i] * py);
+        p.span(p, blk, span, counters);
+    }
 }
 
 } // namespace gr

@@ -2,6 +2,8 @@
 // register, hardware gathers); chosen at run time where the processor has it.
 #include "grpipe.h"
 
+#define GR_SPAN_LANES 8
+
 #include <cstring>
 
 #include <immintrin.h>

@@ -1,6 +1,8 @@
 // grspan_base.cpp - the span stages for the base instruction set.
 #include "grpipe.h"
 
+#define GR_SPAN_LANES 8
+
 #include <cstring>
 
 namespace gr {

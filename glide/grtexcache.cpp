@@ -144,9 +144,9 @@ void decodeLevels(DecodedTexture &d, const TexLayout &layout, const std::vector<
     size_t total = 0;
     for (int i = 0; i < layout.count; ++i)
         total += size_t(layout.level[i].width + 1) * size_t(layout.level[i].height + 1);
-    // Slack after the last level: span functions may load a window of eight
-    // texels starting at any texel of a level.
-    d.texels.resize(total + 8);
+    // Slack after the last level: span functions may load a window of
+    // sixteen texels starting at any texel of a level.
+    d.texels.resize(total + 16);
     size_t at = 0;
     d.levelCount = layout.count;
     const size_t bpt = size_t(texelBytes(d.format));
@@ -168,8 +168,18 @@ void decodeLevels(DecodedTexture &d, const TexLayout &layout, const std::vector<
 
 } // namespace
 
-const DecodedTexture *TexelCache::lookup(const TextureSource &s, const std::vector<uint8_t> &memory,
-                                         const std::array<uint32_t, 256> &palette, uint32_t paletteGeneration)
+namespace {
+
+bool sameSource(const DecodedTexture &d, const TextureSource &s, uint32_t gen)
+{
+    return d.format == s.format && d.smallLod == s.smallLod && d.largeLod == s.largeLod &&
+           d.aspect == s.aspect && d.evenOdd == s.evenOdd && d.paletteGeneration == gen;
+}
+
+} // namespace
+
+TexelCache::Copy TexelCache::decode(const TextureSource &s, const std::vector<uint8_t> &memory,
+                                    const std::array<uint32_t, 256> &palette, uint32_t paletteGeneration)
 {
     if (!s.valid || !formatDecodable(s.format))
         return nullptr;
@@ -178,19 +188,12 @@ const DecodedTexture *TexelCache::lookup(const TextureSource &s, const std::vect
         return nullptr;
     if (uint64_t(s.address) + layout.bytes > memory.size())
         return nullptr;
-    const uint32_t gen = usesPalette(s.format) ? paletteGeneration : 0;
     auto it = entries_.find(s.address);
     if (it != entries_.end()) {
-        DecodedTexture &d = *it->second;
-        if (d.format == s.format && d.smallLod == s.smallLod && d.largeLod == s.largeLod &&
-            d.aspect == s.aspect && d.evenOdd == s.evenOdd && d.paletteGeneration == gen) {
-            d.lastUse = ++clock_;
-            return &d;
-        }
-        bytesHeld_ -= it->second->texels.size() * 4;
+        bytesHeld_ -= it->second.copy->texels.size() * 4;
         entries_.erase(it);
     }
-    auto d = std::make_unique<DecodedTexture>();
+    auto d = std::make_shared<DecodedTexture>();
     d->address = s.address;
     d->bytes = layout.bytes;
     d->format = s.format;
@@ -198,13 +201,36 @@ const DecodedTexture *TexelCache::lookup(const TextureSource &s, const std::vect
     d->largeLod = s.largeLod;
     d->aspect = s.aspect;
     d->evenOdd = s.evenOdd;
-    d->paletteGeneration = gen;
+    d->paletteGeneration = usesPalette(s.format) ? paletteGeneration : 0;
     decodeLevels(*d, layout, memory, palette);
-    d->lastUse = ++clock_;
     const size_t held = d->texels.size() * 4;
     evictFor(held);
     bytesHeld_ += held;
-    return (entries_[s.address] = std::move(d)).get();
+    Entry &e = entries_[s.address];
+    e.copy = std::move(d);
+    e.lastUse = ++clock_;
+    return e.copy;
+}
+
+TexelCache::Copy TexelCache::lookup(const TextureSource &s, const std::vector<uint8_t> &memory,
+                                    const std::array<uint32_t, 256> &palette, uint32_t paletteGeneration)
+{
+    if (!s.valid)
+        return nullptr;
+    auto it = entries_.find(s.address);
+    if (it != entries_.end() &&
+        sameSource(*it->second.copy, s, usesPalette(s.format) ? paletteGeneration : 0)) {
+        it->second.lastUse = ++clock_;
+        return it->second.copy;
+    }
+    return decode(s, memory, palette, paletteGeneration);
+}
+
+void TexelCache::download(const TextureSource &s, uint32_t bytes, const std::vector<uint8_t> &memory,
+                          const std::array<uint32_t, 256> &palette, uint32_t paletteGeneration)
+{
+    invalidateRange(s.address, s.address + bytes);
+    decode(s, memory, palette, paletteGeneration);
 }
 
 void TexelCache::evictFor(size_t bytes)
@@ -212,9 +238,9 @@ void TexelCache::evictFor(size_t bytes)
     while (!entries_.empty() && bytesHeld_ + bytes > kCacheBudgetBytes) {
         auto oldest = entries_.begin();
         for (auto it = entries_.begin(); it != entries_.end(); ++it)
-            if (it->second->lastUse < oldest->second->lastUse)
+            if (it->second.lastUse < oldest->second.lastUse)
                 oldest = it;
-        bytesHeld_ -= oldest->second->texels.size() * 4;
+        bytesHeld_ -= oldest->second.copy->texels.size() * 4;
         entries_.erase(oldest);
     }
 }
@@ -222,7 +248,7 @@ void TexelCache::evictFor(size_t bytes)
 void TexelCache::invalidateRange(uint32_t begin, uint32_t end)
 {
     for (auto it = entries_.begin(); it != entries_.end();) {
-        const DecodedTexture &d = *it->second;
+        const DecodedTexture &d = *it->second.copy;
         if (d.address < end && begin < d.address + d.bytes) {
             bytesHeld_ -= d.texels.size() * 4;
             it = entries_.erase(it);
@@ -235,8 +261,8 @@ void TexelCache::invalidateRange(uint32_t begin, uint32_t end)
 void TexelCache::invalidatePaletteFormats()
 {
     for (auto it = entries_.begin(); it != entries_.end();) {
-        if (usesPalette(it->second->format)) {
-            bytesHeld_ -= it->second->texels.size() * 4;
+        if (usesPalette(it->second.copy->format)) {
+            bytesHeld_ -= it->second.copy->texels.size() * 4;
             it = entries_.erase(it);
         } else {
             ++it;

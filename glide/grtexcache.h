@@ -47,29 +47,41 @@ struct DecodedTexture {
     int levelCount = 0;
     DecodedLevel level[kMaxLevels];
     std::vector<uint32_t> texels;
-    uint64_t lastUse = 0;
 };
 
 struct TextureSource;
 
 // Decoded copies of the textures drawn from one unit, keyed by start
-// address. A download invalidates what it overwrites; a new palette
-// invalidates the palette formats. Least recently used copies go first once
-// the byte budget is spent.
+// address. A download decodes what it wrote and invalidates what else it
+// overwrote; a new palette invalidates the palette formats. Least recently
+// used copies go first once the byte budget is spent. Copies are shared:
+// primitives recorded for the drawing threads keep the copy they sample
+// alive after the cache has let it go.
 class TexelCache {
 public:
+    using Copy = std::shared_ptr<const DecodedTexture>;
     // The decoded copy of the unit's current source; decoded now if needed.
     // Null when the source is not decodable.
-    const DecodedTexture *lookup(const TextureSource &source, const std::vector<uint8_t> &memory,
-                                 const std::array<uint32_t, 256> &palette, uint32_t paletteGeneration);
-    void invalidateRange(uint32_t begin, uint32_t end);
+    Copy lookup(const TextureSource &source, const std::vector<uint8_t> &memory,
+                const std::array<uint32_t, 256> &palette, uint32_t paletteGeneration);
+    // A download to source.address: what it overlaps goes, and the texture
+    // it wrote is decoded at once.
+    void download(const TextureSource &source, uint32_t bytes, const std::vector<uint8_t> &memory,
+                  const std::array<uint32_t, 256> &palette, uint32_t paletteGeneration);
     void invalidatePaletteFormats();
     void clear();
     size_t entryCount() const { return entries_.size(); }
 
 private:
+    void invalidateRange(uint32_t begin, uint32_t end);
+    Copy decode(const TextureSource &source, const std::vector<uint8_t> &memory,
+                const std::array<uint32_t, 256> &palette, uint32_t paletteGeneration);
     void evictFor(size_t bytes);
-    std::unordered_map<uint32_t, std::unique_ptr<DecodedTexture>> entries_;
+    struct Entry {
+        std::shared_ptr<DecodedTexture> copy;
+        uint64_t lastUse = 0;
+    };
+    std::unordered_map<uint32_t, Entry> entries_;
     size_t bytesHeld_ = 0;
     uint64_t clock_ = 0;
 };

@@ -3,15 +3,7 @@
 
 #include <cstring>
 
-namespace {
-
-gr::Tmu *unitOf(GrChipID_t tmu)
-{
-    gr::Board &b = gr::board();
-    return tmu >= 0 && tmu < b.tmuCount ? &b.tmus[size_t(tmu)] : nullptr;
-}
-
-} // namespace
+using gr::tmuOf;
 
 extern "C" FxU32 FX_CALL grTexCalcMemRequired(GrLOD_t smallLod, GrLOD_t largeLod, GrAspectRatio_t aspect,
                                               GrTextureFormat_t fmt)
@@ -39,13 +31,13 @@ extern "C" FxU32 FX_CALL grTexMinAddress(GrChipID_t tmu)
 
 extern "C" FxU32 FX_CALL grTexMaxAddress(GrChipID_t tmu)
 {
-    const gr::Tmu *t = unitOf(tmu);
+    const gr::Tmu *t = tmuOf(tmu);
     return t ? FxU32(t->memory.size()) : 0;
 }
 
 extern "C" void FX_CALL grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo *info)
 {
-    gr::Tmu *t = unitOf(tmu);
+    gr::Tmu *t = tmuOf(tmu);
     if (!t)
         return;
     gr::TextureSource &s = t->source;
@@ -62,13 +54,13 @@ extern "C" void FX_CALL grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 ev
         s.aspect = info->aspectRatio;
         s.format = info->format;
     }
-    gr::invalidatePipeline(gr::board());
+    // Nothing to resolve again: each primitive looks its source up.
 }
 
 extern "C" void FX_CALL grTexDownloadMipMap(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd,
                                             GrTexInfo *info)
 {
-    gr::Tmu *t = unitOf(tmu);
+    gr::Tmu *t = tmuOf(tmu);
     if (!t || !info || !info->data)
         return;
     gr::TexLayout stored, all;
@@ -93,12 +85,22 @@ extern "C" void FX_CALL grTexDownloadMipMap(GrChipID_t tmu, FxU32 startAddress, 
         }
         hostOffset += bytes;
     }
-    t->texels.invalidateRange(startAddress, startAddress + stored.bytes);
+    // Decoded once here, however often it is drawn: the span functions read
+    // the decoded copy only.
+    gr::TextureSource written;
+    written.valid = true;
+    written.address = startAddress;
+    written.evenOdd = evenOdd;
+    written.smallLod = info->smallLod;
+    written.largeLod = info->largeLod;
+    written.aspect = info->aspectRatio;
+    written.format = info->format;
+    t->texels.download(written, stored.bytes, t->memory, t->palette, t->paletteGeneration);
 }
 
 extern "C" void FX_CALL grTexDownloadTable(GrChipID_t tmu, GrTexTable_t type, void *data)
 {
-    gr::Tmu *t = unitOf(tmu);
+    gr::Tmu *t = tmuOf(tmu);
     if (!t || !data || type != GR_TEXTABLE_PALETTE)
         return;
     std::memcpy(t->palette.data(), static_cast<const GuTexPalette *>(data)->data, sizeof(GuTexPalette));

@@ -48,8 +48,17 @@ int mwInit(int blockBytes, int dynamicBytes, const char *applicationName);
 void mwShutdown(void);
 
 /* Milliseconds since system start; wraps at 32 bits, so take differences as
- * unsigned. */
+ * unsigned. On the main thread it is also a safe point (see mwFatal). */
 uint32_t mwGetTicks(void);
+
+/* 1 once the program has been asked from outside to end: SIGINT or SIGTERM
+ * (a console's Ctrl+C or close on Windows), or its main window taken away by
+ * the host it draws for (a screen saver host's window destroyed or unmapped
+ * for good). That is a normal end: leave the frame loop and shut down as
+ * after the user's own stop; nothing is reported. mwInit starts listening
+ * and mwShutdown stops, so a program that calls mwInit asks this once a
+ * frame, on its main thread, where it is also a safe point (see mwFatal). */
+int mwStopRequested(void);
 
 /* The main window (a Win32 HWND), NULL before it exists and after its message
  * pump has ended. Owned by the event thread. */
@@ -77,7 +86,17 @@ typedef void (*mwFATAL_HOOK)(const char *format, ...);
 typedef void (*mwERROR_HOOK)(const char *file, int line, const char *function, int code);
 
 /* Reports an unrecoverable state with a printf-style message; never returns.
- * Before mwInit the process just exits with -1. */
+ * Before mwInit the process just exits with -1.
+ *
+ * Both reports are carried out on the main thread (the one that called
+ * mwInit), where the exit functions may free and unload what the program
+ * uses. A report raised on another thread (the event thread's "Event pump
+ * closed") waits for the main thread's next safe point: mwGetTicks,
+ * mwStopRequested, or the waits inside mwInit and mwShutdown. The reporting
+ * thread never returns. A main thread that reaches no safe point within
+ * 5 seconds is taken to be stuck: the report is then shown and the process
+ * ends without the exit functions, which would pull the plug-ins from under
+ * it. */
 MW_NORETURN void mwFatal(const char *format, ...) MW_PRINTF(1, 2);
 
 /* Reports misuse: the failing function's name, the owner file and line to

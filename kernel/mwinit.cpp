@@ -36,6 +36,20 @@ std::atomic<HWND> mainWindow{nullptr};
 // Set by mwShutdown before it asks the event thread to close the window, so
 // that the end of the pump is not reported as an error.
 std::atomic<bool> shuttingDown{false};
+// Set by the window procedure when the window is asked to close (the user's
+// close button, Alt+F4): only that end of the pump is reported. A window
+// destroyed without that request was taken away by its host.
+std::atomic<bool> closeRequested{false};
+// Ending asked for from outside (mwStopRequested). Lock-free, so a signal
+// handler may set it.
+std::atomic<int> stopRequested{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+BOOL WINAPI onStopRequest(DWORD)
+{
+    stopRequested = 1;
+    return TRUE;
+}
 
 void switchAutoRun(bool on)
 {
@@ -64,6 +78,7 @@ void setActive(int value)
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_CLOSE: closeRequested = true; break;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_ACTIVATE:
         // The high word says whether the window is minimised, not whether
@@ -120,6 +135,10 @@ DWORD WINAPI eventThreadMain(LPVOID)
     mainWindow = nullptr;
     if (shuttingDown)
         return 0;
+    if (!closeRequested) {
+        stopRequested = 1; // the host took the window away: a normal end
+        return 0;
+    }
     mwFatal("Event pump closed\n");
 }
 
@@ -136,6 +155,7 @@ int mwInit(int blockBytes, int dynamicBytes, const char *name)
         std::strcpy(applicationName, "No Application Name");
     }
     instance = GetModuleHandleA(nullptr);
+    mwReportSetMainThread();
     mwSetErrorHandlers(mwKernelFatal, mwKernelError);
     mwLogOpen(applicationName);
     initialised = 1;
@@ -150,6 +170,9 @@ int mwInit(int blockBytes, int dynamicBytes, const char *name)
     mwDMemInit(dynamicBytes);
 
     shuttingDown = false;
+    closeRequested = false;
+    stopRequested = 0;
+    SetConsoleCtrlHandler(onStopRequest, TRUE);
     eventThread = CreateThread(nullptr, kEventThreadStack, eventThreadMain, nullptr, 0, nullptr);
     if (!eventThread)
         mwSystemError("CreateThread");
@@ -157,6 +180,7 @@ int mwInit(int blockBytes, int dynamicBytes, const char *name)
     while (!eventThreadReady) {
         if (GetTickCount() - start > kStartTimeout)
             mwFatal("Event thread timed out while initializing");
+        mwReportSafePoint();
         Sleep(0); // give the event thread the processor, without waiting
     }
     return 1;
@@ -170,11 +194,15 @@ void mwShutdown(void)
     // Only the event thread may destroy its window (Windows refuses it to any
     // other thread). It is asked to close it and awaited, so the window is
     // gone when mwShutdown returns and its pump ends without a report.
-    if (const HWND window = mainWindow) {
-        shuttingDown = true;
-        if (PostMessageA(window, WM_CLOSE, 0, 0))
-            WaitForSingleObject(eventThread, kShutdownTimeout);
+    shuttingDown = true;
+    if (const HWND window = mainWindow; window && PostMessageA(window, WM_CLOSE, 0, 0)) {
+        // In slices: a report the event thread raises meanwhile is ours.
+        const DWORD start = GetTickCount();
+        while (WaitForSingleObject(eventThread, 10) == WAIT_TIMEOUT &&
+               GetTickCount() - start < kShutdownTimeout)
+            mwReportSafePoint();
     }
+    SetConsoleCtrlHandler(onStopRequest, FALSE);
     CloseHandle(eventThread);
     eventThread = nullptr;
     mwDMemDeinit();
@@ -183,7 +211,17 @@ void mwShutdown(void)
     eventThreadReady = 0;
 }
 
-uint32_t mwGetTicks(void) { return GetTickCount(); }
+uint32_t mwGetTicks(void)
+{
+    mwReportSafePoint();
+    return GetTickCount();
+}
+
+int mwStopRequested(void)
+{
+    mwReportSafePoint();
+    return stopRequested;
+}
 
 void *mwGetMainWindow(void) { return mainWindow; }
 

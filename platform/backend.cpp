@@ -89,22 +89,11 @@ void mwPlatformSetWindowed(int on) { windowedAsked = on != 0; }
 
 void mwPlatformSetHostWindow(unsigned long window) { hostWindow = window; }
 
-int mwPlatformUseScreenSaverHost(int argc, char **argv)
+int mwPlatformUseScreenSaverHost(unsigned long windowId, int root)
 {
-    bool root = false;
-    for (int i = 1; i < argc && argv && argv[i]; i++) {
-        const char *arg = argv[i];
-        if (arg[0] == '-' && arg[1] == '-')
-            arg++; // both -window-id and --window-id are in use
-        if (std::strcmp(arg, "-window-id") == 0) {
-            unsigned long id;
-            if (i + 1 >= argc || !parseWindowId(argv[i + 1], id))
-                return -1;
-            mwPlatformSetHostWindow(id);
-            return 1;
-        }
-        if (std::strcmp(arg, "-root") == 0)
-            root = true;
+    if (windowId) {
+        mwPlatformSetHostWindow(windowId);
+        return 1;
     }
     if (const char *variable = std::getenv("XSCREENSAVER_WINDOW"); variable && *variable) {
         unsigned long id;

@@ -33,6 +33,10 @@ public:
     // A descriptor that becomes readable when native events wait, or -1.
     virtual int eventDescriptor() = 0;
 
+    // Milliseconds until pump has something to do without a native event
+    // (a deadline of its own), or -1 when nothing is due.
+    virtual int pumpTimeout() { return -1; }
+
     // Turns every native event waiting into window events and messages;
     // returns at once. Any thread may call it.
     virtual void pump() = 0;
@@ -40,6 +44,9 @@ public:
     // A system action of DefWindowProcA (MWP_ACTION_...), parameter as the
     // message gave it.
     virtual void systemAction(int action, LPARAM parameter) = 0;
+
+    // Refresh rate in Hz of the display showing the window, 0 when unknown.
+    virtual int refreshRate(Wnd &) { return 0; }
 
     // The native window id for mwPlatformNativeWindow, 0 when there is none.
     virtual unsigned long nativeId(Wnd &window) = 0;

@@ -148,6 +148,15 @@ int readPixels(HWND handle, bool wholeWindow, uint32_t *pixels, size_t capacity,
     auto window = findWindow(handle);
     if (!window)
         return 0;
+    MWP_FRAME_SOURCE source;
+    void *context;
+    {
+        std::lock_guard<std::mutex> hold(window->lock);
+        source = window->frameSource;
+        context = window->frameSourceContext;
+    }
+    if (source)
+        source(context); // presents through StretchDIBits, which takes the lock
     std::lock_guard<std::mutex> hold(window->lock);
     const int w = wholeWindow ? window->width : window->frameWidth;
     const int h = wholeWindow ? window->height : window->frameHeight;
@@ -210,6 +219,14 @@ HDC WINAPI GetDC(HWND window)
 
 int WINAPI ReleaseDC(HWND window, HDC dc) { return window && windowOfDc(dc) == window ? 1 : 0; }
 
+int WINAPI GetDeviceCaps(HDC dc, int index)
+{
+    auto window = findWindow(windowOfDc(dc));
+    if (!window || index != VREFRESH)
+        return 0;
+    return backend().refreshRate(*window);
+}
+
 int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
                          int srcWidth, int srcHeight, const void *bits, const BITMAPINFO *info, UINT usage,
                          DWORD rop)
@@ -254,6 +271,17 @@ int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHe
 }
 
 //---- Extensions --------------------------------------------------------------
+
+int mwPlatformSetFrameSource(HWND handle, MWP_FRAME_SOURCE source, void *context)
+{
+    auto window = findWindow(handle);
+    if (!window)
+        return 0;
+    std::lock_guard<std::mutex> hold(window->lock);
+    window->frameSource = source;
+    window->frameSourceContext = context;
+    return 1;
+}
 
 int mwPlatformReadFrame(HWND window, uint32_t *pixels, size_t capacity, int *width, int *height)
 {

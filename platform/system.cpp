@@ -1,13 +1,18 @@
 // The process and its environment: ticks, last error and its text,
-// environment variables, shutdown order.
+// environment variables, shutdown order, the program's own path and the
+// requests to end (signals).
 #include "mwplatform.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <mutex>
+#include <signal.h>
 #include <time.h>
+#include <unistd.h>
 
 namespace {
 
@@ -27,6 +32,23 @@ uint32_t clockMilliseconds()
 // setenv and getenv are not safe against each other; our own calls at least
 // take turns.
 std::mutex environmentLock;
+
+// Console control handlers, oldest first. The signal handler reads them;
+// only SetConsoleCtrlHandler changes them, under ctrlLock.
+std::atomic<PHANDLER_ROUTINE> ctrlHandlers[8];
+std::atomic<int> ctrlCount{0};
+std::mutex ctrlLock;
+bool signalsCaught = false; // guarded by ctrlLock
+
+extern "C" void onEndSignal(int number)
+{
+    const DWORD event = number == SIGINT ? CTRL_C_EVENT : CTRL_CLOSE_EVENT;
+    for (int i = ctrlCount.load() - 1; i >= 0; --i)
+        if (PHANDLER_ROUTINE handler = ctrlHandlers[i].load(); handler && handler(event))
+            return;
+    signal(number, SIG_DFL); // nobody took it: end as without handlers
+    raise(number);
+}
 
 } // namespace
 
@@ -60,6 +82,66 @@ DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR 
 DWORD WINAPI GetTickCount(void) { return clockMilliseconds() + tickOffset.load(); }
 
 void mwPlatformSetTicks(DWORD now) { tickOffset = now - clockMilliseconds(); }
+
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size)
+{
+    if (module || !fileName || size == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || length == ssize_t(sizeof path)) {
+        SetLastError(length <= 0 ? static_cast<DWORD>(errno) : ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    const DWORD kept = std::min(static_cast<DWORD>(length), size - 1);
+    std::memcpy(fileName, path, kept);
+    fileName[kept] = '\0';
+    if (kept < static_cast<DWORD>(length)) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return size;
+    }
+    return kept;
+}
+
+BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add)
+{
+    if (!handler) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::lock_guard<std::mutex> hold(ctrlLock);
+    const int count = ctrlCount.load();
+    if (add) {
+        if (count == int(std::size(ctrlHandlers))) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return FALSE;
+        }
+        ctrlHandlers[count] = handler;
+        ctrlCount = count + 1;
+        if (!signalsCaught) {
+            struct sigaction action {};
+            action.sa_handler = onEndSignal;
+            action.sa_flags = SA_RESTART;
+            sigemptyset(&action.sa_mask);
+            sigaction(SIGINT, &action, nullptr);
+            sigaction(SIGTERM, &action, nullptr);
+            signalsCaught = true;
+        }
+        return TRUE;
+    }
+    for (int i = count - 1; i >= 0; --i) {
+        if (ctrlHandlers[i].load() != handler)
+            continue;
+        for (int k = i; k + 1 < count; ++k)
+            ctrlHandlers[k] = ctrlHandlers[k + 1].load();
+        ctrlCount = count - 1;
+        return TRUE;
+    }
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+}
 
 BOOL WINAPI SetProcessShutdownParameters(DWORD level, DWORD flags)
 {

@@ -282,7 +282,27 @@ void waitForWork(Queue &queue)
         fds[count++] = {queue.wake[0], POLLIN, 0};
     if (int fd = backend().eventDescriptor(); fd >= 0)
         fds[count++] = {fd, POLLIN, 0};
-    poll(fds, count, queue.wake[0] >= 0 ? -1 : 10);
+    int timeout = queue.wake[0] >= 0 ? -1 : 10;
+    if (const int due = backend().pumpTimeout(); due >= 0 && (timeout < 0 || due < timeout))
+        timeout = due;
+    poll(fds, count, timeout);
+}
+
+// Windows their hosts took away are destroyed by their own thread, as
+// Windows destroys a child window whose parent went.
+void destroyGoneWindows(const Queue &queue)
+{
+    for (const auto &window : windows().all()) {
+        if (window->queue.get() != &queue)
+            continue;
+        bool gone;
+        {
+            std::lock_guard<std::mutex> hold(window->lock);
+            gone = window->gone && !window->destroying;
+        }
+        if (gone)
+            DestroyWindow(window->handle);
+    }
 }
 
 } // namespace
@@ -309,6 +329,15 @@ void deliverWindowEvent(Wnd &window, int event)
         break;
     }
     case MWP_WINDOW_CLOSE: postWindowMessage(window, WM_CLOSE, 0, 0); break;
+    case MWP_WINDOW_GONE: {
+        {
+            std::lock_guard<std::mutex> hold(window.lock);
+            window.gone = true;
+        }
+        // Wakes the owner, which destroys the window before it takes this.
+        postWindowMessage(window, WM_NULL, 0, 0);
+        break;
+    }
     case MWP_WINDOW_EXPOSE: {
         std::lock_guard<std::mutex> hold(window.lock);
         window.needsPaint = true;
@@ -583,6 +612,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND filter, UINT min, UINT max)
         drain(*queue);
         handleSentCalls(*queue);
         backend().pump();
+        destroyGoneWindows(*queue);
         if (takePosted(*queue, filter, min, max, *msg))
             return msg->message != WM_QUIT;
         if (!filter) {
@@ -727,7 +757,7 @@ unsigned long mwPlatformNativeWindow(HWND handle)
 int mwPlatformInjectWindowEvent(HWND handle, int event)
 {
     auto window = findWindow(handle);
-    if (!window || event < MWP_WINDOW_FOCUS_IN || event > MWP_WINDOW_EXPOSE)
+    if (!window || event < MWP_WINDOW_FOCUS_IN || event > MWP_WINDOW_GONE)
         return 0;
     deliverWindowEvent(*window, event);
     if (ownedByCaller(*window))

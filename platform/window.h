@@ -46,10 +46,13 @@ struct Wnd {
     bool focused = false;
     uint32_t focusLosses = 0; // counted, so a reader notices a loss between two reads
     bool needsPaint = false;
+    bool gone = false; // taken away by its host: its thread destroys it
     bool destroying = false;
     std::vector<uint32_t> surface; // client area as shown, 0x00RRGGBB
     std::vector<uint32_t> frame;   // last presented source rectangle
     int frameWidth = 0, frameHeight = 0;
+    MWP_FRAME_SOURCE frameSource = nullptr; // presents a frame kept back, before a read
+    void *frameSourceContext = nullptr;
 
     InputQueue input;
 };

@@ -3,6 +3,7 @@
 // with XPutImage; X events become the windows' messages and input events.
 #include "backend.h"
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cstdlib>
@@ -10,12 +11,16 @@
 #include <errno.h>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#ifdef MARROW_HAVE_XRANDR
+#include <X11/extensions/Xrandr.h>
+#endif
 
 namespace mwp {
 namespace {
@@ -23,6 +28,10 @@ namespace {
 constexpr long kEventMask = ExposureMask | StructureNotifyMask | FocusChangeMask | KeyPressMask |
                             KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                             EnterWindowMask;
+// A host's window unmapped for this long without being mapped again is taken
+// as gone: the host has stopped showing us.
+constexpr DWORD kHostUnmapGrace = 1000;
+
 // A host's window is someone else's: only what may be shared is asked for.
 constexpr long kHostEventMask = ExposureMask | StructureNotifyMask;
 
@@ -114,7 +123,9 @@ public:
     void show(Wnd &window, bool visible) override;
     void present(Wnd &window, const RECT &area) override;
     int eventDescriptor() override { return ConnectionNumber(display_); }
+    int pumpTimeout() override;
     void pump() override;
+    int refreshRate(Wnd &window) override;
     void systemAction(int action, LPARAM parameter) override;
 
     unsigned long nativeId(Wnd &window) override
@@ -129,6 +140,7 @@ private:
     bool makeWindow(XWindow &x, const Wnd &window, int &width, int &height);
     Cursor blankCursor();
     void handle(XEvent &event);
+    static bool isHost(Wnd &window);
     void keyEvent(Wnd &window, XKeyEvent &event);
     void buttonEvent(Wnd &window, const XButtonEvent &event);
     void motionEvent(Wnd &window, int rootX, int rootY, bool report);
@@ -146,7 +158,8 @@ private:
     Cursor blankCursor_ = 0;
     std::mutex lock_; // guards byId_ and blankCursor_
     std::unordered_map<::Window, HWND> byId_;
-    std::mutex checkLock_; // one checked request at a time
+    std::unordered_map<HWND, DWORD> unmappedHosts_; // since when; guarded by lock_
+    std::mutex checkLock_;                          // one checked request at a time
 };
 
 bool X11Backend::adoptHost(XWindow &x, unsigned long host, int &width, int &height)
@@ -316,6 +329,64 @@ void X11Backend::present(Wnd &window, const RECT &area)
     wakeForQueuedEvents();
 }
 
+int X11Backend::refreshRate(Wnd &window)
+{
+#ifdef MARROW_HAVE_XRANDR
+    ::Window id;
+    {
+        std::lock_guard<std::mutex> hold(window.lock);
+        const auto *x = static_cast<const XWindow *>(window.native);
+        if (!x)
+            return 0;
+        id = x->id;
+    }
+    // The mode of the CRTC under the window's centre: dot clock / (h total x v total).
+    const ::Window root = RootWindow(display_, screen_);
+    int centreX = 0, centreY = 0;
+    ::Window child;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display_, id, &attributes) ||
+        !XTranslateCoordinates(display_, id, root, attributes.width / 2, attributes.height / 2, &centreX,
+                               &centreY, &child))
+        return 0;
+    XRRScreenResources *resources = XRRGetScreenResourcesCurrent(display_, root);
+    if (!resources)
+        return 0;
+    double rate = 0.0;
+    for (int c = 0; c < resources->ncrtc && rate == 0.0; ++c) {
+        XRRCrtcInfo *crtc = XRRGetCrtcInfo(display_, resources, resources->crtcs[c]);
+        if (!crtc)
+            continue;
+        const bool under = crtc->mode != None && centreX >= crtc->x && centreY >= crtc->y &&
+                           centreX < crtc->x + int(crtc->width) && centreY < crtc->y + int(crtc->height);
+        for (int m = 0; under && m < resources->nmode; ++m) {
+            const XRRModeInfo &mode = resources->modes[m];
+            if (mode.id == crtc->mode && mode.hTotal && mode.vTotal)
+                rate = double(mode.dotClock) / (double(mode.hTotal) * double(mode.vTotal));
+        }
+        XRRFreeCrtcInfo(crtc);
+    }
+    XRRFreeScreenResources(resources);
+    return int(rate + 0.5);
+#else
+    (void)window;
+    return 0;
+#endif
+}
+
+int X11Backend::pumpTimeout()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    int due = -1;
+    const DWORD now = GetTickCount();
+    for (const auto &[window, since] : unmappedHosts_) {
+        const DWORD waited = now - since;
+        const int left = waited >= kHostUnmapGrace ? 0 : int(kHostUnmapGrace - waited);
+        due = due < 0 ? left : std::min(due, left);
+    }
+    return due;
+}
+
 void X11Backend::pump()
 {
     // Never blocks: with two threads pumping, XPending followed by XNextEvent
@@ -324,6 +395,21 @@ void X11Backend::pump()
     while (XCheckIfEvent(
         display_, &event, [](Display *, XEvent *, XPointer) -> Bool { return True; }, nullptr))
         handle(event);
+
+    std::vector<HWND> gone;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        const DWORD now = GetTickCount();
+        std::erase_if(unmappedHosts_, [&](const auto &entry) {
+            if (now - entry.second < kHostUnmapGrace)
+                return false;
+            gone.push_back(entry.first);
+            return true;
+        });
+    }
+    for (HWND handle : gone)
+        if (auto window = findWindow(handle))
+            deliverWindowEvent(*window, MWP_WINDOW_GONE);
 }
 
 void X11Backend::handle(XEvent &event)
@@ -363,7 +449,17 @@ void X11Backend::handle(XEvent &event)
         }
         break;
     case ConfigureNotify: resizeWindow(*window, event.xconfigure.width, event.xconfigure.height); break;
+    case UnmapNotify: {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (isHost(*window))
+            unmappedHosts_.emplace(handle, GetTickCount());
+        break;
+    }
     case MapNotify: {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            unmappedHosts_.erase(handle);
+        }
         std::lock_guard<std::mutex> hold(window->lock);
         const auto *x = static_cast<const XWindow *>(window->native);
         if (x && !x->host) {
@@ -375,8 +471,9 @@ void X11Backend::handle(XEvent &event)
         break;
     }
     case DestroyNotify:
-        // A host's window went away: there is nothing left to draw into.
-        deliverWindowEvent(*window, MWP_WINDOW_CLOSE);
+        // A host's window went away: there is nothing left to draw into, and
+        // nobody asked the program to close.
+        deliverWindowEvent(*window, MWP_WINDOW_GONE);
         break;
     case KeyPress:
     case KeyRelease: keyEvent(*window, event.xkey); break;
@@ -385,6 +482,13 @@ void X11Backend::handle(XEvent &event)
     case MotionNotify: motionEvent(*window, event.xmotion.x_root, event.xmotion.y_root, true); break;
     case EnterNotify: motionEvent(*window, event.xcrossing.x_root, event.xcrossing.y_root, false); break;
     }
+}
+
+bool X11Backend::isHost(Wnd &window)
+{
+    std::lock_guard<std::mutex> hold(window.lock);
+    const auto *x = static_cast<const XWindow *>(window.native);
+    return x && x->host;
 }
 
 void X11Backend::keyEvent(Wnd &window, XKeyEvent &event)

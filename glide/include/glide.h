@@ -16,18 +16,22 @@
  * Environment (read by grGlideInit and grSstWinOpen)
  *   SST_SCREENREFRESH   virtual refresh rate in Hz (1 to 1000, default 60);
  *                       grBufferSwap(n) waits n retraces of it.
- *   GLIDE2X_FBRAM       frame buffer megabytes reported and enforced: 1, 2
- *                       or 4 (default 4). For tests of smaller boards.
+ *   GLIDE2X_FBRAM       frame buffer megabytes reported and enforced: 1 to
+ *                       4 (default 4). For tests of smaller boards.
  *   GLIDE2X_TMUS        number of texture units: 1 or 2 (default 2).
- *   GLIDE2X_TMURAM      megabytes of memory per texture unit: 1, 2 or 4
+ *   GLIDE2X_TMURAM      megabytes of memory per texture unit: 1 to 4
  *                       (default 4).
- *   GLIDE2X_BANDS       draw every primitive as this many horizontal bands
- *                       of the screen, one after the other (1 to 16,
- *                       default 1). Results are identical for any count;
- *                       tests use it to prove that.
- *   GLIDE2X_SIMD        "baseline" forces the span functions built for the
- *                       base instruction set even where wider vectors are
- *                       available. Results are identical either way.
+ *   GLIDE2X_THREADS     threads that draw, the calling thread included (1
+ *                       to 16; default the number of processors, at most
+ *                       16). With 1 every call draws before it returns;
+ *                       with more, drawing runs on worker threads started
+ *                       by grSstWinOpen and is complete wherever a caller
+ *                       can look: swaps, frame buffer reads and writes,
+ *                       the counters. Results are identical for any count.
+ *   GLIDE2X_SIMD        the span functions' instruction set: "baseline"
+ *                       (SSE2), "avx2", or by default the widest the
+ *                       processor has (AVX-512 BW). Results are identical
+ *                       for every choice.
  *   Values outside the ranges given are ignored.
  *
  * Arithmetic (what the tests compute by hand)

@@ -43,11 +43,12 @@ MWP_API void mwPlatformSetWindowed(int on);
 #define MWP_HOST_ROOT (~0ul)
 MWP_API void mwPlatformSetHostWindow(unsigned long window);
 
-/* Applies the screen saver host conventions: "-window-id ID" (decimal or 0x
- * hexadecimal) among the arguments; else the XSCREENSAVER_WINDOW variable;
- * else "-root" for the root window. Returns 1 when a host window was set,
- * 0 when none was named, -1 for an ID that is not a number. */
-MWP_API int mwPlatformUseScreenSaverHost(int argc, char **argv);
+/* Applies the screen saver host conventions, as the program's command line
+ * gave them: a window id (-window-id ID; 0 for none) wins; else the
+ * XSCREENSAVER_WINDOW variable (decimal or 0x hexadecimal); else root
+ * nonzero (-root) asks for the root window. Returns 1 when a host window was
+ * set, 0 when none was named, -1 for a variable that is not a number. */
+MWP_API int mwPlatformUseScreenSaverHost(unsigned long windowId, int root);
 
 /* The X11 window id of a window, or 0 (headless, or not a window). */
 MWP_API unsigned long mwPlatformNativeWindow(HWND window);
@@ -58,6 +59,14 @@ MWP_API unsigned long mwPlatformNativeWindow(HWND window);
  * and holds capacity >= width * height pixels. They return 1 when a picture
  * was copied or only sizes were asked for, 0 for an invalid window, no
  * picture yet, or too little room. */
+
+/* A window whose frames are shown on demand: instead of presenting every
+ * frame, a program may name a function that presents the latest one (with
+ * StretchDIBits) and is called, on the reading thread, before either call
+ * below reads the window. A null source removes it. Returns 1, or 0 for an
+ * invalid window. */
+typedef void (*MWP_FRAME_SOURCE)(void *context);
+MWP_API int mwPlatformSetFrameSource(HWND window, MWP_FRAME_SOURCE source, void *context);
 
 /* The source rectangle of the window's last StretchDIBits, unscaled: what
  * the program drew (snapshots). */
@@ -73,6 +82,7 @@ MWP_API int mwPlatformReadWindow(HWND window, uint32_t *pixels, size_t capacity,
 #define MWP_WINDOW_FOCUS_OUT 2 /* WM_ACTIVATE (WA_INACTIVE), WM_KILLFOCUS */
 #define MWP_WINDOW_CLOSE 3     /* WM_CLOSE, as a window manager's close request */
 #define MWP_WINDOW_EXPOSE 4    /* the window needs painting: WM_PAINT */
+#define MWP_WINDOW_GONE 5      /* taken away by its host: destroyed on its thread without WM_CLOSE */
 
 /* Delivers an event as the window system would. From another thread it
  * returns once the window's thread, pumping in GetMessageA, has handled the

@@ -180,6 +180,24 @@ MWWIN32_API DWORD WINAPI GetTickCount(void);
  * LoadLibraryA was given; no reference is taken. */
 MWWIN32_API HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 
+/* The path of the program's own file (module NULL only; on POSIX read from
+ * /proc/self/exe). Returns its length; a path that does not fit is cut to
+ * size - 1 characters, terminated, and size is returned with
+ * ERROR_INSUFFICIENT_BUFFER. 0 on failure. */
+MWWIN32_API DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+
+/* Requests to end from outside. On POSIX SIGINT arrives as CTRL_C_EVENT and
+ * SIGTERM as CTRL_CLOSE_EVENT. */
+#define CTRL_C_EVENT 0
+#define CTRL_CLOSE_EVENT 2
+typedef BOOL(WINAPI *PHANDLER_ROUTINE)(DWORD ctrlType);
+/* Adds (add TRUE) or removes a handler; up to 8. The handler added last is
+ * asked first; one that returns TRUE has taken the request. A request that
+ * no handler takes ends the process as it would without handlers. NOTE: on
+ * POSIX the handlers run inside the signal handler, on whichever thread got
+ * the signal: they may only set lock-free flags. */
+MWWIN32_API BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add);
+
 /* Accepted (level 0 to 0x4FF, flags 0 or SHUTDOWN_NORETRY); there is no
  * session shutdown order on POSIX. */
 MWWIN32_API BOOL WINAPI SetProcessShutdownParameters(DWORD level, DWORD flags);
@@ -584,6 +602,11 @@ MWWIN32_API HGDIOBJ WINAPI GetStockObject(int object);
 /* The window's drawing context (one per window); NULL for NULL. */
 MWWIN32_API HDC WINAPI GetDC(HWND window);
 MWWIN32_API int WINAPI ReleaseDC(HWND window, HDC dc);
+/* Of the device capabilities only VREFRESH: the refresh rate in Hz of the
+ * display that shows the window; 0 when it is not known (headless, or the
+ * display does not say). Every other index gives 0. */
+#define VREFRESH 116
+MWWIN32_API int WINAPI GetDeviceCaps(HDC dc, int index);
 
 /* Copies the source rectangle of a DIB into the destination rectangle of
  * the window, scaled with its aspect kept and centred; the rest of the

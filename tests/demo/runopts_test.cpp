@@ -12,47 +12,51 @@
 
 namespace {
 
-bool parse(std::initializer_list<const char *> args, RunOptions &options, std::string &error)
+bool parse(std::initializer_list<const char *> args, RunOptions &options, std::string &error,
+           const RunProgram &program = kLumenfallProgram)
 {
-    std::vector<std::string> storage = {"lumenfall"};
-    storage.insert(storage.end(), args.begin(), args.end());
-    std::vector<char *> argv;
-    for (std::string &s : storage)
-        argv.push_back(s.data());
-    return parseRunOptions(int(argv.size()), argv.data(), options, error);
+    std::vector<const char *> argv = {program.name};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return parseRunOptions(int(argv.size()), argv.data(), program, options, error);
 }
 
 TEST(RunOptions, OnlyAFirstArgumentBeginningWithSlashCAsksForTheAboutBox)
 {
     RunOptions o;
     std::string error;
-    for (auto args : {std::initializer_list<const char *>{"/c"}, {"/C"}, {"/config"}, {"/Cxyz", "--fps"}}) {
+    for (auto args : {std::initializer_list<const char *>{"/c"}, {"/C"}, {"/config"}, {"/Cxyz", "--bogus"}}) {
         ASSERT_TRUE(parse(args, o, error));
         EXPECT_TRUE(o.about) << *args.begin();
     }
-    for (auto args : {std::initializer_list<const char *>{},
-                      {"/s"},
-                      {"/p", "1234"},
-                      {"c"},
-                      {"--fps", "/c"},
-                      {"-window-id", "0x2a"}}) {
+    for (auto args :
+         {std::initializer_list<const char *>{}, {"/s"}, {"/p", "1234"}, {"c"}, {"--fps", "/c"}}) {
         ASSERT_TRUE(parse(args, o, error));
         EXPECT_FALSE(o.about);
     }
+    EXPECT_FALSE(parse({"/c"}, o, error, kExampleProgram)) << "the convention is the screen saver's";
+    EXPECT_EQ(error, "unknown argument /c");
 }
 
 TEST(RunOptions, OptionsTakeTheirValues)
 {
     RunOptions o;
     std::string error;
-    ASSERT_TRUE(parse({"/s", "--window", "--headless", "--frames", "120", "--seconds", "2.5", "--snapshot",
-                       "out.png", "--fps", "--time", "0"},
-                      o, error));
-    EXPECT_TRUE(o.window && o.headless && o.fps && o.fixedClock);
+    ASSERT_TRUE(
+        parse({"/s", "--window", "--headless", "--frames", "120", "--seconds", "2.5", "--snapshot", "out.png",
+               "--fps", "--time", "0", "--max-fps", "0", "--picture", "p.tga", "-root", "-window-id", "0x2a"},
+              o, error));
+    EXPECT_TRUE(o.window && o.headless && o.fps && o.fixedClock && o.root);
     EXPECT_EQ(o.frames, 120);
     EXPECT_DOUBLE_EQ(o.seconds, 2.5);
     EXPECT_EQ(o.snapshot, "out.png");
     EXPECT_DOUBLE_EQ(o.startTime, 0.0);
+    EXPECT_EQ(o.maxFps, 0);
+    EXPECT_EQ(o.picture, "p.tga");
+    EXPECT_EQ(o.windowId, 42u);
+    ASSERT_TRUE(parse({"--window-id", "77", "--root"}, o, error)); // the hosts' double-dash spelling
+    EXPECT_EQ(o.windowId, 77u);
+    EXPECT_TRUE(o.root);
+    EXPECT_EQ(o.maxFps, -1) << "not given";
 
     for (auto args : {std::initializer_list<const char *>{"--frames"},
                       {"--frames", "0"},
@@ -60,9 +64,36 @@ TEST(RunOptions, OptionsTakeTheirValues)
                       {"--seconds", "0"},
                       {"--seconds", "nan"},
                       {"--time", "-1"},
-                      {"--snapshot", ""}}) {
+                      {"--snapshot", ""},
+                      {"--max-fps", "-1"},
+                      {"--max-fps", "1001"},
+                      {"-window-id", "0"},
+                      {"-window-id", "-5"},
+                      {"--bogus"},
+                      {"-fps"},
+                      {"--mesh", "m.3ds"}}) {
         EXPECT_FALSE(parse(args, o, error)) << *args.begin();
         EXPECT_NE(error.find(*args.begin()), std::string::npos) << error;
+    }
+}
+
+TEST(RunOptions, TheUsageListsEachOptionOfTheProgramOnOneLine)
+{
+    for (const RunProgram *program : {&kLumenfallProgram, &kExampleProgram}) {
+        mwtest::TempDir dir;
+        const std::string path = (dir / "usage").string();
+        std::FILE *stream = std::fopen(path.c_str(), "w");
+        ASSERT_NE(stream, nullptr);
+        printUsage(stream, *program);
+        std::fclose(stream);
+        const std::string usage = mwtest::readFile(path);
+        EXPECT_EQ(usage.rfind(std::string("usage: ") + program->name + " [option]...\n", 0), 0u) << usage;
+        const bool screenSaver = program == &kLumenfallProgram;
+        for (const char *option : {"--help ", "--headless ", "--frames N ", "--max-fps N "})
+            EXPECT_NE(usage.find(option), std::string::npos) << option;
+        for (const char *option : {"--window ", "--picture FILE.tga ", "-root ", "-window-id ID ", "/c"})
+            EXPECT_EQ(usage.find(option) != std::string::npos, screenSaver) << option;
+        EXPECT_EQ(usage.find("--mesh FILE.3ds ") != std::string::npos, !screenSaver);
     }
 }
 

@@ -170,9 +170,10 @@ TEST(Example, EndsWithAMessageOnInputItCannotUse)
         int code;
         std::string message;
     } cases[] = {
-        {{"--frames", "0"}, 2, "--frames needs a whole number from 1 on"},
-        {{"--mesh"}, 2, "--mesh needs a value"},
-        {{"--window"}, 2, "unknown argument --window"},
+        {{"--frames", "0"}, 2, "--frames needs a whole number of frames, 1 or more"},
+        {{"--mesh"}, 2, "--mesh needs a file name"},
+        {{"--window"}, 2, "unknown option --window\nusage: example [option]...\n"},
+        {{"stray"}, 2, "unknown argument stray"},
         {{"--headless", "--mesh", dir / "missing.3ds"}, 255, "Cannot load the 3D Studio mesh"},
         {{"--headless", "--mesh", dir / "text.3ds"}, 255, "Cannot load the 3D Studio mesh"},
         {{"--headless", "--scene", dir / "text.lws"}, 255, "Cannot load the LightWave scene"},

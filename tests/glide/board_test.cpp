@@ -42,6 +42,14 @@ TEST(GlideBoard, EnvironmentMakesASmallerBoard)
                               GR_ORIGIN_UPPER_LEFT, 2, 1));
     EXPECT_FALSE(grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
                               GR_ORIGIN_UPPER_LEFT, 2, 0));
+    // The query reads the board the environment describes, started or not.
+    grGlideShutdown();
+    setenv("GLIDE2X_FBRAM", "3", 1);
+    ASSERT_TRUE(grSstQueryHardware(&hw));
+    EXPECT_EQ(hw.SSTs[0].sstBoard.SST96Config.fbRam, 3);
+    grGlideInit();
+    ASSERT_TRUE(grSstQueryHardware(&hw));
+    EXPECT_EQ(hw.SSTs[0].sstBoard.SST96Config.fbRam, 3);
     // Values outside the accepted set are ignored.
     setenv("GLIDE2X_FBRAM", "7", 1);
     setenv("GLIDE2X_TMUS", "x", 1);

@@ -27,7 +27,7 @@ inline int blue8(uint16_t p) { return ((p & 31) << 3) | ((p & 31) >> 2); }
 
 inline void clearEnvironment()
 {
-    for (const char *name : {"GLIDE2X_FBRAM", "GLIDE2X_TMUS", "GLIDE2X_TMURAM", "GLIDE2X_BANDS",
+    for (const char *name : {"GLIDE2X_FBRAM", "GLIDE2X_TMUS", "GLIDE2X_TMURAM", "GLIDE2X_THREADS",
                              "GLIDE2X_SIMD", "SST_SCREENREFRESH"})
         unsetenv(name);
 }

@@ -236,18 +236,21 @@ std::vector<uint16_t> drawScene()
     return snapshot();
 }
 
-TEST_F(GlideRaster, BandsAndSpanBuildsGiveIdenticalPixels)
+TEST_F(GlideRaster, ThreadsAndSpanBuildsGiveIdenticalPixels)
 {
-    const std::vector<uint16_t> reference = drawScene();
-    for (const char *bands : {"2", "3", "16"}) {
-        setenv("GLIDE2X_BANDS", bands, 1);
-        open();
-        EXPECT_EQ(drawScene(), reference) << bands << " bands";
-    }
-    unsetenv("GLIDE2X_BANDS");
-    setenv("GLIDE2X_SIMD", "baseline", 1);
+    setenv("GLIDE2X_THREADS", "1", 1);
     open();
-    EXPECT_EQ(drawScene(), reference) << "base instruction set";
+    const std::vector<uint16_t> reference = drawScene();
+    for (const char *threads : {"2", "3", "16"}) {
+        setenv("GLIDE2X_THREADS", threads, 1);
+        open();
+        EXPECT_EQ(drawScene(), reference) << threads << " threads";
+    }
+    for (const char *spans : {"baseline", "avx2"}) {
+        setenv("GLIDE2X_SIMD", spans, 1);
+        open();
+        EXPECT_EQ(drawScene(), reference) << spans;
+    }
 }
 
 // Textured layers in every blend the fused span function takes, drawn with

@@ -1,4 +1,5 @@
 // mwInit, mwShutdown, the main window and its event thread.
+#include <csignal>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
@@ -127,9 +128,33 @@ TEST(KernelEventThread, ScreenSaverMonitorPowerAndAltKeysAreSwallowed)
     });
 }
 
-void announceExit() { std::fputs("exit function ran\n", stderr); }
+std::thread::id mainThreadId;
 
-TEST(KernelEventThreadDeathTest, AWindowClosedByRequestEndsTheProcess)
+// Says whether it ran on the thread that called mwInit.
+void announceExit()
+{
+    std::fputs(std::this_thread::get_id() == mainThreadId ? "exit function ran on the main thread\n"
+                                                          : "exit function ran elsewhere\n",
+               stderr);
+}
+
+TEST(KernelEventThreadDeathTest, AWindowClosedByRequestIsReportedFromTheMainThreadsNextSafePoint)
+{
+    EXPECT_REPORT(
+        {
+            mainThreadId = std::this_thread::get_id();
+            mwInit(kBlockBytes, kDynamicBytes, "Lumenfall");
+            mwExitRegister(announceExit, 255, MW_EXIT_FLAG_ONCE);
+            mwPlatformInjectWindowEvent(mainWindow(), MWP_WINDOW_CLOSE);
+            for (;;) {
+                Sleep(5); // a frame's work, then the loop asks
+                mwStopRequested();
+            }
+        },
+        "^exit function ran on the main thread\nError: Event pump closed\n\n$");
+}
+
+TEST(KernelEventThreadDeathTest, AMainThreadThatReachesNoSafePointGetsTheReportWithoutExitFunctions)
 {
     EXPECT_REPORT(
         {
@@ -137,9 +162,40 @@ TEST(KernelEventThreadDeathTest, AWindowClosedByRequestEndsTheProcess)
             mwExitRegister(announceExit, 255, MW_EXIT_FLAG_ONCE);
             mwPlatformInjectWindowEvent(mainWindow(), MWP_WINDOW_CLOSE);
             for (;;)
-                Sleep(1000); // the event thread ends the process
+                Sleep(1000); // stuck: the report comes after its 5 s wait
         },
-        "^exit function ran\nError: Event pump closed\n\n$");
+        "^Error: Event pump closed\n\n$");
+}
+
+TEST(KernelEventThreadDeathTest, AWindowTakenAwayOrASignalIsAQuietStop)
+{
+    EXPECT_EXIT(
+        {
+            mwInit(kBlockBytes, kDynamicBytes, "Lumenfall");
+            mwExitRegister(announceExit, 255, MW_EXIT_FLAG_ONCE);
+            if (mwStopRequested())
+                std::exit(3);
+            mwPlatformInjectWindowEvent(mainWindow(), MWP_WINDOW_GONE);
+            for (int wait = 0; !mwStopRequested() || mwGetMainWindow(); ++wait)
+                if (wait == 1000)
+                    std::exit(4);
+                else
+                    Sleep(5);
+            mwShutdown();
+            std::exit(0);
+        },
+        ExitedWithCode(0), "^$");
+    EXPECT_EXIT(
+        {
+            mwInit(kBlockBytes, kDynamicBytes, "Lumenfall");
+            raise(SIGTERM);
+            if (!mwStopRequested())
+                std::exit(4);
+            mwShutdown();
+            raise(SIGTERM); // no longer taken: the default action ends the process
+            std::exit(0);
+        },
+        ::testing::KilledBySignal(SIGTERM), "^$");
 }
 
 TEST(KernelEventThreadDeathTest, ANormalShutdownEndsWithoutAReport)

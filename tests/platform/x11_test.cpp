@@ -11,11 +11,14 @@
 #include "platform_support.h"
 
 #include <X11/Xlib.h>
+
+#include "x11_support.h"
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 using namespace platformtest;
 using mwtest::eventually;
+using mwtest::sendDeleteWindow;
 
 namespace {
 
@@ -23,18 +26,6 @@ bool viewable(Display *display, Window window)
 {
     XWindowAttributes attributes;
     return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
-}
-
-void sendDeleteWindow(Display *display, Window window)
-{
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    XSendEvent(display, window, False, NoEventMask, &event);
-    XFlush(display);
 }
 
 int ignoreXErrors(Display *, XErrorEvent *) { return 0; }
@@ -56,10 +47,46 @@ TEST(X11DeathTest, TheMainWindowIsMappedFullScreenAndClosedThroughWmDeleteWindow
             std::fprintf(stderr, "mapped %dx%d \"%s\"\n", attributes.width, attributes.height,
                          name ? name : "");
             sendDeleteWindow(display, id); // as a window manager's close button does
-            for (;;)
-                Sleep(1000);
+            for (;;) {
+                Sleep(5);
+                mwStopRequested(); // the main thread's safe point
+            }
         },
         "^mapped 800x600 \"Lumenfall X11\"\nError: Event pump closed\n\n$");
+}
+
+// A screen saver host's window that is destroyed, or unmapped and not mapped
+// again, ends the run quietly.
+TEST(X11DeathTest, AHostWindowDestroyedOrUnmappedForGoodIsAQuietStop)
+{
+    REQUIRE_XVFB();
+    for (const bool destroy : {true, false}) {
+        EXPECT_EXIT(
+            {
+                Display *display = XOpenDisplay(nullptr);
+                if (!display)
+                    std::exit(3);
+                const Window host =
+                    XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 320, 240, 0, 0, 0);
+                XMapWindow(display, host);
+                XSync(display, False);
+                mwPlatformSetHostWindow(host);
+                mwInit(1 << 20, 1 << 19, "Lumenfall X11");
+                if (mwPlatformNativeWindow(static_cast<HWND>(mwGetMainWindow())) != host)
+                    std::exit(4);
+                if (destroy)
+                    XDestroyWindow(display, host);
+                else
+                    XUnmapWindow(display, host);
+                XSync(display, False);
+                if (!eventually([] { return mwStopRequested() != 0; }))
+                    std::exit(5);
+                mwShutdown();
+                std::exit(0);
+            },
+            ::testing::ExitedWithCode(0), "^$")
+            << (destroy ? "destroyed" : "unmapped");
+    }
 }
 
 TEST(X11, ANormalShutdownTakesTheWindowDown)
