@@ -204,7 +204,7 @@ extern "C" int mwbConvert(mwBITMAP *bitmap, int newType)
     if (bitmap->type == newType) {
         return 1;
     }
-    if (!mwbHoldsRows(bitmap)) {
+    if (!mwbRecordIsSound(bitmap)) {
         mwError(kOwner, __LINE__, "mwbConvert", MW_ERR_INVALID_PARAMETER);
     }
     const int oldType = bitmap->type;

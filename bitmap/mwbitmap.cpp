@@ -22,6 +22,8 @@ const char *const typeNames[MW_IMAGE_TYPE_COUNT] = {
     "MW_IMAGE_ARGB_1555", "MW_IMAGE_ABGR_1555", "MW_IMAGE_RGB_888",   "MW_IMAGE_BGR_888",
     "MW_IMAGE_RGBA_8888", "MW_IMAGE_BGRA_8888", "MW_IMAGE_ARGB_8888", "MW_IMAGE_ABGR_8888"};
 
+constexpr int kMaxPaletteBytes = 256 * 3;
+
 bool validType(int type) { return type >= 0 && type < MW_IMAGE_TYPE_COUNT; }
 
 bool equalIgnoringCase(const char *a, const char *b)
@@ -80,16 +82,24 @@ bool mwbPictureFits(int type, int64_t width, int64_t height)
         return false;
     }
     const int64_t bytes = mwbImageBytes(type, width, height);
-    return bytes <= INT32_MAX && mwbHeapCanHold(bytes);
+    if (bytes > INT32_MAX) {
+        return false;
+    }
+    // The record, the pixels and, for a palette type, the largest palette.
+    const int64_t need[] = {sizeof(mwBITMAP), bytes, kMaxPaletteBytes};
+    return mwDMemCanHold(need, type >= MW_IMAGE_PAL_1 && type <= MW_IMAGE_PAL_8 ? 3 : 2) != 0;
 }
 
-bool mwbHoldsRows(const mwBITMAP *bitmap)
+bool mwbRecordIsSound(const mwBITMAP *bitmap)
 {
-    if (!validType(bitmap->type) || bitmap->width < 0 || bitmap->height < 0) {
+    if (!bitmap || !validType(bitmap->type) || bitmap->width < 0 || bitmap->height < 0) {
         return false;
     }
     const int64_t bytes = mwbImageBytes(bitmap->type, bitmap->width, bitmap->height);
-    return bytes == 0 || (bitmap->data && bitmap->size >= bytes);
+    const bool pixels = bitmap->size == bytes && (bytes == 0 || bitmap->data);
+    const bool palette = bitmap->paletteSize >= 0 && bitmap->paletteSize <= kMaxPaletteBytes &&
+                         (bitmap->paletteSize == 0 || bitmap->palette);
+    return pixels && palette;
 }
 
 mwBITMAP *mwbNewBitmap(const char *owner, int line, int type, int width, int height)
@@ -172,7 +182,7 @@ extern "C" mwBITMAP *mwbCreate(int type, int width, int height)
 
 extern "C" mwBITMAP *mwbCopy(const mwBITMAP *bitmap)
 {
-    if (!bitmap) {
+    if (!mwbRecordIsSound(bitmap)) {
         mwError(kOwner, __LINE__, "mwbCopy", MW_ERR_INVALID_PARAMETER);
     }
     auto *copy = static_cast<mwBITMAP *>(mwDMemAlloc(kOwner, __LINE__, sizeof(mwBITMAP)));
@@ -190,8 +200,8 @@ extern "C" mwBITMAP *mwbCopy(const mwBITMAP *bitmap)
 extern "C" mwBITMAP *mwbCrop(const mwBITMAP *bitmap, int x, int y, int width, int height)
 {
     // Sums in 64 bits: x + width must not wrap past the check.
-    if (!bitmap || x < 0 || y < 0 || width < 0 || height < 0 || int64_t{x} + width > bitmap->width ||
-        int64_t{y} + height > bitmap->height || !mwbHoldsRows(bitmap)) {
+    if (!mwbRecordIsSound(bitmap) || x < 0 || y < 0 || width < 0 || height < 0 ||
+        int64_t{x} + width > bitmap->width || int64_t{y} + height > bitmap->height) {
         mwError(kOwner, __LINE__, "mwbCrop", MW_ERR_INVALID_PARAMETER);
     }
     if (x == 0 && y == 0 && width == bitmap->width && height == bitmap->height) {

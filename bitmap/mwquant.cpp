@@ -39,9 +39,9 @@ int nearestEntry(const uint8_t *palette, int entries, Rgb c)
     return best;
 }
 
-void requireRows(const mwBITMAP *bitmap, const char *function)
+void requireSoundRecord(const mwBITMAP *bitmap, const char *function)
 {
-    if (!mwbHoldsRows(bitmap))
+    if (!mwbRecordIsSound(bitmap))
         mwError(kOwner, __LINE__, function, MW_ERR_INVALID_PARAMETER);
 }
 
@@ -83,6 +83,10 @@ public:
             node->sumG += c.g;
             node->sumB += c.b;
             ++node->count;
+            // After an early reduction the list it is in may be sorted: the
+            // order of the old counts no longer holds.
+            if (node->inList)
+                sorted_[node->level] = false;
             if (node->isLeaf || node->level >= maxDepth_)
                 break;
             const int shift = 7 - node->level;
@@ -111,7 +115,8 @@ public:
                 return;
             // Counts do not change while reducing, so a list sorted once
             // (stably, keeping the head-first order of equal counts) yields
-            // its nodes in the order a scan for the extreme would pick them.
+            // its nodes in the order a scan for the extreme would pick them,
+            // until an insertion changes a count.
             if (!sorted_[level])
                 sortList(level);
             mwbOCTNODE *pick = reducible_[level];
@@ -277,8 +282,8 @@ void mwbFitIndexed(mwBITMAP *bitmap, const uint8_t *palette, int searched, int t
     if (searched > 0)
         std::memcpy(entries, palette, 3 * searched);
 
+    requireSoundRecord(bitmap, function);
     mwbConvert(bitmap, MW_IMAGE_RGB_888);
-    requireRows(bitmap, function);
 
     const int width = bitmap->width, height = bitmap->height;
     const int64_t pitch = mwbRowBytes(type, width);
@@ -342,8 +347,8 @@ void mwbQuantize(mwBITMAP *bitmap, int colours, int mode)
 {
     if (!bitmap || colours < 1 || colours > kMaxEntries || (mode != 0 && mode != 1))
         mwError(kOwner, __LINE__, "mwbQuantize", MW_ERR_INVALID_PARAMETER);
+    requireSoundRecord(bitmap, "mwbQuantize");
     mwbConvert(bitmap, MW_IMAGE_RGB_888);
-    requireRows(bitmap, "mwbQuantize");
 
     uint8_t palette[3 * kMaxEntries] = {};
     int filled;

@@ -10,31 +10,6 @@ namespace {
 
 const char kOwner[] = "mwresamp";
 
-// Interpolation weights are fixed point: 256 is the whole pixel, so a blend of
-// equal pixels gives that pixel back exactly.
-constexpr int kOne = 256;
-
-// The two source pixels a destination pixel lies between and the weight of
-// the second one.
-struct Tap {
-    int first, second;
-    int weight;
-};
-
-// Destination pixel i has its centre at (i + 0.5) * source / destination in
-// source coordinates, where source pixel k has its centre at k + 0.5. Beyond
-// the outermost centres the edge pixel is its own neighbour.
-Tap tapFor(int i, int source, int destination)
-{
-    const double centre = (i + 0.5) * source / destination - 0.5;
-    if (centre <= 0.0)
-        return {0, 0, 0};
-    if (centre >= source - 1)
-        return {source - 1, source - 1, 0};
-    const int first = int(centre);
-    return {first, first + 1, int(std::lround((centre - first) * kOne))};
-}
-
 // A palette image keeps its own palette: its entries are copied before the
 // conversion to true colour releases it, and the resampled colours are fitted
 // back onto them.
@@ -59,30 +34,37 @@ bool isPaletteType(int type)
 }
 
 void resampleRgba(const uint8_t *source, int sourceWidth, int sourceHeight, uint8_t *target, int width,
-                  int height, Tap *columns)
+                  int height, mwbResampleTap *columns)
 {
     for (int i = 0; i < width; ++i)
-        columns[i] = tapFor(i, sourceWidth, width);
+        columns[i] = mwbTapFor(i, sourceWidth, width);
     const int64_t sourcePitch = int64_t(sourceWidth) * 4;
     for (int j = 0; j < height; ++j) {
-        const Tap row = tapFor(j, sourceHeight, height);
+        const mwbResampleTap row = mwbTapFor(j, sourceHeight, height);
         const uint8_t *upper = source + row.first * sourcePitch;
         const uint8_t *lower = source + row.second * sourcePitch;
         for (int i = 0; i < width; ++i, target += 4) {
-            const Tap &col = columns[i];
+            const mwbResampleTap &col = columns[i];
             const uint8_t *a = upper + 4 * col.first, *b = upper + 4 * col.second;
             const uint8_t *c = lower + 4 * col.first, *d = lower + 4 * col.second;
-            for (int ch = 0; ch < 4; ++ch) {
-                const int top = a[ch] * (kOne - col.weight) + b[ch] * col.weight;
-                const int bottom = c[ch] * (kOne - col.weight) + d[ch] * col.weight;
-                const int sum = top * (kOne - row.weight) + bottom * row.weight;
-                target[ch] = uint8_t((sum + kOne * kOne / 2) / (kOne * kOne));
-            }
+            for (int ch = 0; ch < 4; ++ch)
+                target[ch] = mwbBlend(a[ch], b[ch], c[ch], d[ch], col.weight, row.weight);
         }
     }
 }
 
 } // namespace
+
+mwbResampleTap mwbTapFor(int i, int source, int destination)
+{
+    const double centre = (i + 0.5) * source / destination - 0.5;
+    if (centre <= 0.0)
+        return {0, 0, 0};
+    if (centre >= source - 1)
+        return {source - 1, source - 1, 0};
+    const int first = int(centre);
+    return {first, first + 1, int(std::lround((centre - first) * kMwbResampleOne))};
+}
 
 extern "C" int mwbResample(mwBITMAP *bitmap, int width, int height, int /*filter*/)
 {
@@ -90,7 +72,7 @@ extern "C" int mwbResample(mwBITMAP *bitmap, int width, int height, int /*filter
         mwError(kOwner, __LINE__, "mwbResample", MW_ERR_INVALID_PARAMETER);
     if (width == bitmap->width && height == bitmap->height)
         return 1;
-    if (!mwbHoldsRows(bitmap))
+    if (!mwbRecordIsSound(bitmap))
         mwError(kOwner, __LINE__, "mwbResample", MW_ERR_INVALID_PARAMETER);
 
     const int type = bitmap->type;
@@ -101,7 +83,7 @@ extern "C" int mwbResample(mwBITMAP *bitmap, int width, int height, int /*filter
         return 1;
     }
     const int64_t bytes = int64_t(width) * height * 4;
-    const int64_t tapBytes = int64_t(width) * int64_t(sizeof(Tap));
+    const int64_t tapBytes = int64_t(width) * int64_t(sizeof(mwbResampleTap));
     if (bytes > INT32_MAX || tapBytes > INT32_MAX)
         mwError(kOwner, __LINE__, "mwbResample", MW_ERR_OUT_OF_MEMORY);
 
@@ -109,7 +91,7 @@ extern "C" int mwbResample(mwBITMAP *bitmap, int width, int height, int /*filter
     mwbConvert(bitmap, MW_IMAGE_RGBA_8888);
     auto *data = static_cast<uint8_t *>(mwDMemAlloc(kOwner, __LINE__, int(bytes)));
     if (bitmap->width > 0 && bitmap->height > 0) {
-        auto *columns = static_cast<Tap *>(mwDMemAlloc(kOwner, __LINE__, int(tapBytes)));
+        auto *columns = static_cast<mwbResampleTap *>(mwDMemAlloc(kOwner, __LINE__, int(tapBytes)));
         resampleRgba(bitmap->data, bitmap->width, bitmap->height, data, width, height, columns);
         mwDMemFree(kOwner, __LINE__, columns);
     } else {

@@ -41,8 +41,9 @@ function(marrow_gtest name)
   target_compile_definitions(${name} PRIVATE
     MARROW_RUN_DIR="${MARROW_RUN_DIR}"
     MARROW_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  # Each case runs in a process of its own, as the suites expect; in a cross
-  # build through the emulator (Wine) of the toolchain file.
+  # Each case runs in a process of its own, as the suites expect (in a cross
+  # build through the emulator, Wine, of the toolchain file), labelled with
+  # its program, so a run can pick whole suites (ctest -L).
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "MARROW_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp")
+    PROPERTIES ENVIRONMENT "MARROW_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp" LABELS ${name})
 endfunction()

@@ -269,15 +269,17 @@ mwBITMAP *loadPicture()
     const char *path = picturePath.c_str();
     if (!mwFileExists(kOwner, __LINE__, path))
         mwFatal("Cannot open %s", path);
-    mwBITMAP *picture = mwbLoad(path);
+    // Read in strips: a picture far larger than the heap is reduced as it is read.
+    mwBITMAP *picture = mwbTGALoadResampled(path, kMapSide, kMapSide);
     if (!picture)
-        mwFatal("Cannot read %s: not an uncompressed 24- or 32-bit Targa that fits in memory", path);
-    mwbResample(picture, kMapSide, kMapSide, 0);
+        mwFatal("Cannot read %s: not an uncompressed 24- or 32-bit Targa of at most %d x %d pixels", path,
+                MW_TGA_LARGEST_SIDE, MW_TGA_LARGEST_SIDE);
     mwbConvert(picture, MW_IMAGE_ARGB_4444);
+    // Black is an occluder whatever the alpha: a 32-bit picture's opaque
+    // black converts to alpha 15 with colour 0, so the colour is tested.
     uint16_t *p = pixels(picture);
     for (int i = 0; i < kMapPixels; ++i)
-        if (p[i] != 0)
-            p[i] |= kAlphaFull;
+        p[i] = (p[i] & kGreyFull) == 0 ? 0 : uint16_t(p[i] | kAlphaFull);
     return picture;
 }
 

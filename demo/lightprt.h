@@ -20,7 +20,9 @@
  * unless another path is given here; NULL or "" is POO.TGA again. */
 void lightPartSetPicture(const char *path);
 
-/* Loads the picture (any size: it is resampled to 256 x 256), makes the grain textures and rayCount (at least
+/* Loads the picture (an uncompressed 24- or 32-bit Targa of any size up to
+ * 16384 x 16384, reduced to 256 x 256 as it is read; its black pixels, of
+ * whatever alpha, become the occluders), makes the grain textures and rayCount (at least
  * 1) random ray directions. Fatal when the picture is missing or unreadable or the driver refuses a texture.
  * Returns 1. */
 int lightPartSetup(int rayCount);

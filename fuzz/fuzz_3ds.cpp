@@ -3,8 +3,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    return fuzzReadFile(data, size, [](const char *path) {
-        mwrMESH *mesh = mw3dsLoad(path);
+    return fuzzReadFile(data, size, [](const char *name) {
+        mwrMESH *mesh = mw3dsLoad(name);
         if (!mesh)
             return;
         // Every face must index the vertex array: read each corner once.

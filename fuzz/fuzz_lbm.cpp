@@ -1,10 +1,12 @@
+#include "fuzzbitmap.h"
 #include "fuzzsupport.h"
-#include "mwbitmap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    return fuzzReadFile(data, size, [](const char *path) {
-        if (mwBITMAP *bitmap = mwbLBMLoad(path))
+    return fuzzReadFile(data, size, [](const char *name) {
+        if (mwBITMAP *bitmap = mwbLBMLoad(name)) {
+            fuzzCheckBitmap(*bitmap);
             mwbFree(bitmap);
+        }
     });
 }

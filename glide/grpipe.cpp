@@ -430,7 +430,8 @@ void resolveFused(Resolution &r)
             replace = replace && p.blendSrcFactor[ch] == kZero && p.blendSrcXor[ch] == 255 &&
                       p.blendDstFactor[ch] == kZero && p.blendDstXor[ch] == 0;
         }
-        f.blend = replace ? kFusedReplace : kFusedAlpha;
+        // An opaque source alpha blends to the source: mul(c, 255) = c, mul(d, 0) = 0.
+        f.blend = replace || p.colorCombine.out[3] == kFull ? kFusedReplace : kFusedAlpha;
         eligible = eligible && (alpha || replace);
     }
     for (int ch = 0; ch < 4 && eligible; ++ch) {

@@ -315,7 +315,8 @@ void drawRows(const Primitive &prim, Block &blk, int rowFrom, int rowTo, Counter
         return;
     }
     const Pipeline &p = *prim.pipeline;
-    prepare(p, blk);
+    if (p.span == p.kernels->drawSpan)
+        prepare(p, blk); // the fused span functions keep everything in registers
     if (prim.kind == Primitive::kSpan) {
         p.span(p, blk, prim.span, counters);
         return;

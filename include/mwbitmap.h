@@ -134,6 +134,15 @@ int mwbImageTypeFromName(const char *text);
  * first. Run-length, colour-mapped and grey files give NULL. */
 mwBITMAP *mwbTGALoad(const char *name);
 
+/* The same file reduced (or enlarged) to width x height as it is read, with
+ * the result mwbTGALoad and then mwbResample would give, byte for byte; only
+ * two source rows are held at a time, so a picture far larger than the heap
+ * is read within it. Pictures wider or taller than MW_TGA_LARGEST_SIDE give
+ * NULL, as every variant mwbTGALoad refuses does. Invalid parameter: a NULL
+ * name, a width or height below 1. */
+#define MW_TGA_LARGEST_SIDE 16384
+mwBITMAP *mwbTGALoadResampled(const char *name, int width, int height);
+
 /* Writes an 18-byte header (image type 2, top row first), the 20-character
  * ID "Marrow Bitmap Libary" and the pixel data as it is in memory, with
  * mwbBitsPerPixel of the type as depth: a valid Targa for MW_IMAGE_BGR_888,

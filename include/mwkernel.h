@@ -153,6 +153,12 @@ void mwDMemDeinit(void);
 /* Bytes of the dynamic heap, 0 before mwDMemInit: no request larger than
  * this can ever be served. Readers check sizes taken from files against it. */
 int mwDMemSize(void);
+/* 1 when blocks of these sizes (count of them; a size of 0 needs no block, a
+ * negative one can never be had) can all be had now, allocated one after
+ * another; else 0. Readers check what a
+ * file asks for with it before their first allocation, so that a file too
+ * large for the heap gives NULL instead of the allocator's fatal report. */
+int mwDMemCanHold(const int64_t *sizes, int count);
 
 /*---- Status and exit registries ------------------------------------------*/
 

@@ -23,7 +23,8 @@
  *
  * Conventions: records come from the dynamic heap and belong to the caller
  * of mwwWorldCreate until mwwWorldFree. Items and nested worlds are placed by
- * pointer; the world never frees them. Single-threaded: the traversal's
+ * pointer (nested worlds through mwwWorldNest, which keeps nesting free of
+ * cycles); the world never frees them. Single-threaded: the traversal's
  * deferred queue is process-wide.
  */
 #ifndef MWWORLD_H
@@ -129,6 +130,11 @@ int mwwWorldFree(mwwWORLD *world);
  * reaching beyond the world is clamped to its cells. Returns 1, or 0 when the
  * box lies wholly outside a grid (cells of earlier grids keep the item). */
 int mwwWorldInsert(mwwWORLD *world, mwwITEM *item);
+
+/* Places nested in the cell, after the worlds already there. Returns 1, or 0
+ * (and places nothing) when the cell's own world is nested or lies nested at
+ * any depth: a world inside itself has no innermost cell. */
+int mwwWorldNest(mwwCELL *cell, mwwWORLD *nested);
 
 /* The innermost cell containing point: a world's cells include their low
  * faces, so a point on max lies outside. Nested worlds of the cell, in list

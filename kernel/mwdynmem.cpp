@@ -198,6 +198,28 @@ void mwDMemInit(int size)
 
 int mwDMemSize(void) { return heapBase ? heapSize : 0; }
 
+int mwDMemCanHold(const int64_t *sizes, int count)
+{
+    if (!heapBase || count < 1 || !sizes)
+        return 0;
+    // One free block that takes every block back to back serves them in any
+    // order; each but the first may need room for a split of its own.
+    int64_t total = 0;
+    for (int i = 0; i < count; ++i) {
+        if (sizes[i] < 0 || sizes[i] > heapSize)
+            return 0;
+        if (sizes[i] > 0)
+            total += needFor(static_cast<int>(sizes[i])) + (total ? kDMemSplitMin : 0);
+    }
+    int64_t largest = 0;
+    walk("mwdynmem", __LINE__, [&largest](const Header &block) {
+        if (!block.used && block.size > largest)
+            largest = block.size;
+        return true;
+    });
+    return largest >= total ? 1 : 0;
+}
+
 void *mwDMemAlloc(const char *file, int line, int size) { return allocate(file, line, size, "mwDMemAlloc"); }
 
 void mwDMemFree(const char *file, int line, void *pointer)

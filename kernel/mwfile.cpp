@@ -1,38 +1,13 @@
-// File access over the standard library's buffered streams. Opening is always
-// binary, and a file that cannot be opened is fatal, so loaders never see a
-// NULL stream.
+// File access over the standard library's buffered streams: the calls on an
+// open stream. Opening by name lives in mwfopen.cpp; opening is always binary,
+// and a file that cannot be opened is fatal, so loaders never see a NULL
+// stream.
 #include "mwkernel.h"
 
 #include <climits>
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace {
-
-const char *modeString(int mode)
-{
-    switch (mode) {
-    case MW_FILE_READ: return "rb";
-    case MW_FILE_WRITE: return "wb";
-    case MW_FILE_READWRITE: return "rb+";
-    default: return nullptr;
-    }
-}
-
-// Opens only regular files: some systems open a directory for reading, and a
-// loader must not take one for an empty file.
-FILE *openRegular(const char *name, const char *mode)
-{
-    FILE *stream = std::fopen(name, mode);
-    if (!stream)
-        return nullptr;
-    struct stat info;
-    if (fstat(fileno(stream), &info) != 0 || S_ISDIR(info.st_mode)) {
-        std::fclose(stream);
-        return nullptr;
-    }
-    return stream;
-}
 
 FILE *checked(FILE *stream, const char *file, int line, const char *function)
 {
@@ -42,28 +17,6 @@ FILE *checked(FILE *stream, const char *file, int line, const char *function)
 }
 
 } // namespace
-
-FILE *mwFileOpen(const char *file, int line, const char *name, int mode)
-{
-    const char *how = modeString(mode);
-    if (!name || !how)
-        mwError(file, line, "mwFileOpen", MW_ERR_INVALID_PARAMETER);
-    FILE *stream = openRegular(name, how);
-    if (!stream)
-        mwFatal("Cannot open %s\n", name);
-    return stream;
-}
-
-int mwFileExists(const char *, int, const char *name)
-{
-    if (!name)
-        return 0;
-    FILE *stream = openRegular(name, "rb");
-    if (!stream)
-        return 0;
-    std::fclose(stream);
-    return 1;
-}
 
 void mwFileClose(const char *file, int line, FILE *stream)
 {

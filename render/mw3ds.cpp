@@ -314,14 +314,17 @@ void smoothNormals(mwrMESH &mesh)
     }
 }
 
-// A mesh of the counted size, or NULL when it cannot fit into the dynamic
-// heap (the counts come from the file and are not to be trusted).
+// A mesh of the counted size, or NULL when the heap cannot hold the record
+// and both arrays together (the counts come from the file and are not to be
+// trusted).
 mwrMESH *allocMesh(uint64_t vertexCount, uint64_t faceCount)
 {
-    const uint64_t heap = static_cast<uint64_t>(mwDMemSize());
     const uint64_t vertexBytes = vertexCount * sizeof(mwrVERTEX);
     const uint64_t faceBytes = faceCount * sizeof(int32_t[3]);
-    if (vertexBytes > heap || faceBytes > heap || vertexBytes > INT_MAX || faceBytes > INT_MAX)
+    if (vertexBytes > INT_MAX || faceBytes > INT_MAX)
+        return nullptr;
+    const int64_t need[] = {sizeof(mwrMESH), int64_t(vertexBytes), int64_t(faceBytes)};
+    if (!mwDMemCanHold(need, 3))
         return nullptr;
     auto *mesh = static_cast<mwrMESH *>(mwDMemAlloc(kOwner, __LINE__, sizeof(mwrMESH)));
     mesh->vertexCount = static_cast<int32_t>(vertexCount);

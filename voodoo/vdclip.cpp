@@ -31,6 +31,7 @@ void cut(vdVERTEX *out, const vdVERTEX *p, const vdVERTEX *q, uint32_t plane)
     const mwrRENDERSTATE *st = vdRender.state;
     const float dp = distance(plane, p, st);
     const float t = dp / (dp - distance(plane, q, st));
+    out->v = GrVertex{}; // the units outside the mask stay zero, as in vdTransform
     out->eyeX = lerp(p->eyeX, q->eyeX, t);
     out->eyeY = lerp(p->eyeY, q->eyeY, t);
     out->v.z = lerp(p->v.z, q->v.z, t);

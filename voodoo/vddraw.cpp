@@ -162,13 +162,12 @@ void vdDrawScreenPolygon(const mwrSCREENPOLYGON *polygon)
     for (int i = 0; i < count; ++i) {
         const mwrVERTEX *source = polygon->vertices[i];
         vdVERTEX &cached = v[i];
+        cached = vdVERTEX{}; // set-up fills in only what the material uses
         cached.v.a = source->a * 255.0f;
-        cached.setUpDone = 0;
-        cached.eyeX = cached.eyeY = cached.v.z = 0.0f;
-        cached.clip = 0;
         cached.v.x = source->x;
         cached.v.y = source->y;
         cached.v.oow = source->z;
+        cached.v.ooz = 65535.0f * source->z;
         vdRender.setUp(&cached, source);
     }
     drawFan(v, count);

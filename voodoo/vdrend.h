@@ -130,6 +130,7 @@ static inline void vdProjectPosition(vdVERTEX *v, const mwrRENDERSTATE *st)
 {
     const float oow = 1.0f / v->v.z;
     v->v.oow = oow;
+    v->v.ooz = 65535.0f * oow;
     v->v.x = v->eyeX * oow * st->scaleX + st->centerX - VD_SNAP;
     v->v.y = -v->eyeY * oow * st->scaleY + st->centerY - VD_SNAP;
 }
@@ -158,6 +159,10 @@ static inline void vdTransform(vdVERTEX *v, const mwrVERTEX *source, const mwrRE
     const float x = m[0] * source->x + m[1] * source->y + m[2] * source->z + m[3];
     const float y = m[4] * source->x + m[5] * source->y + m[6] * source->z + m[7];
     const float z = m[8] * source->x + m[9] * source->y + m[10] * source->z + m[11];
+    /* NOTE: every word the board is handed is set here, the colour and the
+     * units a material leaves alone included (zero); set-up fills in what it
+     * uses. */
+    v->v = GrVertex{};
     v->v.a = source->a * 255.0f;
     v->setUpDone = 0;
     v->eyeX = x;

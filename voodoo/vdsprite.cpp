@@ -88,7 +88,7 @@ void vdDrawSprite(const mwrSPRITE *sprite)
     std::memcpy(&source, sprite, sizeof source);
     towardsEye(st, &sprite->x, &source.nx);
     const float corner[4][2] = {{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}};
-    vdVERTEX v[4];
+    vdVERTEX v[4] = {}; // what the set-up leaves alone reaches the board as zero
     for (int i = 0; i < 4; ++i) {
         const float u = corner[i][0], w = corner[i][1];
         source.u0 = u;
@@ -97,6 +97,7 @@ void vdDrawSprite(const mwrSPRITE *sprite)
         v[i].v.y = w * 2.0f * hhScreen + cy - hhScreen + st->centerY - VD_SNAP;
         v[i].v.z = z;
         v[i].v.oow = oow;
+        v[i].v.ooz = 65535.0f * oow;
         v[i].v.a = sprite->a * 255.0f;
         v[i].clip = 0;
         vdRender.setUp(&v[i], &source);

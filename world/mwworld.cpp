@@ -1,8 +1,10 @@
 // Grid worlds: creation with shared portal flags, insertion of items, point
 // location through nested worlds, and the traversal with its deferred queue.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "mwworld.h"
 
@@ -240,6 +242,26 @@ void requireRecord(const void *record, int line, const char *function)
         mwError(kOwner, line, function, MW_ERR_INVALID_PARAMETER);
 }
 
+// Whether target is world or lies nested, at any depth, in one of its
+// cells. Each world is searched once, however often it is nested.
+bool reaches(mwwWORLD *world, const mwwWORLD *target, std::vector<const mwwWORLD *> &searched)
+{
+    if (world == target)
+        return true;
+    if (std::find(searched.begin(), searched.end(), world) != searched.end())
+        return false;
+    searched.push_back(world);
+    for (mwLISTNODE *g = world->grids.first; g; g = g->next) {
+        const mwwGRID &grid = *static_cast<mwwGRID *>(g->data);
+        const int64_t cells = int64_t{grid.count[0]} * grid.count[1] * grid.count[2];
+        for (int64_t c = 0; c < cells; ++c)
+            for (mwLISTNODE *n = grid.cells[c].nested.first; n; n = n->next)
+                if (reaches(static_cast<mwwWORLD *>(n->data), target, searched))
+                    return true;
+    }
+    return false;
+}
+
 } // namespace
 
 extern "C" {
@@ -337,6 +359,17 @@ int mwwWorldInsert(mwwWORLD *world, mwwITEM *item)
                 for (index[0] = lo[0]; index[0] <= hi[0]; ++index[0])
                     mwListAppend(&cellAt(grid, index)->contents, item);
     }
+    return 1;
+}
+
+int mwwWorldNest(mwwCELL *cell, mwwWORLD *nested)
+{
+    requireRecord(cell, __LINE__, "mwwWorldNest");
+    requireRecord(nested, __LINE__, "mwwWorldNest");
+    std::vector<const mwwWORLD *> searched;
+    if (reaches(nested, cell->grid->world, searched))
+        return 0;
+    mwListAppend(&cell->nested, nested);
     return 1;
 }
 

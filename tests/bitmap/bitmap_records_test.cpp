@@ -180,6 +180,35 @@ TEST(BitmapRecordsDeathTest, CropOutsideTheBitmapIsReported)
     EXPECT_REPORT(mwbFree(nullptr), "mwbFree: Invalid Parameter");
 }
 
+// Every entry point takes a record at its word only when it is sound: a size
+// that claims more than its rows (a copy would read, a save would write, the
+// heap behind them), pixels or a palette that are not there.
+TEST(BitmapRecordsDeathTest, RecordsThatLieAreReported)
+{
+    mwBITMAP *source = mwbCreate(MW_IMAGE_RGB_565, 4, 4);
+    const std::string saved = scratchPath("lie.tga");
+    uint8_t *pixels = source->data;
+    const auto expectRefused = [&](const char *what) {
+        SCOPED_TRACE(what);
+        EXPECT_REPORT(mwbCopy(source), "mwbitmap:[0-9]+: mwbCopy: Invalid Parameter");
+        EXPECT_REPORT(mwbCrop(source, 0, 0, 2, 2), "mwbitmap:[0-9]+: mwbCrop: Invalid Parameter");
+        EXPECT_REPORT(mwbConvert(source, MW_IMAGE_RGB_888), "mwbconv:[0-9]+: mwbConvert: Invalid Parameter");
+        EXPECT_REPORT(mwbResample(source, 2, 2, 0), "mwbResample: Invalid Parameter");
+        EXPECT_REPORT(mwbQuantize(source, 16, 0), "mwbQuantize: Invalid Parameter");
+        EXPECT_REPORT(mwbTGASave(source, saved.c_str()), "mwtga:[0-9]+: mwbTGASave: Invalid Parameter");
+    };
+    source->size = 1 << 20;
+    expectRefused("size beyond the rows");
+    source->size = 32;
+    source->data = nullptr;
+    expectRefused("no pixel data");
+    source->data = pixels;
+    source->paletteSize = 48;
+    expectRefused("no palette behind its size");
+    source->paletteSize = 0;
+    mwbFree(source);
+}
+
 // One small picture in each format, written under several names.
 class BitmapFilesByExtension : public ::testing::Test {
 protected:

@@ -28,7 +28,7 @@ struct FontFile {
         for (mwbGLYPH &glyph : glyphs)
             glyph = {4, 4, -1, 0, 0, 0};
         pages.push_back({MW_IMAGE_RGB_565, 8, 4, {}, Bytes(64, 0x11)});
-        glyphs['A'] = {4, 4, 0, 4, 0, 7};
+        glyphs[size_t{'A'}] = {4, 4, 0, 4, 0, 7};
     }
     Bytes bytes() const
     {
@@ -77,7 +77,7 @@ TEST(Font, ConsoleFontCoversPrintableAscii)
 
     // Every printable glyph is an 8 x 8 rectangle in the page; all but the
     // space have ink, and no two look alike.
-    std::set<Bytes> shapes;
+    std::set<uint64_t> shapes; // 8 x 8 pixels, one bit each
     for (int code = 0; code < 256; code++) {
         const mwbGLYPH &glyph = font->glyph[code];
         EXPECT_EQ(glyph.width, 8) << code;
@@ -89,14 +89,14 @@ TEST(Font, ConsoleFontCoversPrintableAscii)
         ASSERT_EQ(glyph.height, 8);
         ASSERT_LE(glyph.x + 8, page.width);
         ASSERT_LE(glyph.y + 8, page.height);
-        Bytes shape;
+        uint64_t shape = 0;
         int ink = 0;
         for (int y = 0; y < 8; y++) {
             for (int x = 0; x < 8; x++) {
                 const uint8_t *pixel = page.data + ((glyph.y + y) * page.width + glyph.x + x) * 2;
                 const unsigned value = pixel[0] | pixel[1] << 8;
                 EXPECT_TRUE(value == 0 || value == 0xFFFF) << "glyph " << code << " is white on black";
-                shape.push_back(value != 0);
+                shape = shape << 1 | (value != 0);
                 ink += value != 0;
             }
         }
@@ -113,8 +113,8 @@ TEST(Font, PagesKeepTheirPaletteAndPixels)
     for (size_t i = 0; i < palette.size(); i++)
         palette[i] = static_cast<uint8_t>(i);
     file.pages.push_back({MW_IMAGE_PAL_8, 4, 2, palette, {1, 2, 3, 4, 5, 6, 7, 8}});
-    file.glyphs['B'] = {2, 2, 1, 2, 0, 0};
-    file.glyphs['C'] = {0, 0, 1, 4, 2, 0}; // empty rectangle at the far corner
+    file.glyphs[size_t{'B'}] = {2, 2, 1, 2, 0, 0};
+    file.glyphs[size_t{'C'}] = {0, 0, 1, 4, 2, 0}; // empty rectangle at the far corner
     mwbFONT *font = mwbFontLoad(file.write("two.fnt").c_str());
     ASSERT_EQ(font->pageCount, 2);
     EXPECT_EQ(font->cellWidth, 4);
@@ -127,8 +127,8 @@ TEST(Font, PagesKeepTheirPaletteAndPixels)
     ASSERT_EQ(second.paletteSize, 768);
     EXPECT_EQ(Bytes(second.palette, second.palette + 768), palette);
     EXPECT_EQ(Bytes(second.data, second.data + 8), (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(font->glyph['A'].unused, 7);
-    EXPECT_EQ(font->glyph['B'].page, 1);
+    EXPECT_EQ(font->glyph[size_t{'A'}].unused, 7);
+    EXPECT_EQ(font->glyph[size_t{'B'}].page, 1);
     mwbFontFree(font);
 }
 
@@ -191,7 +191,7 @@ TEST(FontDeathTest, ZeroPagesAndEmptyPagesReachTheAllocator)
                   "\\(1h\\) mwfont:[0-9]+: mwDMemAlloc: Attempt to allocate zero or less bytes");
     FontFile empty;
     empty.pages[0] = {MW_IMAGE_RGB_565, 0, 0, {}, {}};
-    empty.glyphs['A'].page = -1;
+    empty.glyphs[size_t{'A'}].page = -1;
     const std::string emptyPath = empty.write("empty.fnt");
     EXPECT_REPORT(mwbFontLoad(emptyPath.c_str()),
                   "\\(1h\\) mwfont:[0-9]+: mwDMemAlloc: Attempt to allocate zero or less bytes");
@@ -214,13 +214,14 @@ TEST(FontDeathTest, PagesAndGlyphsThePlugInCouldNotTrustAreRefused)
          }},
         {"palette over 768 bytes", [](FontFile &f) { f.pages[0].palette = Bytes(771); }},
         {"more pages than the file holds", [](FontFile &f) { f.declaredPages = 1000000; }},
-        {"glyph past the right edge", [](FontFile &f) { f.glyphs['A'].x = 5; }},
-        {"glyph past the bottom", [](FontFile &f) { f.glyphs['A'].height = 5; }},
-        {"glyph at a negative x", [](FontFile &f) { f.glyphs['A'].x = -1; }},
-        {"glyph with a negative width", [](FontFile &f) { f.glyphs['A'].width = -1; }},
-        {"glyph on a missing page", [](FontFile &f) { f.glyphs['A'].page = 1; }},
-        {"glyph on page -2", [](FontFile &f) { f.glyphs['A'].page = -2; }},
-        {"glyph reaching past int range", [](FontFile &f) { f.glyphs['A'] = {0x7FFFFFFF, 1, 0, 4, 0, 0}; }},
+        {"glyph past the right edge", [](FontFile &f) { f.glyphs[size_t{'A'}].x = 5; }},
+        {"glyph past the bottom", [](FontFile &f) { f.glyphs[size_t{'A'}].height = 5; }},
+        {"glyph at a negative x", [](FontFile &f) { f.glyphs[size_t{'A'}].x = -1; }},
+        {"glyph with a negative width", [](FontFile &f) { f.glyphs[size_t{'A'}].width = -1; }},
+        {"glyph on a missing page", [](FontFile &f) { f.glyphs[size_t{'A'}].page = 1; }},
+        {"glyph on page -2", [](FontFile &f) { f.glyphs[size_t{'A'}].page = -2; }},
+        {"glyph reaching past int range",
+         [](FontFile &f) { f.glyphs[size_t{'A'}] = {0x7FFFFFFF, 1, 0, 4, 0, 0}; }},
     };
     for (const Case &c : cases) {
         FontFile file;

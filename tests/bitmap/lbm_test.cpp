@@ -8,10 +8,11 @@ namespace {
 
 Bytes greyCmap(int entries)
 {
-    Bytes data;
+    Bytes data(3 * static_cast<size_t>(entries));
     for (int i = 0; i < entries; i++) {
-        data.insert(data.end(),
-                    {static_cast<uint8_t>(i), static_cast<uint8_t>(i * 2), static_cast<uint8_t>(i * 3)});
+        data[3 * i] = static_cast<uint8_t>(i);
+        data[3 * i + 1] = static_cast<uint8_t>(i * 2);
+        data[3 * i + 2] = static_cast<uint8_t>(i * 3);
     }
     return data;
 }

@@ -282,3 +282,68 @@ TEST_F(TargaFromTools, ImageMagickReadsWhatWeWrite)
 }
 
 } // namespace
+
+namespace {
+
+// Pixel rows of a picture whose every byte differs from its neighbours'.
+Bytes patternRows(int width, int height, int bytes)
+{
+    Bytes rows(size_t(width) * height * bytes);
+    for (size_t i = 0; i < rows.size(); i++)
+        rows[i] = static_cast<uint8_t>(i * 7 + i / 13);
+    return rows;
+}
+
+TEST(Targa, ReadingResampledGivesWhatLoadingAndResamplingGive)
+{
+    const struct {
+        int width, height, depth, descriptor, toWidth, toHeight;
+    } cases[] = {
+        {300, 170, 24, 0, 256, 256},    // bottom-up, reduced across, enlarged down
+        {97, 400, 32, 0x20, 256, 256},  // top-down with alpha
+        {256, 256, 24, 0x20, 256, 256}, // the same size: as it stands
+        {5, 3, 32, 0, 7, 2},
+    };
+    for (const auto &c : cases) {
+        const std::string path = scratchPath("resampled.tga");
+        writeFile(path, targaFile(c.width, c.height, c.depth, c.descriptor,
+                                  patternRows(c.width, c.height, c.depth / 8), 3));
+        mwBITMAP *expected = mwbTGALoad(path.c_str());
+        ASSERT_NE(expected, nullptr);
+        mwbResample(expected, c.toWidth, c.toHeight, 0);
+        mwBITMAP *read = mwbTGALoadResampled(path.c_str(), c.toWidth, c.toHeight);
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read->type, expected->type);
+        ASSERT_EQ(read->size, expected->size);
+        EXPECT_EQ(std::memcmp(read->data, expected->data, size_t(read->size)), 0)
+            << c.width << "x" << c.height;
+        mwbFree(expected);
+        mwbFree(read);
+    }
+}
+
+TEST(Targa, APictureLargerThanTheHeapIsReducedWithinIt)
+{
+    // 60 MB of pixels against a 48 MB heap: black on the left half, white on the right.
+    const int width = 5000, height = 4000;
+    Bytes rows(size_t(width) * height * 3, 0);
+    for (int y = 0; y < height; y++)
+        std::memset(&rows[(size_t(y) * width + width / 2) * 3], 0xFF, size_t(width / 2) * 3);
+    const std::string path = scratchPath("large.tga");
+    writeFile(path, targaFile(width, height, 24, 0x20, rows));
+    EXPECT_EQ(mwbTGALoad(path.c_str()), nullptr) << "too large for the heap whole";
+    mwBITMAP *read = mwbTGALoadResampled(path.c_str(), 256, 256);
+    ASSERT_NE(read, nullptr);
+    for (int y : {0, 255}) {
+        EXPECT_EQ(read->data[(y * 256 + 10) * 3], 0);
+        EXPECT_EQ(read->data[(y * 256 + 245) * 3], 0xFF);
+    }
+    mwbFree(read);
+
+    writeFile(path, targaFile(MW_TGA_LARGEST_SIDE + 1, 2, 24, 0x20, Bytes(6)));
+    EXPECT_EQ(mwbTGALoadResampled(path.c_str(), 256, 256), nullptr) << "wider than the largest side";
+    writeFile(path, targaFile(4, 4, 16, 0x20, Bytes(32)));
+    EXPECT_EQ(mwbTGALoadResampled(path.c_str(), 256, 256), nullptr) << "16 bits";
+}
+
+} // namespace

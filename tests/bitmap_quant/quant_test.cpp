@@ -1,5 +1,6 @@
 // Octree quantisation and palette fitting: palette types, tree order, the
 // choice of merged nodes, ties, row packing and the way back to true colour.
+#include <algorithm>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -110,6 +111,37 @@ TEST(Quantize, ModeChoosesWhichNodeToMerge)
                                               << "/" << c.bCount << ", mode " << c.mode;
         mwbFree(b);
     }
+}
+
+// A picture too rich for the tree budget is reduced early, and the pixels
+// that come after change the counts of the nodes left. Noise fills the eight
+// top octants in the proportions 1 : 2 : ... : 8, all of it with the red bit
+// 6 clear, so the early reduction merges octants 0 to 3 and keeps 4 to 7.
+// Then 20,000 pixels of one colour land in octant 4 and open a new leaf
+// there: one more merge is due, and mode 0 must take the octant that now has
+// the fewest pixels, 5, not 4, the fewest before the colour came.
+TEST(Quantize, CountsThatGrowAfterAnEarlyReductionChooseTheMerge)
+{
+    const Colour late = {200, 50, 50};
+    std::mt19937 random(1);
+    std::vector<Colour> pixels;
+    for (int round = 0; round < 1000; ++round) {
+        for (int octant = 0; octant < 8; ++octant) {
+            for (int share = 0; share <= octant; ++share) {
+                const auto low = [&](int bits) { return uint8_t(random() & ((1u << bits) - 1)); };
+                pixels.push_back({uint8_t((octant >> 2 & 1) << 7 | low(6)),
+                                  uint8_t((octant >> 1 & 1) << 7 | low(7)),
+                                  uint8_t((octant & 1) << 7 | low(7))});
+            }
+        }
+    }
+    pixels.insert(pixels.end(), 20000, late);
+    mwBITMAP *b = pictureOf(280, 200, pixels);
+    mwbQuantize(b, 20, 0);
+    const std::vector<Colour> palette = paletteOf(b, 20);
+    EXPECT_NE(std::find(palette.begin(), palette.end(), late), palette.end())
+        << "the octant holding 20,000 pixels of one colour was merged";
+    mwbFree(b);
 }
 
 TEST(Quantize, TheTreeIsReleased)

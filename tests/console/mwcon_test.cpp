@@ -86,7 +86,7 @@ TEST_F(ConsoleDrawTest, TheRingKeepsTheNewest200Lines)
         mwConPrintf("L%d\n", i);
     std::vector<std::string> expected;
     for (int i = 52; i < 250; ++i)
-        expected.push_back("L" + std::to_string(i));
+        expected.push_back(std::string(1, 'L').append(std::to_string(i)));
     expected.push_back(""); // the current line, just begun
     EXPECT_EQ(expected, drawnLines());
 }

@@ -8,12 +8,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -185,6 +187,74 @@ TEST(Program, AHeadlessRunShowsThePictureItsOccludersAndBrightStreaks)
     EXPECT_GT(black, total / 20) << "occluders and unlit areas";
     EXPECT_GT(bright, total / 200) << "streaks";
     EXPECT_GT(colourful, total / 10) << "picture";
+}
+
+// A white Targa of width x height, top row first; with bars, the middle
+// fifth of its height holds black vertical bars, every other eighth of its width.
+void writeBarsPicture(const fs::path &path, int width, int height, int depth, bool bars)
+{
+    std::ofstream file(path, std::ios::binary);
+    const char header[18] = {0,
+                             0,
+                             2,
+                             0,
+                             0,
+                             0,
+                             0,
+                             0,
+                             0,
+                             0,
+                             0,
+                             0,
+                             char(width),
+                             char(width >> 8),
+                             char(height),
+                             char(height >> 8),
+                             char(depth),
+                             0x20};
+    file.write(header, sizeof header);
+    const int bytes = depth / 8;
+    std::vector<char> row(size_t(width) * bytes);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool black = bars && std::abs(y - height / 2) < height / 5 && x * 8 / width % 2 == 1;
+            for (int b = 0; b < bytes; ++b)
+                row[size_t(x) * bytes + b] = black && b < 3 ? 0 : char(0xFF); // opaque either way
+        }
+        file.write(row.data(), std::streamsize(row.size()));
+    }
+}
+
+// Share of the snapshot that is black.
+double blackShare(const fs::path &png)
+{
+    unsigned width = 0, height = 0;
+    const std::vector<uint32_t> pixels = readPng(png.string(), width, height);
+    int black = 0;
+    for (uint32_t p : pixels)
+        black += std::max({p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF}) < 16;
+    return pixels.empty() ? 0.0 : double(black) / double(pixels.size());
+}
+
+// Pictures larger than the heap, of both depths: their black bars cut the
+// rays short, so the lit fan has shadows that a plain white picture lacks.
+TEST(Program, LargePicturesOfBothDepthsLightAndTheirBlackCastsShadows)
+{
+    mwtest::TempDir dir;
+    for (const auto &[width, height, depth] : {std::tuple{1920, 1080, 24}, std::tuple{1024, 1024, 32}}) {
+        double share[2];
+        for (const bool bars : {false, true}) {
+            const fs::path picture = dir / "picture.tga", snapshot = dir / "frame.png";
+            writeBarsPicture(picture, width, height, depth, bars);
+            Program run({"--headless", "--frames", "2", "--time", "30", "--picture", picture.string(),
+                         "--snapshot", snapshot.string()},
+                        dir.path());
+            ASSERT_EQ(run.waitFor(kSetUpTime), 0) << depth << " bits: " << run.err();
+            share[bars] = blackShare(snapshot);
+        }
+        EXPECT_GT(share[true], share[false] + 0.2)
+            << depth << " bits: black " << share[false] << " without bars, " << share[true] << " with them";
+    }
 }
 
 //---- In a window -------------------------------------------------------------

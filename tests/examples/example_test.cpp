@@ -38,7 +38,7 @@ Outcome example(const std::vector<std::string> &args, const fs::path &program = 
     std::string command = "cd " + quoted(out.path()) + " && LD_LIBRARY_PATH=" + quoted(kRunDir) +
                           " DISPLAY= timeout 60 " + quoted(program);
     for (const std::string &a : args)
-        command += " " + quoted(a);
+        command.append(1, ' ').append(quoted(a));
     const int status = std::system((command + " 2>err").c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, mwtest::readFile(out / "err")};
 }

@@ -185,6 +185,34 @@ TEST_F(GlideRaster, PointsFillThePixelContainingThem)
     EXPECT_EQ(stats().pixelsIn, 1u);
 }
 
+// With drawing threads, later calls still see earlier ones in call order: a
+// frame buffer write between recorded fills, and a texture downloaded over
+// the one a recorded quad samples.
+TEST_F(GlideRaster, DrawingThreadsKeepCallOrder)
+{
+    setenv("GLIDE2X_THREADS", "2", 1);
+    open();
+    iteratedColor();
+    fill(0, 0, kWidth, kHeight, 255, 0, 0); // recorded: large
+    setPixel(5, 5, rgb565(0, 0, 255));
+    additive();
+    fill(0, 0, 8, 8, 0, 255, 0); // small: drawn at once
+    EXPECT_EQ(pixel(5, 5), rgb565(0, 255, 255));
+    EXPECT_EQ(pixel(6, 6), rgb565(255, 255, 0));
+
+    grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
+    textureColor();
+    const std::vector<uint16_t> red(64, 0xF800), blue(64, 0x001F);
+    loadTexture(GR_LOD_8, GR_ASPECT_1x1, GR_TEXFMT_RGB_565, red.data());
+    rect(textured(0, 0, 0, 0), textured(kWidth, 0, 256, 0), textured(kWidth, 200, 256, 256),
+         textured(0, 200, 0, 256));
+    loadTexture(GR_LOD_8, GR_ASPECT_1x1, GR_TEXFMT_RGB_565, blue.data());
+    rect(textured(0, 200, 0, 0), textured(kWidth, 200, 256, 0), textured(kWidth, kHeight, 256, 256),
+         textured(0, kHeight, 0, 256));
+    EXPECT_EQ(pixel(300, 100), 0xF800);
+    EXPECT_EQ(pixel(300, 300), 0x001F);
+}
+
 // The colour and aux buffers and the counters, to compare whole results.
 std::vector<uint16_t> snapshot()
 {

@@ -2,6 +2,10 @@
 #include <filesystem>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "mwkernel.h"
@@ -75,6 +79,20 @@ TEST_F(Files, ExistsOnlyForReadableRegularFiles)
     EXPECT_EQ(0, mwFileExists("test", 2, "MISSING.TGA"));
     EXPECT_EQ(0, mwFileExists("test", 3, "FOLDER"));
     EXPECT_EQ(0, mwFileExists("test", 4, nullptr));
+}
+
+// A pipe named like a data file must neither count as a file nor be opened:
+// reading it would wait for a writer. The test holds the pipe open for
+// writing itself, so a reader that opens it anyway sees no end instead of
+// hanging the test.
+TEST_F(Files, NamedPipesAreNoFiles)
+{
+    ASSERT_EQ(0, mkfifo("POO.TGA", 0600));
+    const int writer = open("POO.TGA", O_RDWR);
+    ASSERT_GE(writer, 0);
+    EXPECT_EQ(0, mwFileExists("test", 1, "POO.TGA"));
+    EXPECT_REPORT(mwFileOpen("mwtga", 1, "POO.TGA", MW_FILE_READ), "^Error: Cannot open POO.TGA\n\n$");
+    close(writer);
 }
 
 TEST_F(Files, OpeningWhatCannotBeOpenedIsFatal)

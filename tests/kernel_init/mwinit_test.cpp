@@ -213,8 +213,12 @@ TEST(KernelEventThreadDeathTest, ANormalShutdownEndsWithoutAReport)
 TEST(KernelStartDeathTest, MemoryThatCannotBeHadIsFatal)
 {
     EXPECT_REPORT(mwInit(0, 0, "Lumenfall"), "^Error: Cannot initialize memory manager\n\n$");
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) // gcc
     GTEST_SKIP() << "sanitizers need more address space than the limit below";
+#elif defined(__has_feature) // clang
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+    GTEST_SKIP() << "sanitizers need more address space than the limit below";
+#endif
 #endif
     EXPECT_REPORT(
         {

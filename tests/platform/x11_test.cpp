@@ -103,6 +103,7 @@ TEST(X11, ANormalShutdownTakesTheWindowDown)
         XSetErrorHandler(ignoreXErrors);
         XWindowAttributes attributes;
         EXPECT_EQ(0, XGetWindowAttributes(display, id, &attributes)); // BadWindow: it is gone
+        XCloseDisplay(display);
     });
 }
 

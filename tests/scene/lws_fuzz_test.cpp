@@ -87,7 +87,8 @@ std::string keywordSoup(std::mt19937 &random)
         for (int k = 0; k < keys; ++k) {
             for (int v = 0; v < (motion ? 9 : 1); ++v)
                 text += number();
-            text += "\n" + std::to_string(pick(3) ? k * 10 : pick(100) - 50);
+            text += '\n';
+            text += std::to_string(pick(3) ? k * 10 : pick(100) - 50);
             for (int v = 0; v < 4; ++v)
                 text += number();
             text += "\n";

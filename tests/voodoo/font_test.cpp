@@ -20,8 +20,8 @@ protected:
         std::memset(&font_, 0, sizeof font_);
         for (mwbGLYPH &glyph : font_.glyph)
             glyph = mwbGLYPH{4, 10, -1, 0, 0, 0};
-        font_.glyph['A'] = mwbGLYPH{8, 8, 0, 0, 0, 0};
-        font_.glyph['B'] = mwbGLYPH{8, 8, 0, 8, 0, 0};
+        font_.glyph[size_t{'A'}] = mwbGLYPH{8, 8, 0, 0, 0, 0};
+        font_.glyph[size_t{'B'}] = mwbGLYPH{8, 8, 0, 8, 0, 0};
         font_.pageCount = 1;
         font_.pages = page_;
     }
@@ -80,9 +80,9 @@ TEST_F(VoodooFont, BadFontsAndHandlesAreRefused)
     ASSERT_TRUE(load());
     EXPECT_EQ(nullptr, vd->createFont(nullptr, 0));
     mwbFONT broken = font_;
-    broken.glyph['C'].page = 1; // only page 0 exists
+    broken.glyph[size_t{'C'}].page = 1; // only page 0 exists
     EXPECT_EQ(nullptr, vd->createFont(&broken, 0));
-    broken.glyph['C'].page = -2;
+    broken.glyph[size_t{'C'}].page = -2;
     EXPECT_EQ(nullptr, vd->createFont(&broken, 0));
 
     // A page the card cannot take undoes the pages made before it.

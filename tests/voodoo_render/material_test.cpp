@@ -1,6 +1,10 @@
 // Materials and what they colour: the board set-up of the six blend modes,
 // exact pixels of a lit triangle and of a textured, vertex-coloured screen
 // polygon, points and sprites.
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
 #include "voodoo_render_support.h"
 
 using namespace vdtest;
@@ -156,6 +160,52 @@ TEST_F(Render, PointIsThreeByThreeDotsFadingOutwards)
         const float expected = dx + dy == 0 ? 204.0f : dx + dy == 1 ? 102.0f : 40.8f;
         EXPECT_FLOAT_EQ(expected, dot.a) << dx << "," << dy;
     }
+}
+
+// Every word of what the board is handed is set by the plug-in, whatever the
+// material leaves out: under a constant colour the board still compares
+// vertex colours to find flat triangles. The stack is filled with a pattern
+// first, so a word left unset shows it.
+constexpr uint32_t kStackPattern = 0x5A5A5A5Au;
+
+[[gnu::noinline]] void fillStack()
+{
+    volatile uint32_t words[8192];
+    for (volatile uint32_t &word : words)
+        word = kStackPattern;
+}
+
+bool everyWordSet(const GrVertex &v)
+{
+    uint32_t words[sizeof v / 4];
+    std::memcpy(words, &v, sizeof v);
+    return std::find(std::begin(words), std::end(words), kStackPattern) == std::end(words);
+}
+
+TEST_F(Render, ConstantColourPrimitivesHandTheBoardSetVertices)
+{
+    material->colorMode = 0;
+    material->cullMode = 3;
+    mwrMaterialSelect(material);
+    mwrPOINT point{vertex(0.5f, 0.25f, 2)};
+    fillStack();
+    vd->drawPoint(&point);
+    mwrSPRITE sprite{};
+    sprite.z = 2.0f;
+    sprite.size = sprite.heightRatio = sprite.a = 1.0f;
+    fillStack();
+    vd->drawSprite(&sprite);
+    // Crosses the right plane: the clipper makes vertices of its own.
+    mwrVERTEX a = vertex(0, 0, 2), b = vertex(3, 0, 2), c = vertex(0, 1, 2);
+    fillStack();
+    vd->drawTriangle(&a, &b, &c);
+    ASSERT_EQ(9u, spy::points().size());
+    ASSERT_EQ(4u, spy::triangles().size());
+    for (const GrVertex &dot : spy::points())
+        EXPECT_TRUE(everyWordSet(dot)) << "point";
+    for (const spy::Triangle &triangle : spy::triangles())
+        for (const GrVertex &corner : triangle)
+            EXPECT_TRUE(everyWordSet(corner)) << "triangle " << &triangle - spy::triangles().data();
 }
 
 TEST_F(RenderMaterial, SpriteCutByTheRightPlaneKeepsTheVisibleTexture)

@@ -127,8 +127,8 @@ TEST_F(WorldTest, LocationDescendsIntoNestedWorldsThroughTheirPlacement)
     mwmMatrixSetRotation(&room->matrix, 0, 0, 90);
     mwmMatrixSetTranslation(&room->matrix, 14, 4, 4);
     mwwCELL &host = cellOf(outer, 1, 0, 0);
-    mwListAppend(&host.nested, empty);
-    mwListAppend(&host.nested, room);
+    ASSERT_EQ(mwwWorldNest(&host, empty), 1);
+    ASSERT_EQ(mwwWorldNest(&host, room), 1);
 
     const struct {
         mwmVECTOR point;
@@ -141,6 +141,24 @@ TEST_F(WorldTest, LocationDescendsIntoNestedWorldsThroughTheirPlacement)
     };
     for (const auto &c : cases)
         EXPECT_EQ(mwwWorldLocate(&c.point, outer), c.expected) << c.point.x << ' ' << c.point.y;
+}
+
+// A world inside itself, directly or through others, has no innermost cell:
+// location would descend until the stack ran out. Nesting refuses it.
+TEST_F(WorldTest, NestingRefusesCycles)
+{
+    mwwWORLD *outer = makeWorld(2, 1, 1, {2, 1, 1});
+    mwwWORLD *middle = makeWorld(1, 1, 1, {1, 1, 1});
+    mwwWORLD *inner = makeWorld(1, 1, 1, {1, 1, 1});
+    EXPECT_EQ(mwwWorldNest(&cellOf(outer, 0, 0, 0), outer), 0);
+    ASSERT_EQ(mwwWorldNest(&cellOf(outer, 0, 0, 0), middle), 1);
+    ASSERT_EQ(mwwWorldNest(&cellOf(middle, 0, 0, 0), inner), 1);
+    EXPECT_EQ(mwwWorldNest(&cellOf(inner, 0, 0, 0), outer), 0);
+    EXPECT_EQ(mwwWorldNest(&cellOf(inner, 0, 0, 0), middle), 0);
+    EXPECT_EQ(mwwWorldNest(&cellOf(outer, 1, 0, 0), inner), 1) << "a world may be placed twice";
+    EXPECT_EQ(cellOf(inner, 0, 0, 0).nested.first, nullptr);
+    const mwmVECTOR point = {0.5f, 0.5f, 0.5f};
+    EXPECT_EQ(mwwWorldLocate(&point, outer), &cellOf(inner, 0, 0, 0));
 }
 
 TEST_F(WorldTest, InsertionClampsBoxesToTheGridAndRejectsThoseOutside)
@@ -179,7 +197,7 @@ TEST_F(WorldTest, FreeReleasesEverythingButItemsAndNestedWorlds)
     EXPECT_EQ(world->name[0], '\0');
     mwwITEM item = {0, nullptr, {0, 0, 0}, {3, 3, 3}};
     ASSERT_EQ(mwwWorldInsert(world, &item), 1);
-    mwListAppend(&cellOf(world, 1, 1, 1).nested, inner);
+    ASSERT_EQ(mwwWorldNest(&cellOf(world, 1, 1, 1), inner), 1);
     EXPECT_EQ(mwwWorldFree(world), 1);
     mwDMemCheck("world_test", __LINE__);
     const mwmVECTOR centre = {1.5f, 1.5f, 1.5f};
