@@ -190,7 +190,7 @@ TEST_F(GlideRaster, PointsFillThePixelContainingThem)
 // the one a recorded quad samples.
 TEST_F(GlideRaster, DrawingThreadsKeepCallOrder)
 {
-    setenv("GLIDE2X_THREADS", "2", 1);
+    mwtest::setEnv("GLIDE2X_THREADS", "2");
     open();
     iteratedColor();
     fill(0, 0, kWidth, kHeight, 255, 0, 0); // recorded: large
