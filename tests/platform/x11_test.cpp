@@ -82,6 +82,7 @@ TEST(X11DeathTest, AHostWindowDestroyedOrUnmappedForGoodIsAQuietStop)
                 if (!eventually([] { return mwStopRequested() != 0; }))
                     std::exit(5);
                 mwShutdown();
+                XCloseDisplay(display);
                 std::exit(0);
             },
             ::testing::ExitedWithCode(0), "^$")
