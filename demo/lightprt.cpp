@@ -1,10 +1,10 @@
 // Light tracing part: set-up, the per-frame tracing passes and layers, and
 // the two light-map rasterisers.
 #include "lightprt.h"
+#include "lightrnd.h"
 
 #include <bit>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -252,7 +252,7 @@ mwCARDBITMAP *makeNoiseTexture()
     mwBITMAP *bitmap = mwbCreate(MW_IMAGE_ARGB_4444, kMapSide, kMapSide);
     uint16_t *p = pixels(bitmap);
     for (int i = 0; i < kMapPixels; ++i) {
-        const uint16_t n = uint16_t(std::rand() % 8 + 8); // grey n with alpha n
+        const uint16_t n = uint16_t(lightprt::rand() % 8 + 8); // grey n with alpha n
         p[i] = uint16_t(n | n << 4 | n << 8 | n << 12);
     }
     mwCARDBITMAP *handle = mwBlitCreateBitmap(bitmap, MW_BLIT_BITMAP_PRIVATE);
@@ -288,12 +288,12 @@ mwmVECTOR randomRay()
 {
     // A draw of 0 would divide by zero below.
     int a, b;
-    while ((a = std::rand()) == 0) {
+    while ((a = lightprt::rand()) == 0) {
     }
-    while ((b = std::rand()) == 0) {
+    while ((b = lightprt::rand()) == 0) {
     }
-    const int r1 = std::rand();
-    const int r2 = std::rand();
+    const int r1 = lightprt::rand();
+    const int r2 = lightprt::rand();
     const float fa = float(a), fb = float(b);
     mwmVECTOR ray = {(float(r2 % b) - 0.5f * fb) / fb, (float(r1 % a) - 0.5f * fa) / fa, 2.0f};
     mwmVectorNormalize(&ray);
@@ -421,7 +421,7 @@ int lightPartFrame(float t)
     trace.picture = pixels(part.picture);
 
     drawLayer(part.pictureHandle, MWR_BLEND_VERTEX_ALPHA, 0.9f);
-    drawLayer(part.noise[std::rand() % kNoiseDrawn], MWR_BLEND_DARKEN, 0.91f);
+    drawLayer(part.noise[lightprt::rand() % kNoiseDrawn], MWR_BLEND_DARKEN, 0.91f);
 
     turnFan(part.rays, part.rotated, part.rayCount, t);
 

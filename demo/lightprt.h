@@ -6,8 +6,9 @@
  *
  * The part draws through the bound mwBlit globals and the render library's
  * material selection, so the display driver, mwrInit and the console must
- * be up before lightPartSetup. It is the program's only user of rand():
- * with the same seed a run makes the same rays and the same grain.
+ * be up before lightPartSetup. Its rays and grain come from lightprt::rand
+ * (lightrnd.h): with the same seed a run makes the same rays and the same
+ * grain, on every platform.
  */
 #ifndef LIGHTPRT_H
 #define LIGHTPRT_H

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "lightprt.h"
+#include "lightrnd.h"
 #include "mwbitmap.h"
 #include "mwblit.h"
 #include "mwrender.h"
@@ -220,7 +221,7 @@ TEST_F(LightPart, TheSameSeedGivesTheSameFrame)
     std::vector<Call> maps[2];
     ptrdiff_t grain[2];
     for (int run = 0; run < 2; ++run) {
-        std::srand(7);
+        lightprt::srand(7);
         lightPartSetup(300);
         const mwCARDBITMAP *firstNoise = only(kCreate)[0].handle;
         calls.clear();
