@@ -2,8 +2,6 @@
 // are only read, and the GDI calls that show a frame.
 #include "grpresent.h"
 
-#include "mwwin32.h"
-
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -24,7 +22,7 @@ struct Frame {
 };
 
 // Scales the frame into the window's client area, keeping the 4:3 picture
-// with black bars where the shapes differ (the window system does both).
+// with black bars where the shapes differ.
 void show(uint32_t window, const Frame &f)
 {
     HWND hwnd = reinterpret_cast<HWND>(uintptr_t(window));
@@ -43,7 +41,9 @@ void show(uint32_t window, const Frame &f)
         dib.masks[0] = 0xF800;
         dib.masks[1] = 0x07E0;
         dib.masks[2] = 0x001F;
-        StretchDIBits(dc, 0, 0, client.right - client.left, client.bottom - client.top, 0, 0, f.width,
+        const RECT area =
+            pictureArea(dc, client.right - client.left, client.bottom - client.top, f.width, f.height);
+        StretchDIBits(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, 0, 0, f.width,
                       f.height, f.pixels, reinterpret_cast<const BITMAPINFO *>(&dib), DIB_RGB_COLORS,
                       SRCCOPY);
     }

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "mwwin32.h"
+
 namespace gr {
 
 // Frames go to this window (a platform HWND; 0: none, the frame stays
@@ -32,5 +34,12 @@ void presentRelease();
 // is read, instead of having every frame shown; false where every frame is
 // to be shown (a window on screen). A null show undoes it.
 bool showOnDemand(uint32_t window, void (*show)(void *), void *context);
+
+// The part of a client area of clientWidth x clientHeight that a frame of
+// frameWidth x frameHeight is stretched into, so that it keeps its shape,
+// centred between black bars. Where the window system's StretchDIBits keeps
+// the shape itself (the POSIX platform) that is the whole client area; else
+// the bars are painted on dc here.
+RECT pictureArea(HDC dc, int clientWidth, int clientHeight, int frameWidth, int frameHeight);
 
 } // namespace gr
