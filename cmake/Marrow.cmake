@@ -35,11 +35,15 @@ function(marrow_gtest name)
     marrow_report_log(${name})
   endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  if(WIN32)
+    target_link_libraries(${name} PRIVATE marrow_test_box)
+  endif()
   target_compile_definitions(${name} PRIVATE
     MARROW_RUN_DIR="${MARROW_RUN_DIR}"
     MARROW_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  # Each case is labelled with its program, so a run can pick whole suites
-  # (ctest -L).
+  # Each case runs in a process of its own, as the suites expect (in a cross
+  # build through the emulator, Wine, of the toolchain file), labelled with
+  # its program, so a run can pick whole suites (ctest -L).
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "MARROW_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp" LABELS ${name})
 endfunction()

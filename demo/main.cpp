@@ -14,9 +14,10 @@
 #include "mwcon.h"
 #include "mwinput.h"
 #include "mwkernel.h"
-#include "mwplatform.h"
+#include "mwhost.h"
 #include "mwplugin.h"
 #include "mwrender.h"
+#include "mwwin32.h"
 #include "runopts.h"
 #include "snapshot.h"
 
@@ -40,10 +41,11 @@ const char kAboutText[] =
     "Edit POO.TGA if you want to change the picture (Black is an Occluder)\n";
 #undef ABOUT_INDENT
 
-void showAboutBox()
+void showAboutBox(void *owner)
 {
     MSGBOXPARAMSA box{};
     box.cbSize = sizeof box;
+    box.hwndOwner = static_cast<HWND>(owner);
     box.lpszText = kAboutText;
     box.lpszCaption = kAboutCaption;
     box.dwStyle = MB_OK;
@@ -126,7 +128,11 @@ void logPlugins()
 void demoSetup()
 {
     renderState = mwrInit();
-    mwiInit();
+    // The host, not the user, ends a run in a host's window (the Display
+    // settings' preview gets no input at all: DirectInput takes top-level
+    // windows only).
+    if (!mwHostHasHostWindow())
+        mwiInit();
     demoBindInputs();
 
     searchPlugins();
@@ -183,7 +189,7 @@ void showMessage(const char *text)
 bool saveSnapshot(const std::string &path)
 {
     std::string error;
-    if (saveWindowSnapshot(mwGetMainWindow(), path, error))
+    if (saveFrameSnapshot(path, error))
         return true;
     std::fprintf(stderr, "lumenfall: cannot save the snapshot %s: %s\n", path.c_str(), error.c_str());
     return false;
@@ -201,7 +207,7 @@ RunResult demoRun(const RunOptions &options)
     const auto wallSeconds = [&] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     };
-    FramePacer pacer(frameCap(options, mwPlatformIsHeadless(), static_cast<HWND>(mwGetMainWindow())));
+    FramePacer pacer(frameCap(options, mwHostIsHeadless(), static_cast<HWND>(mwGetMainWindow())));
     bool tapped = false;
     while (!userStopped() && !tapped && !mwStopRequested()) {
         if (options.frames && result.frames >= options.frames)
@@ -243,21 +249,23 @@ int main(int argc, char **argv)
         return 2;
     }
     if (options.about) {
-        showAboutBox();
+        showAboutBox(mwHostAboutOwner(argc, argv));
         return 0;
     }
     if (options.help) {
         printUsage(stdout, kLumenfallProgram);
         return 0;
     }
-    if (options.headless)
-        mwPlatformSetHeadless(1);
-    else if (mwPlatformUseScreenSaverHost(options.windowId, options.root) < 0) {
-        std::fprintf(stderr, "lumenfall: XSCREENSAVER_WINDOW does not hold a window number\n");
-        return 2;
+    if (options.headless) {
+        mwHostSetMode(MW_HOST_HEADLESS);
+    } else {
+        if (mwHostUseScreenSaverHost(argc, argv, options.windowId, options.root) < 0) {
+            std::fprintf(stderr, "lumenfall: the screen saver host's window is not a window number\n");
+            return 2;
+        }
+        if (options.window)
+            mwHostSetMode(MW_HOST_WINDOW);
     }
-    if (options.window)
-        mwPlatformSetWindowed(1);
 
     if (!mwInit(kBlockBytes, kDynamicBytes, kApplicationName))
         return 0;

@@ -14,8 +14,10 @@
 bool writeSnapshotPng(const std::string &path, const uint32_t *pixels, int width, int height,
                       std::string &error);
 
-/* Writes the last frame shown in window (a HWND, such as the kernel's main
- * window) as a PNG file. Returns false with the reason in error. */
-bool saveWindowSnapshot(void *window, const std::string &path, std::string &error);
+/* Writes the frame the display driver showed last (its front buffer, at the
+ * size of the mode set) as a PNG file. Call it while the driver is
+ * selected; drawing goes to the back buffer again afterwards. Returns false
+ * with the reason in error. */
+bool saveFrameSnapshot(const std::string &path, std::string &error);
 
 #endif /* SNAPSHOT_H */

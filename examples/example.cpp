@@ -15,7 +15,7 @@
 #include "mwblit.h"
 #include "mwinput.h"
 #include "mwkernel.h"
-#include "mwplatform.h"
+#include "mwhost.h"
 #include "mwplugin.h"
 #include "mwrender.h"
 #include "mwscene.h"
@@ -311,7 +311,7 @@ int run(const RunOptions &options)
     Stage stage;
     buildStage(options, stage);
 
-    const bool headless = mwPlatformIsHeadless();
+    const bool headless = mwHostIsHeadless();
     const long frames = options.frames ? options.frames : headless ? 1 : 0;
     FramePacer pacer(frameCap(options, headless, static_cast<HWND>(mwGetMainWindow())));
     for (long frame = 1; (!frames || frame <= frames) && !mwStopRequested(); ++frame) {
@@ -325,7 +325,7 @@ int run(const RunOptions &options)
 
     int result = 0;
     std::string error;
-    if (!options.snapshot.empty() && !saveWindowSnapshot(mwGetMainWindow(), options.snapshot, error)) {
+    if (!options.snapshot.empty() && !saveFrameSnapshot(options.snapshot, error)) {
         std::fprintf(stderr, "example: cannot save %s: %s\n", options.snapshot.c_str(), error.c_str());
         result = 1;
     }
@@ -355,9 +355,8 @@ int main(int argc, char **argv)
         printUsage(stdout, kExampleProgram);
         return 0;
     }
-    if (options.headless)
-        mwPlatformSetHeadless(1);
-    mwPlatformSetWindowed(1); // under X11 a 512 x 384 window, not the full screen
+    // A window, not the full screen; or none.
+    mwHostSetMode(options.headless ? MW_HOST_HEADLESS : MW_HOST_WINDOW);
 
     if (!mwInit(kBlockBytes, kDynamicBytes, "Marrow example"))
         return 1;

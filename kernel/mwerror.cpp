@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "mwautorun.h"
 #include "mwsystem.h"
 #include "mwwin32.h"
 
@@ -143,6 +144,7 @@ void logReport(const Report &report)
     mwExitCall();
     if (report.errorCode)
         logReport(report);
+    mwAutoRunRestore(); // before the box, which may wait for a long time
     mwShowErrorBox(report.caption, report.text);
     std::exit(-1);
 }
@@ -164,6 +166,7 @@ void logReport(const Report &report)
     if (!slot.compare_exchange_strong(expected, abandoned))
         waitForTheEnd(); // taken at the last moment
     logReport(report);
+    mwAutoRunRestore();
     mwShowErrorBox(report.caption, report.text);
     std::fflush(nullptr);
     std::_Exit(-1);

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mwautorun.h"
 #include "mwerror.h"
+#include "mwhostwnd.h"
 #include "mwkernel.h"
 #include "mwwin32.h"
 
@@ -17,13 +19,6 @@ constexpr DWORD kStartTimeout = 5000;
 constexpr DWORD kShutdownTimeout = 5000;
 constexpr char kWindowClass[] = "mwMainWindowClass";
 constexpr DWORD kShutdownLevel = 0x3FF;
-
-constexpr char kExplorerPolicy[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
-constexpr char kAutoRunValue[] = "NoDriveTypeAutoRun";
-constexpr DWORD kAutoRunCdRom = 0x20;
-// What Windows assumes while the value is missing (unknown, network and
-// removable drive types off); a value we cannot read is taken as this.
-constexpr DWORD kAutoRunDefault = 0x91;
 
 int initialised = 0;
 int active = 1; // touched only by the event thread
@@ -49,21 +44,6 @@ BOOL WINAPI onStopRequest(DWORD)
 {
     stopRequested = 1;
     return TRUE;
-}
-
-void switchAutoRun(bool on)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kExplorerPolicy, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
-        return;
-    DWORD value = 0, type = REG_NONE, size = sizeof value;
-    if (RegQueryValueExA(key, kAutoRunValue, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_DWORD || size != sizeof value)
-        value = kAutoRunDefault;
-    value = on ? value & ~kAutoRunCdRom : value | kAutoRunCdRom;
-    RegSetValueExA(key, kAutoRunValue, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
-    RegCloseKey(key);
 }
 
 // Reports each change of foreground once, however many messages announce it.
@@ -120,11 +100,7 @@ DWORD WINAPI eventThreadMain(LPVOID)
     windowClass.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
     RegisterClassExA(&windowClass);
 
-    const HWND window =
-        CreateWindowExA(0, kWindowClass, applicationName, WS_POPUP | WS_BORDER | WS_SYSMENU, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-    mainWindow = window;
-    ShowWindow(window, SW_SHOW);
+    mainWindow = mwHostOpenMainWindow(kWindowClass, applicationName, instance);
     eventThreadReady = 1;
 
     MSG msg;
@@ -160,7 +136,7 @@ int mwInit(int blockBytes, int dynamicBytes, const char *name)
     mwLogOpen(applicationName);
     initialised = 1;
     SetProcessShutdownParameters(kShutdownLevel, SHUTDOWN_NORETRY);
-    switchAutoRun(false);
+    mwAutoRunOff();
 
     void *block = blockBytes > 0 ? std::malloc(static_cast<size_t>(blockBytes)) : nullptr;
     if (blockBytes > 0 && !block)
@@ -190,7 +166,7 @@ void mwShutdown(void)
 {
     if (!initialised)
         return;
-    switchAutoRun(true);
+    mwAutoRunRestore();
     // Only the event thread may destroy its window (Windows refuses it to any
     // other thread). It is asked to close it and awaited, so the window is
     // gone when mwShutdown returns and its pump ends without a report.

@@ -49,7 +49,8 @@ void writeTo(std::FILE *out, int &last, int kind, const Entry &entry)
 void emit(int kind, const Entry &entry)
 {
     // A log that cannot be opened is skipped: the log must never end the program.
-    if (std::FILE *file = std::fopen(kLogName, "a")) {
+    // Binary: the same bytes, "\n" line ends, on every platform.
+    if (std::FILE *file = std::fopen(kLogName, "ab")) {
         writeTo(file, lastKind, kind, entry);
         std::fclose(file);
     }
@@ -75,7 +76,7 @@ void emitFormatted(int kind, Entry &entry, const char *pattern, va_list args)
 
 void mwLogOpen(const char *title)
 {
-    if (std::FILE *file = std::fopen(kLogName, "w")) {
+    if (std::FILE *file = std::fopen(kLogName, "wb")) {
         std::fprintf(file, "%s\n\n", text(title));
         std::fclose(file);
     }

@@ -1,9 +1,10 @@
-// The error box and the system's error text, through the platform's Win32:
-// the box is MessageBoxIndirectA, the last system error GetLastError with
-// its FormatMessageA text.
+// The system's error text, through the platform's Win32: the last system
+// error is GetLastError with its FormatMessageA text.
 #include "mwsystem.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 
 #include "mwwin32.h"
 
@@ -14,17 +15,6 @@ constexpr size_t kSystemTextMax = 1024;
 
 } // namespace
 
-void mwShowErrorBox(const char *caption, const char *text)
-{
-    MSGBOXPARAMSA box{};
-    box.cbSize = sizeof box;
-    box.lpszText = text;
-    box.lpszCaption = caption;
-    box.dwStyle = MB_ICONHAND | MB_TOPMOST;
-    box.dwLanguageId = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);
-    MessageBoxIndirectA(&box);
-}
-
 int mwLastSystemError(char *text, size_t size)
 {
     const DWORD number = GetLastError();
@@ -32,5 +22,9 @@ int mwLastSystemError(char *text, size_t size)
                                     number, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text,
                                     static_cast<DWORD>(std::min(size, kSystemTextMax)), nullptr))
         text[0] = '\0';
+    // Windows ends its texts with a line break; the report has its own.
+    for (size_t end = size > 0 ? std::strlen(text) : 0;
+         end > 0 && std::isspace(static_cast<unsigned char>(text[end - 1]));)
+        text[--end] = '\0';
     return static_cast<int>(number);
 }

@@ -23,7 +23,7 @@ int lastKind = kNone;
 // ruler separates it from an entry of another kind.
 void emit(int kind, const char *head, const char *text)
 {
-    std::FILE *file = std::fopen(kLogName, "a");
+    std::FILE *file = std::fopen(kLogName, "ab");
     if (!file)
         return; // the log must never stop the plug-in
     if (lastKind != kRuler && (kind == kRuler || lastKind != kind))

@@ -121,6 +121,7 @@ TEST(Lbm, FilesItDoesNotReadGiveNull)
 
 TEST(Lbm, NetpbmIlbmGivesNull)
 {
+    SKIP_WITHOUT_HOST_TOOLS();
     const std::string source = scratchPath("source.ppm");
     const std::string path = scratchPath("netpbm.lbm");
     writeNetpbm(source, testPicture(5, 3, 3));

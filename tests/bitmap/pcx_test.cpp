@@ -33,6 +33,7 @@ void appendPalette(Bytes &file)
 
 TEST(Pcx, NetpbmEightBitLoadsWithTheFilePalette)
 {
+    SKIP_WITHOUT_HOST_TOOLS();
     const std::string source = scratchPath("source.ppm");
     const std::string path = scratchPath("eight.pcx");
     const std::string reported = scratchPath("reported.ppm");
@@ -62,6 +63,7 @@ TEST(Pcx, NetpbmEightBitLoadsWithTheFilePalette)
 
 TEST(Pcx, TwentyFourBitFromNetpbmAndImageMagick)
 {
+    SKIP_WITHOUT_HOST_TOOLS();
     const std::string source = scratchPath("source.ppm");
     writeNetpbm(source, testPicture(7, 5, 3));
     const std::string netpbm = scratchPath("netpbm.pcx");

@@ -169,6 +169,7 @@ class TargaFromTools : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        SKIP_WITHOUT_HOST_TOOLS();
         source = scratchPath("source.ppm");
         writeNetpbm(source, testPicture(7, 5, 3));
         sourceAlpha = scratchPath("source.pam");

@@ -25,9 +25,9 @@ TEST(GlideBoard, ReportsOneWindowedBoardWithTwoUnitsOfFourMegabytes)
 TEST(GlideBoard, EnvironmentMakesASmallerBoard)
 {
     clearEnvironment();
-    setenv("GLIDE2X_FBRAM", "1", 1);
-    setenv("GLIDE2X_TMUS", "1", 1);
-    setenv("GLIDE2X_TMURAM", "2", 1);
+    mwtest::setEnv("GLIDE2X_FBRAM", "1");
+    mwtest::setEnv("GLIDE2X_TMUS", "1");
+    mwtest::setEnv("GLIDE2X_TMURAM", "2");
     grGlideInit();
     GrHwConfiguration hw;
     ASSERT_TRUE(grSstQueryHardware(&hw));
@@ -44,15 +44,15 @@ TEST(GlideBoard, EnvironmentMakesASmallerBoard)
                               GR_ORIGIN_UPPER_LEFT, 2, 0));
     // The query reads the board the environment describes, started or not.
     grGlideShutdown();
-    setenv("GLIDE2X_FBRAM", "3", 1);
+    mwtest::setEnv("GLIDE2X_FBRAM", "3");
     ASSERT_TRUE(grSstQueryHardware(&hw));
     EXPECT_EQ(hw.SSTs[0].sstBoard.SST96Config.fbRam, 3);
     grGlideInit();
     ASSERT_TRUE(grSstQueryHardware(&hw));
     EXPECT_EQ(hw.SSTs[0].sstBoard.SST96Config.fbRam, 3);
     // Values outside the accepted set are ignored.
-    setenv("GLIDE2X_FBRAM", "7", 1);
-    setenv("GLIDE2X_TMUS", "x", 1);
+    mwtest::setEnv("GLIDE2X_FBRAM", "7");
+    mwtest::setEnv("GLIDE2X_TMUS", "x");
     grGlideInit();
     ASSERT_TRUE(grSstQueryHardware(&hw));
     EXPECT_EQ(hw.SSTs[0].sstBoard.SST96Config.fbRam, 4);

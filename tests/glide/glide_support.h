@@ -2,6 +2,7 @@
 // documented arithmetic written out for expected values.
 #pragma once
 
+#include "common_support.h"
 #include "glide.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,7 @@ inline void clearEnvironment()
 {
     for (const char *name : {"GLIDE2X_FBRAM", "GLIDE2X_TMUS", "GLIDE2X_TMURAM", "GLIDE2X_THREADS",
                              "GLIDE2X_SIMD", "SST_SCREENREFRESH"})
-        unsetenv(name);
+        mwtest::setEnv(name, nullptr);
 }
 
 // Opens the board as the plug-in does, then turns dithering off so that

@@ -2,6 +2,7 @@
 // back end of the platform layer).
 #include "glide_support.h"
 
+#include "mwplatform.h"
 #include "window_support.h"
 
 using namespace glidetest;

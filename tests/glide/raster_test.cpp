@@ -190,7 +190,7 @@ TEST_F(GlideRaster, PointsFillThePixelContainingThem)
 // the one a recorded quad samples.
 TEST_F(GlideRaster, DrawingThreadsKeepCallOrder)
 {
-    setenv("GLIDE2X_THREADS", "2", 1);
+    mwtest::setEnv("GLIDE2X_THREADS", "2");
     open();
     iteratedColor();
     fill(0, 0, kWidth, kHeight, 255, 0, 0); // recorded: large
@@ -266,16 +266,16 @@ std::vector<uint16_t> drawScene()
 
 TEST_F(GlideRaster, ThreadsAndSpanBuildsGiveIdenticalPixels)
 {
-    setenv("GLIDE2X_THREADS", "1", 1);
+    mwtest::setEnv("GLIDE2X_THREADS", "1");
     open();
     const std::vector<uint16_t> reference = drawScene();
     for (const char *threads : {"2", "3", "16"}) {
-        setenv("GLIDE2X_THREADS", threads, 1);
+        mwtest::setEnv("GLIDE2X_THREADS", threads);
         open();
         EXPECT_EQ(drawScene(), reference) << threads << " threads";
     }
     for (const char *spans : {"baseline", "avx2"}) {
-        setenv("GLIDE2X_SIMD", spans, 1);
+        mwtest::setEnv("GLIDE2X_SIMD", spans);
         open();
         EXPECT_EQ(drawScene(), reference) << spans;
     }
@@ -345,7 +345,7 @@ TEST_F(GlideRaster, FusedLayerSpansMatchTheStages)
     const std::vector<uint16_t> fused = drawLayers(false);
     open();
     EXPECT_EQ(drawLayers(true), fused);
-    setenv("GLIDE2X_SIMD", "baseline", 1);
+    mwtest::setEnv("GLIDE2X_SIMD", "baseline");
     open();
     EXPECT_EQ(drawLayers(false), fused);
 }

@@ -7,6 +7,7 @@
 #include <linux/joystick.h>
 
 #include "input_support.h"
+#include "mwplatform.h"
 #include "window_support.h"
 
 using namespace inputtest;

@@ -10,14 +10,38 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include "kernel_support.h"
 #include "mwdynmem.h"
 #include "common_support.h"
 
 namespace {
+
+// The start of a readable page whose predecessor cannot be read at all.
+char *pageAfterAnUnreadableOne()
+{
+#ifdef _WIN32
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    const size_t page = system.dwPageSize;
+    auto *pages =
+        static_cast<char *>(VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    DWORD previous;
+    VirtualProtect(pages, page, PAGE_NOACCESS, &previous);
+#else
+    const size_t page = size_t(sysconf(_SC_PAGESIZE));
+    auto *pages = static_cast<char *>(
+        mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    mprotect(pages, page, PROT_NONE);
+#endif
+    return pages + page;
+}
 
 // Sizes worked out by hand for this word size. The header record is 32
 // bytes with 32-bit pointers and 56 with 64-bit ones; the caller's bytes
@@ -117,7 +141,8 @@ TEST(DynamicHeapDeathTest, SixMegabytesWithAFiveMegabyteHeapLeaveAMegabyteLessOn
     // 1,048,480 (and its own 48) fills them; one byte more does not fit.
     expectReport(
         [] {
-            mwMemInit(std::aligned_alloc(16, 0x600000), 0x600000);
+            alignas(16) static unsigned char region[0x600000];
+            mwMemInit(region, sizeof region);
             mwDMemInit(0x500000);
             mwMemAlloc("main", 1, 1048480, "rest", 0);
             mwMemAlloc("main", 2, 1, "more", 0);
@@ -213,11 +238,7 @@ TEST(DynamicHeapDeathTest, BadFreesAreReported)
     expectReport(
         [] {
             freshHeap(1 << 14);
-            const long page = sysconf(_SC_PAGESIZE);
-            auto *pages = static_cast<char *>(
-                mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-            mprotect(pages, page, PROT_NONE);
-            mwDMemFree("lightprt", 2, pages + page);
+            mwDMemFree("lightprt", 2, pageAfterAnUnreadableOne());
         },
         illegal);
     expectReport(

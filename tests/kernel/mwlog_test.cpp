@@ -70,7 +70,7 @@ TEST_F(ReportLog, LongLinesAreCut)
 TEST_F(ReportLog, EchoRepeatsAllButLocatedEntriesWithItsOwnRulers)
 {
     MW_ISOLATED([] {
-        ASSERT_TRUE(std::freopen("echo.txt", "w", stdout));
+        ASSERT_TRUE(std::freopen("echo.txt", "wb", stdout));
         mwLogOpen("T");
         mwLogSetEcho(1);
         mwLogAt("mwtga", 1, "not echoed");

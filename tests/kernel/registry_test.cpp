@@ -102,27 +102,27 @@ TEST(RegistriesDeathTest, ConflictingEntriesAreFatal)
             mwStatusRegister(status<1>, 255, 0);
         },
         "^Error: mwStatusRegister: conflicting entry,\nMW_STATUS_FLAG_ONCE flags don't match\n"
-        "func 0x[0-9a-f]+\n$");
+        "func (0x)?[0-9a-fA-F]+\n$");
     expectReport(
         [] {
             mwStatusRegister(status<1>, 255, MW_STATUS_FLAG_ONCE);
             mwStatusRegister(status<1>, 254, MW_STATUS_FLAG_ONCE);
         },
         "^Error: mwStatusRegister: conflicting entry,\npriorities don't match for a "
-        "MW_STATUS_FLAG_ONCE entry\nfunc 0x[0-9a-f]+\n$");
+        "MW_STATUS_FLAG_ONCE entry\nfunc (0x)?[0-9a-fA-F]+\n$");
     expectReport(
         [] {
             mwExitRegister(leave<1>, 3, 0);
             mwExitRegister(leave<1>, 3, MW_EXIT_FLAG_ONCE);
         },
         "^Error: mwExitRegister: conflicting entry,\nMW_EXIT_FLAG_ONCE flags don't match\n"
-        "func 0x[0-9a-f]+\n$");
+        "func (0x)?[0-9a-fA-F]+\n$");
     expectReport(
         [] {
             mwExitRegister(leave<1>, 3, MW_EXIT_FLAG_ONCE);
             mwExitRegister(leave<1>, 4, MW_EXIT_FLAG_ONCE);
         },
-        "priorities don't match for a MW_EXIT_FLAG_ONCE entry\nfunc 0x");
+        "priorities don't match for a MW_EXIT_FLAG_ONCE entry\nfunc [0-9a-fA-Fx]+\n$");
 }
 
 TEST(RegistriesDeathTest, TheThirtyThirdRegistrationIsFatalEvenAsADuplicate)
@@ -181,6 +181,6 @@ TEST(RegistriesDeathTest, ReportFromAnExitFunctionRunsTheRestOnce)
         "^failing exit function\nlast exit function\nError: shutdown failed\n$");
     const std::string log = mwtest::readFile("MARROW.TXT");
     EXPECT_NE(std::string::npos, log.find("Error: first failure\nError: shutdown failed\n")) << log;
-    EXPECT_NE(std::string::npos, log.find("mwExitCall: entry 0 is invalid (0x")) << log;
+    EXPECT_NE(std::string::npos, log.find("mwExitCall: entry 0 is invalid (")) << log;
     EXPECT_NE(std::string::npos, log.find(",255)\n")) << log;
 }

@@ -1,5 +1,6 @@
 // The AutoRun switch: the CD-ROM bit of the Explorer policy in the registry
-// file, set while the kernel is up and cleared by mwShutdown.
+// file, set while the kernel is up and put back as it was by mwShutdown and
+// by a report.
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -26,10 +27,7 @@ protected:
         MW_ISOLATED([&] {
             mwtest::TempDir cwd;
             cwd.enter();
-            if (registry.empty())
-                unsetenv("MARROW_REGISTRY");
-            else
-                setenv("MARROW_REGISTRY", registry.c_str(), 1);
+            mwtest::setEnv("MARROW_REGISTRY", registry.empty() ? nullptr : registry.c_str());
             mwInit(kBlockBytes, kDynamicBytes, "Lumenfall");
             EXPECT_EQ(running, mwtest::readFile(path));
             mwShutdown();
@@ -46,13 +44,28 @@ protected:
     mwtest::TempDir dir_;
 };
 
-TEST_F(AutoRun, TheCdRomBitIsSetWhileRunningAndClearedAfter)
+TEST_F(AutoRun, TheCdRomBitIsSetWhileRunningAndPutBackAsItWasAfter)
 {
     ASSERT_TRUE(configured);
     write(policy("00000095"));
     run(file(), policy("000000b5"), policy("00000095"));
+    // A user who had CD AutoRun off keeps it off.
     write(policy("000000b5"));
-    run(file(), policy("000000b5"), policy("00000095"));
+    run(file(), policy("000000b5"), policy("000000b5"));
+}
+
+TEST_F(AutoRun, AReportPutsTheBitBackToo)
+{
+    write(policy("00000095"));
+    const std::string path = file();
+    EXPECT_EXIT(
+        {
+            mwtest::setEnv("MARROW_REGISTRY", path.c_str());
+            mwInit(kBlockBytes, kDynamicBytes, "Lumenfall");
+            mwFatal("stop");
+        },
+        ::testing::ExitedWithCode(255), "Error: stop");
+    EXPECT_EQ(policy("00000095"), mwtest::readFile(path));
 }
 
 TEST_F(AutoRun, AValueThatCannotBeReadStartsFromTheSystemDefault)

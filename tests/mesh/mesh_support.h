@@ -21,7 +21,7 @@ inline MeshPtr loadBytes(const mwtest::TempDir &dir, const tds::Bytes &bytes)
 {
     const std::filesystem::path path = dir / "model.3ds";
     tds::write(path, bytes);
-    return MeshPtr(mw3dsLoad(path.c_str()));
+    return MeshPtr(mw3dsLoad(path.string().c_str()));
 }
 
 // Face indices inside the vertex array; normals finite, unit or zero.

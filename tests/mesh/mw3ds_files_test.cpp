@@ -67,7 +67,7 @@ TEST(Mesh3dsFiles, FileWrittenByAssimpLoadsWithItsCounts)
                                 (dir / "model.3ds").string() + "' >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << "assimp (assimp-utils) must be installed: " << command;
 
-    MeshPtr mesh(mw3dsLoad((dir / "model.3ds").c_str()));
+    MeshPtr mesh(mw3dsLoad((dir / "model.3ds").string().c_str()));
     ASSERT_TRUE(mesh);
     EXPECT_EQ(mesh->vertexCount, int(model.vertices.size()));
     ASSERT_EQ(mesh->faceCount, int(model.faces.size()));

@@ -188,8 +188,8 @@ TEST(Mesh3ds, RefusesMissingEmptyAndBrokenFiles)
         EXPECT_FALSE(loadBytes(dir, c.bytes)) << c.what;
         mwDMemCheck("mw3ds_test", __LINE__);
     }
-    EXPECT_EQ(mw3dsLoad((dir / "missing.3ds").c_str()), nullptr);
-    EXPECT_EQ(mw3dsLoad(dir.path().c_str()), nullptr);
+    EXPECT_EQ(mw3dsLoad((dir / "missing.3ds").string().c_str()), nullptr);
+    EXPECT_EQ(mw3dsLoad(dir.path().string().c_str()), nullptr);
     ASSERT_TRUE(loadBytes(dir, whole)) << "the unbroken file loads";
 
     // Nothing a refused load allocated stays behind: the heap listing shows

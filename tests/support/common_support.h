@@ -10,6 +10,8 @@
  *   again at the end of its scope; enter() makes it the current directory
  *   until then.
  *
+ * mwtest::setEnv: setenv and unsetenv on every platform.
+ *
  * mwtest::readFile, mwtest::formatted and mwtest::kLogRuler: for comparing
  *   files and report logs with the text expected.
  */
@@ -21,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -45,17 +48,71 @@ namespace mwtest {
     std::exit(failed ? 1 : 0);
 }
 
+/* printf into a string (up to 255 characters). */
+template <typename... Values>
+std::string formatted(const char *format, Values... values)
+{
+    char text[256];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
+
+/* Sets (or with NULL removes) an environment variable of this process, as
+ * setenv and unsetenv do on POSIX. */
+inline void setEnv(const char *name, const char *value)
+{
+#ifdef _WIN32
+    _putenv_s(name, value ? value : ""); // an empty value removes it
+#else
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+#endif
+}
+
+/* The folder name of the next TempDir of the running test. A death test's
+ * child process on Windows runs the test again from its start rather than
+ * going on from a copy of the parent (fork), so the names must come out the
+ * same in both: they follow the test's name and a count within the test,
+ * tagged with the first process of the family (inherited environment). */
+inline std::string nextTempDirName()
+{
+    static const std::string family = [] {
+        if (const char *tag = std::getenv("MWTEST_FAMILY"))
+            return std::string(tag);
+        const std::string tag = formatted("%lu", static_cast<unsigned long>(std::random_device{}()));
+        setEnv("MWTEST_FAMILY", tag.c_str());
+        return tag;
+    }();
+    static std::string test;
+    static int count = 0;
+    const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "static";
+    for (char &c : name)
+        if (c == '/')
+            c = '_';
+    if (name != test) {
+        test = name;
+        count = 0;
+    }
+    return "mwtest-" + family + "-" + name + "-" + std::to_string(count++);
+}
+
+/* 1 in the child process of a death test. */
+inline bool inDeathTestChild() { return !GTEST_FLAG_GET(internal_run_death_test).empty(); }
+
 class TempDir {
 public:
     TempDir()
     {
         const char *root = std::getenv("MARROW_TEST_TMP");
         std::filesystem::path base = root && *root ? root : "/tmp";
-        std::filesystem::create_directories(base);
-        std::string pattern = (base / "mwtest-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        path_ = pattern;
+        path_ = base / nextTempDirName();
+        // The child of a death test takes over its parent's folder.
+        if (!inDeathTestChild())
+            std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
     }
     ~TempDir()
     {
@@ -85,15 +142,6 @@ inline std::string readFile(const std::filesystem::path &path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-/* printf into a string (up to 255 characters). */
-template <typename... Values>
-std::string formatted(const char *format, Values... values)
-{
-    char text[256];
-    std::snprintf(text, sizeof text, format, values...);
-    return text;
 }
 
 /* The line the report log puts between entries of different kinds. */

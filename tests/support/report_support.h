@@ -18,7 +18,12 @@
 
 namespace mwtest {
 
+// exit(-1) as the parent sees it: 255 on POSIX, the whole -1 on Windows.
+#ifdef _WIN32
+constexpr int kFatalExit = -1;
+#else
 constexpr int kFatalExit = 255;
+#endif
 
 // What a report said: the fatal message, or "<function>: <error string>".
 struct Reported {

@@ -15,14 +15,14 @@
 #include "glide.h"
 #include "mwbitmap.h"
 #include "mwblit.h"
-#include "mwplatform.h"
+#include "mwhost.h"
 #include "mwplugin.h"
 #include "common_support.h"
 
 namespace vdtest {
 
 // Windows are off-screen surfaces, whatever the test's environment.
-inline const bool kHeadless = mwPlatformSetHeadless(1);
+inline const bool kHeadless = (mwHostSetMode(MW_HOST_HEADLESS), true);
 
 // The logging build, and the delivered one in the run folder.
 inline std::string loggingPlugin() { return VOODOO_LOG_PLUGIN; }
@@ -63,9 +63,9 @@ class Voodoo : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(mwPlatformIsHeadless());
+        ASSERT_TRUE(mwHostIsHeadless());
         for (const char *name : {"GLIDE2X_FBRAM", "GLIDE2X_TMUS", "GLIDE2X_TMURAM"})
-            unsetenv(name);
+            mwtest::setEnv(name, nullptr);
         dir_.enter();
         mwLogOpen("voodoo tests");
     }

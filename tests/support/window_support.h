@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "mwplatform.h"
+#include "mwwin32.h"
 
 namespace mwtest {
 

@@ -62,7 +62,7 @@ TEST_F(VoodooCache, DrawingTwiceCountsTwoAccessesAndOneMiss)
 
 TEST_F(VoodooCache, AFullUnitEvictsTheLeastRecentlyDrawnUntilAGapOpens)
 {
-    setenv("GLIDE2X_TMURAM", "1", 1);
+    mwtest::setEnv("GLIDE2X_TMURAM", "1");
     ASSERT_TRUE(open());
     std::vector<mwCARDBITMAP *> small;
     for (int i = 0; i < 16; ++i) {

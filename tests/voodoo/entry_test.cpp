@@ -99,7 +99,7 @@ class VoodooModeTable : public Voodoo, public ::testing::WithParamInterface<Boar
 TEST_P(VoodooModeTable, FollowsTheFrameBufferSize)
 {
     const BoardCase &board = GetParam();
-    setenv("GLIDE2X_FBRAM", board.megabytes, 1);
+    mwtest::setEnv("GLIDE2X_FBRAM", board.megabytes);
     const mwPLUGIN_CLASS_INFO info = classInfo(add());
     EXPECT_EQ(info.minWidth, 512);
     EXPECT_EQ(info.minHeight, 384);
@@ -147,10 +147,10 @@ INSTANTIATE_TEST_SUITE_P(Boards, VoodooModeTable,
 TEST_F(VoodooEntry, LoadingKeepsTheUsersGammaAndTurnsTheSplashOff)
 {
     MW_ISOLATED([&] {
-        setenv("SST_RGAMMA", "2.2", 1);
-        setenv("FX_GLIDE_NO_SPLASH", "0", 1);
+        mwtest::setEnv("SST_RGAMMA", "2.2");
+        mwtest::setEnv("FX_GLIDE_NO_SPLASH", "0");
         for (const char *name : {"SST_GGAMMA", "SST_BGAMMA", "SST_SCREENREFRESH"})
-            unsetenv(name);
+            mwtest::setEnv(name, nullptr);
         add();
         EXPECT_STREQ(std::getenv("SST_RGAMMA"), "2.2");
         EXPECT_STREQ(std::getenv("FX_GLIDE_NO_SPLASH"), "1");

@@ -1,6 +1,7 @@
 // Modes, clears, swaps and the 2D primitives.
 #include "voodoo_support.h"
 
+#include "mwplatform.h"
 #include "window_support.h"
 
 using namespace vdtest;
@@ -58,7 +59,7 @@ TEST_F(VoodooMode, RefusedModesLeaveThePreviousOne)
 
 TEST_F(VoodooMode, AModeTooLargeForTheFrameBufferIsRefusedByTheBoard)
 {
-    setenv("GLIDE2X_FBRAM", "1", 1);
+    mwtest::setEnv("GLIDE2X_FBRAM", "1");
     ASSERT_TRUE(open(0x7F9));
     const mwBLIT_MODE large{640, 480, MW_BLIT_KIND_ANY, 0x7FB};
     EXPECT_EQ(0, vd->setMode(&large, nullptr));
@@ -105,17 +106,21 @@ TEST_F(VoodooMode, SwapsShowTheBackBufferInTheWindowOnlyWhenDoubleBuffered)
     vd->fillRect(0, 0, 511, 383, 1, 0, 0);
     EXPECT_EQ(pixel(0, 0), kRed);
     vd->swapBuffers(0);
+#ifndef _WIN32 // the platform layer keeps what was presented; Windows does not
     EXPECT_EQ(0, mwPlatformReadFrame(shown, nullptr, 0, nullptr, nullptr)) << "nothing presented";
+#endif
 
     const mwBLIT_MODE doubled{512, 384, MW_BLIT_KIND_ANY, 0x7FB};
     ASSERT_EQ(1, vd->setMode(&doubled, shown));
     vd->fillRect(0, 0, 511, 383, 0, 1, 0);
     vd->swapBuffers(0);
+#ifndef _WIN32
     std::vector<uint32_t> frame(512 * 384);
     int width = 0, height = 0;
     ASSERT_EQ(1, mwPlatformReadFrame(shown, frame.data(), frame.size(), &width, &height));
     EXPECT_EQ(width, 512);
     EXPECT_EQ(frame[512 * 200 + 300], 0x00FF00u);
+#endif
     EXPECT_EQ(0, vd->numPending());
 
     // Region transfers follow the buffer chosen for drawing.
