@@ -4,6 +4,7 @@
 // textures without checking them, so the loader refuses a page whose sizes
 // disagree or a glyph rectangle outside its page.
 #include <cstring>
+#include <vector>
 
 #include "mwbfile.h"
 #include "mwbintern.h"
@@ -48,6 +49,38 @@ bool glyphInsidePage(const mwbGLYPH &glyph, const mwbFONT &font)
     return int64_t{glyph.x} + glyph.width <= page.width && int64_t{glyph.y} + glyph.height <= page.height;
 }
 
+// The page headers in a pass of their own that skips the pages' bytes, so
+// that the whole font is checked against the heap before the first page is
+// allocated. A header that disagrees is fatal.
+std::vector<mwBITMAP> readPageHeaders(mwbFileReader &file, int32_t pageCount, const char *name)
+{
+    std::vector<mwBITMAP> pages(pageCount > 0 ? static_cast<size_t>(pageCount) : 0);
+    for (mwBITMAP &page : pages) {
+        page.type = readInt(file);
+        page.width = readInt(file);
+        page.height = readInt(file);
+        page.paletteSize = readInt(file);
+        page.size = readInt(file);
+        if (!pageSizesAgree(page)) {
+            invalid(name);
+        }
+        file.skip(static_cast<uint64_t>(page.paletteSize) + static_cast<uint64_t>(page.size));
+    }
+    return pages;
+}
+
+// Whether the heap has room now for the record, the page array and every
+// page's palette and pixels.
+bool heapHoldsFont(const std::vector<mwBITMAP> &pages)
+{
+    std::vector<int64_t> blocks = {sizeof(mwbFONT), static_cast<int64_t>(pages.size() * sizeof(mwBITMAP))};
+    for (const mwBITMAP &page : pages) {
+        blocks.push_back(page.paletteSize);
+        blocks.push_back(page.size);
+    }
+    return mwDMemCanHold(blocks.data(), static_cast<int>(blocks.size())) != 0;
+}
+
 } // namespace
 
 extern "C" mwbFONT *mwbFontLoad(const char *name)
@@ -64,16 +97,14 @@ extern "C" mwbFONT *mwbFontLoad(const char *name)
     if (magic != MWB_FONT_MAGIC || version != MWB_FONT_VERSION || kind != MWB_FONT_KIND) {
         invalid(name);
     }
-    auto *font = static_cast<mwbFONT *>(mwDMemAlloc(kOwner, __LINE__, sizeof(mwbFONT)));
-    std::memset(font, 0, sizeof *font);
-    mwbFontGuard guard(font);
-    font->cellWidth = readInt(file);
-    font->cellHeight = readInt(file);
+    mwbFONT read = {};
+    read.cellWidth = readInt(file);
+    read.cellHeight = readInt(file);
     // The console divides by the cell size.
-    if (font->cellWidth < 1 || font->cellHeight < 1) {
+    if (read.cellWidth < 1 || read.cellHeight < 1) {
         invalid(name);
     }
-    for (mwbGLYPH &glyph : font->glyph) {
+    for (mwbGLYPH &glyph : read.glyph) {
         glyph.width = readInt(file);
         glyph.height = readInt(file);
         glyph.page = readInt(file);
@@ -84,11 +115,23 @@ extern "C" mwbFONT *mwbFontLoad(const char *name)
 
     const int32_t pageCount = readInt(file);
     // Every page takes at least its header in the file.
-    const int64_t arrayBytes = int64_t{pageCount} * int64_t{sizeof(mwBITMAP)};
-    if (pageCount > 0 && (static_cast<uint64_t>(pageCount) > file.remaining() / kPageHeaderBytes ||
-                          !mwbHeapCanHold(arrayBytes))) {
+    if (pageCount > 0 && static_cast<uint64_t>(pageCount) > file.remaining() / kPageHeaderBytes) {
         invalid(name);
     }
+    const int64_t arrayBytes = int64_t{pageCount} * int64_t{sizeof(mwBITMAP)};
+    if (pageCount > 0 && !mwbHeapCanHold(arrayBytes)) {
+        return nullptr;
+    }
+    const uint64_t firstPage = file.position();
+    const std::vector<mwBITMAP> headers = readPageHeaders(file, pageCount, name);
+    if (!heapHoldsFont(headers)) {
+        return nullptr;
+    }
+    file.seek(firstPage);
+
+    auto *font = static_cast<mwbFONT *>(mwDMemAlloc(kOwner, __LINE__, sizeof(mwbFONT)));
+    *font = read;
+    mwbFontGuard guard(font);
     // A count of 0 or below reaches the allocator, which reports it (as 0
     // bytes: a negative byte count could wrap when narrowed to an int).
     const int allocBytes = pageCount > 0 ? static_cast<int>(arrayBytes) : 0;
@@ -98,16 +141,8 @@ extern "C" mwbFONT *mwbFontLoad(const char *name)
 
     for (int i = 0; i < pageCount; i++) {
         mwBITMAP &page = font->pages[i];
-        mwBITMAP read = {};
-        read.type = readInt(file);
-        read.width = readInt(file);
-        read.height = readInt(file);
-        read.paletteSize = readInt(file);
-        read.size = readInt(file);
-        if (!pageSizesAgree(read)) {
-            invalid(name);
-        }
-        page = read;
+        page = headers[i];
+        file.skip(kPageHeaderBytes);
         if (page.paletteSize != 0) {
             page.palette = static_cast<uint8_t *>(mwDMemAlloc(kOwner, __LINE__, page.paletteSize));
             file.read(page.palette, page.paletteSize);

@@ -5,6 +5,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     return fuzzReadFile(data, size, [](const char *name) {
         mwbFONT *font = mwbFontLoad(name);
+        if (!font)
+            return;
         for (int p = 0; p < font->pageCount; ++p)
             fuzzCheckBitmap(font->pages[p]);
         // Every glyph lies inside its page: the card cuts it from there.

@@ -56,6 +56,10 @@ for code in range(256):
     glyphs += struct.pack("<6i", *glyph)
 font = struct.pack("<5I", 0x544E464D, 0x00030100, 2, 8, 8) + glyphs + struct.pack("<i", 1) + page
 open(out + "/font/two-glyphs.fnt", "wb").write(font)
+# One 2048 x 1024 page of 24-bit pixels, more than the fuzz heap's 5 MB: the
+# reader must refuse it before allocating (the pixels are not in the file).
+large = struct.pack("<5i", 14, 2048, 1024, 0, 2048 * 1024 * 3)
+open(out + "/font/page-beyond-heap.fnt", "wb").write(font[:20 + len(glyphs)] + struct.pack("<i", 1) + large)
 
 # Registry file: the forms the POSIX layer reads.
 open(out + "/registry/policies.reg", "w").write(

@@ -190,10 +190,12 @@ typedef struct mwbFONT {
 #define MWB_FONT_VERSION 0x00030100u
 #define MWB_FONT_KIND 2
 
-/* Loads a font file; never returns NULL. Fatal for a header that does not
- * match ("mwbFontLoad: Invalid font file %s\n"), and with the same message
- * for a page whose sizes disagree with its type or a glyph rectangle outside
- * its page. A missing file is fatal in the file layer. */
+/* Loads a font file. Fatal for a header that does not match ("mwbFontLoad:
+ * Invalid font file %s\n"), and with the same message for a page whose sizes
+ * disagree with its type or a glyph rectangle outside its page. A missing
+ * file is fatal in the file layer. NULL when the dynamic heap has not room
+ * now for the whole font (every page's header is read and the sum checked
+ * before the first allocation). */
 mwbFONT *mwbFontLoad(const char *name);
 
 /* Frees the pages' pixel data and palettes, the page array and the record. */

@@ -234,6 +234,11 @@ typedef struct mwmSPLINE {
  * the keys, start and end. */
 mwmSPLINE *mwmSplineCreate(int keyCount, int channels);
 
+/* 1 when the dynamic heap has room now for everything mwmSplineCreate would
+ * allocate for these counts; 0 when it has not, or a count is below 1.
+ * Readers check counts taken from files with it before creating. */
+int mwmSplineFits(int keyCount, int channels);
+
 /* Frees every key's values and reserved pointer, the keys, the result array
  * and the record. NULL is ignored. */
 void mwmSplineFree(mwmSPLINE *spline);

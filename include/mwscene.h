@@ -162,7 +162,8 @@ void mwsSceneUpdate(mwsNODE *sceneNode);
  * named "AMBIENT" and camera nodes. Object geometry files are not opened.
  * Returns the root's scene record (free it with mwsNodeFree of its node),
  * or NULL when the file is missing, does not begin with "LWSC", holds the
- * keyword "return", or claims a motion of more keys than it can hold.
+ * keyword "return", or claims a motion of more keys than it can hold or than
+ * the dynamic heap has room for now.
  * A motion or envelope of no keys or no channels ends the program
  * ("processObjectMotion: No Keyframes" / "No Channels"). Progress goes to
  * the report log. `context` is not used. */

@@ -203,14 +203,21 @@ int mwDMemCanHold(const int64_t *sizes, int count)
     if (!heapBase || count < 1 || !sizes)
         return 0;
     // One free block that takes every block back to back serves them in any
-    // order; each but the first may need room for a split of its own.
+    // order, as long as the rest before the last one is still worth a split
+    // (a smaller rest would stay inside the block before it): one split's
+    // room on top of the blocks covers that.
     int64_t total = 0;
+    int blocks = 0;
     for (int i = 0; i < count; ++i) {
         if (sizes[i] < 0 || sizes[i] > heapSize)
             return 0;
-        if (sizes[i] > 0)
-            total += needFor(static_cast<int>(sizes[i])) + (total ? kDMemSplitMin : 0);
+        if (sizes[i] > 0) {
+            total += needFor(static_cast<int>(sizes[i]));
+            ++blocks;
+        }
     }
+    if (blocks > 1)
+        total += kDMemSplitMin;
     int64_t largest = 0;
     walk("mwdynmem", __LINE__, [&largest](const Header &block) {
         if (!block.used && block.size > largest)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <vector>
 
 #include "mwmath.h"
 
@@ -78,6 +79,23 @@ mwmSPLINE *mwmSplineCreate(int keyCount, int channels)
     spline->keyCount = keyCount;
     spline->channels = channels;
     return spline;
+}
+
+int mwmSplineFits(int keyCount, int channels)
+{
+    if (keyCount < 1 || channels < 1)
+        return 0;
+    const int64_t keyBytes = int64_t{keyCount} * int64_t{sizeof(mwmSPLINEKEY)};
+    const int64_t valueBytes = int64_t{channels} * int64_t{sizeof(float)};
+    // The key array alone bounds the count before the list of blocks is made.
+    if (keyBytes > mwDMemSize() || valueBytes > mwDMemSize())
+        return 0;
+    // What mwmSplineCreate allocates: the record, the keys, the result and
+    // one value array per key.
+    std::vector<int64_t> blocks(static_cast<size_t>(keyCount) + 3, valueBytes);
+    blocks[0] = sizeof(mwmSPLINE);
+    blocks[1] = keyBytes;
+    return mwDMemCanHold(blocks.data(), static_cast<int>(blocks.size()));
 }
 
 void mwmSplineFree(mwmSPLINE *spline)

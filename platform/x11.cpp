@@ -170,9 +170,14 @@ bool X11Backend::adoptHost(XWindow &x, unsigned long host, int &width, int &heig
     std::lock_guard<std::mutex> hold(checkLock_);
     XSync(display_, False);
     lastXError = 0;
+    // The events are asked for before the round trip of the query: once it
+    // returns, the server has taken the request, so an unmap or destroy by
+    // the host reaches us however the server orders its clients' requests
+    // (selected afterwards, the host's request could come first and its
+    // event would never arrive). A window already gone fails both.
+    XSelectInput(display_, x.id, kHostEventMask);
     if (!XGetWindowAttributes(display_, x.id, &attributes) || lastXError != 0)
         return false;
-    XSelectInput(display_, x.id, kHostEventMask);
     x.visual = attributes.visual;
     x.depth = attributes.depth;
     width = attributes.width;
@@ -367,6 +372,7 @@ int X11Backend::refreshRate(Wnd &window)
         XRRFreeCrtcInfo(crtc);
     }
     XRRFreeScreenResources(resources);
+    wakeForQueuedEvents();
     return int(rate + 0.5);
 #else
     (void)window;

@@ -16,9 +16,6 @@ constexpr int kTextSize = 500; // the token and line buffer, NUL included
 constexpr int kMaxObjects = 512;
 constexpr float kInv255 = 0.003921568859368563f;
 constexpr double kDegToRad = 0.017453292519943295;
-// Heap bytes a block costs beyond its payload, at most (header and rounding);
-// only used to refuse motions that cannot fit before allocating them.
-constexpr int64_t kBlockOverhead = 96;
 
 //---- Numbers, read as scanf reads them
 
@@ -436,15 +433,19 @@ bool Loader::readCounts(int32_t &keys, int32_t &channels)
     return true;
 }
 
-// Every key takes two lines of the file, and the keys must fit the heap.
+// Every key takes two lines of the file, and the spline must fit the heap as
+// it is now.
 bool Loader::plausible(int32_t keys, int channels) const
 {
-    const int64_t bytesPerKey =
-        int64_t{sizeof(mwmSPLINEKEY)} + int64_t{channels} * int64_t{sizeof(float)} + kBlockOverhead;
-    if (2 * int64_t{keys} - 1 <= in_.bytesLeft() && keys * bytesPerKey <= mwDMemSize())
-        return true;
-    mwLogPrintf("lwsLoad: %s ends before the %d keys of a motion\n", fileName_, keys);
-    return false;
+    if (2 * int64_t{keys} - 1 > in_.bytesLeft()) {
+        mwLogPrintf("lwsLoad: %s ends before the %d keys of a motion\n", fileName_, keys);
+        return false;
+    }
+    if (!mwmSplineFits(keys, channels)) {
+        mwLogPrintf("lwsLoad: the %d keys of a motion in %s do not fit the heap\n", keys, fileName_);
+        return false;
+    }
+    return true;
 }
 
 // The spline's range and result start out as its first and last keys.

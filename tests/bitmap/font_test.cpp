@@ -4,6 +4,7 @@
 #include <set>
 
 #include "bitmap_support.h"
+#include "heap_support.h"
 
 namespace {
 
@@ -148,6 +149,26 @@ TEST(Font, ShortFileGivesZeroedPixels)
     ASSERT_EQ(page.size, 64);
     EXPECT_EQ(Bytes(page.data, page.data + 4), Bytes(4, 0x11));
     EXPECT_EQ(Bytes(page.data + 4, page.data + 64), Bytes(60, 0));
+    mwbFontFree(font);
+}
+
+// Two pages of 256 KB with 384 KB left on the heap: each would fit, both do
+// not. The loader refuses the font before it allocates, instead of the
+// allocator ending the program.
+TEST(Font, AFontNeedingMoreThanTheHeapHasGivesNull)
+{
+    FontFile file;
+    file.pages = {{MW_IMAGE_RGB_565, 512, 256, {}, Bytes(512 * 256 * 2, 1)},
+                  {MW_IMAGE_RGB_565, 512, 256, {}, Bytes(512 * 256 * 2, 2)}};
+    const std::string path = file.write("large.fnt");
+    {
+        mwtest::HeapSqueeze squeeze(384 << 10);
+        EXPECT_EQ(mwbFontLoad(path.c_str()), nullptr);
+        EXPECT_GE(mwtest::largestAllocation(), 384 << 10) << "nothing was taken";
+    }
+    mwbFONT *font = mwbFontLoad(path.c_str());
+    ASSERT_NE(font, nullptr) << "the whole heap holds it";
+    EXPECT_EQ(font->pages[1].data[0], 2);
     mwbFontFree(font);
 }
 

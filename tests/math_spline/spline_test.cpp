@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "heap_support.h"
 #include "mwmath.h"
 #include "report_support.h"
 
@@ -70,6 +71,21 @@ TEST(Spline, CreateAndFree)
     s->keys[1].reserved = mwDMemAlloc("spline_test", __LINE__, 64);
     mwmSplineFree(s);
     mwDMemCheck("spline_test", __LINE__);
+}
+
+// The check promises no more than creation can have: the most keys it allows
+// in 64 KB are created without running the heap dry, one more is refused.
+TEST(Spline, FitsPromisesWhatCreateTakes)
+{
+    EXPECT_EQ(mwmSplineFits(0, 3), 0);
+    EXPECT_EQ(mwmSplineFits(3, 0), 0);
+    EXPECT_EQ(mwmSplineFits(INT32_MAX, 3), 0);
+    mwtest::HeapSqueeze squeeze(64 << 10);
+    int most = 1;
+    while (mwmSplineFits(most + 1, 3))
+        ++most;
+    EXPECT_GT(most, 500) << "64 KB hold this many keys of 12 bytes";
+    mwmSplineFree(mwmSplineCreate(most, 3));
 }
 
 TEST(Spline, TwoKeysAreAStraightLineWhateverTheShape)

@@ -1,10 +1,8 @@
 // The 3D Studio loader: merging objects, corner order, mapping lists, normals,
 // skipped chunks, and the files it must refuse.
-#include <algorithm>
-#include <cstdio>
-#include <sstream>
 #include <string>
 
+#include "heap_support.h"
 #include "mesh_support.h"
 
 namespace {
@@ -132,21 +130,6 @@ TEST(Mesh3ds, UnknownChunksAreSkippedWholeAtEveryLevel)
 }
 
 // Files the loader refuses with NULL, leaving the heap whole.
-// The largest free block of the heap, read from its listing in the report log.
-int largestFreeBlock(mwtest::TempDir &dir)
-{
-    dir.enter();
-    mwLogOpen("mesh");
-    mwDMemData("mw3ds_test", __LINE__);
-    std::istringstream listing(mwtest::readFile("MARROW.TXT"));
-    int largest = 0;
-    for (std::string line; std::getline(listing, line);) {
-        int size = 0;
-        if (std::sscanf(line.c_str(), "FREE Size %d", &size) == 1)
-            largest = std::max(largest, size);
-    }
-    return largest;
-}
 
 // 12,000 vertices and 30,000 faces need 1.1 MB in all, more than the 1 MB the
 // heap has left, though each array alone would fit: the loader refuses the
@@ -160,9 +143,10 @@ TEST(Mesh3ds, AFileNeedingMoreThanTheHeapHoldsGivesNull)
             {objects, object("part", concat({vertexList(std::vector<Point>(3000, Point{float(o), 0, 0})),
                                              faceList(std::vector<Face>(7500, Face{0, 1, 2}))}))});
     const Bytes model = file(objects);
-    void *filler = mwDMemAlloc("mw3ds_test", __LINE__, largestFreeBlock(dir) - (1 << 20));
-    EXPECT_FALSE(loadBytes(dir, model));
-    mwDMemFree("mw3ds_test", __LINE__, filler);
+    {
+        mwtest::HeapSqueeze squeeze(1 << 20);
+        EXPECT_FALSE(loadBytes(dir, model));
+    }
     EXPECT_TRUE(loadBytes(dir, model)) << "the whole heap holds it";
 }
 

@@ -1,5 +1,6 @@
 // The LightWave scene reader keyword by keyword: what each builds, the log
 // lines it writes, and what it does with input outside the format.
+#include "heap_support.h"
 #include "scene_support.h"
 
 namespace {
@@ -200,6 +201,21 @@ TEST_F(LwsLoad, ImpossibleKeyCountsAreRefusedBeforeAllocating)
     EXPECT_EQ(m.keys[0].values[MWS_CHANNEL_X], 4.0f);
     EXPECT_EQ(m.keys[2].values[MWS_CHANNEL_X], 0.0f);
     release(scene);
+}
+
+// 20,000 keys fit the heap's size but not the 1 MB left of it: the loader
+// refuses the scene before it allocates the spline, instead of the allocator
+// ending the program.
+TEST_F(LwsLoad, MotionsLargerThanTheFreeHeapAreRefused)
+{
+    const std::string text = "LWSC\nLoadObject a\nObjectMotion\n  9\n  20000\n" + std::string(40000, '\n');
+    {
+        mwtest::HeapSqueeze squeeze(1 << 20);
+        EXPECT_EQ(load(text), nullptr);
+    }
+    EXPECT_NE(log().find("lwsLoad: the 20000 keys of a motion in scene.lws do not fit the heap\n"),
+              std::string::npos);
+    release(mustLoad(text));
 }
 
 TEST_F(LwsLoad, EveryLightJoinsTheScene)
