@@ -20,7 +20,11 @@ wine32_root=/var/cache/lumenfall/i386
 wine32_mounts=""
 
 wine32_apt() { # installs wine32 on the machine itself; a few tries for a mirror in sync
-    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    added=0
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+        added=1
+    fi
     for try in 1 2 3; do
         if apt-get update -qq >/dev/null 2>&1 &&
             DEBIAN_FRONTEND=noninteractive apt-get install -y -qq wine32 >/dev/null 2>&1; then
@@ -28,6 +32,12 @@ wine32_apt() { # installs wine32 on the machine itself; a few tries for a mirror
         fi
         [ $try = 3 ] || sleep 10
     done
+    # An i386 index that cannot be had fails every later `apt-get update`
+    # (this stage's own, the later stages', the machine's): the architecture
+    # is removed again and the indexes read without it.
+    if [ $added = 1 ] && dpkg --remove-architecture i386 2>/dev/null; then
+        apt-get update -qq >/dev/null 2>&1 || true
+    fi
     return 1
 }
 

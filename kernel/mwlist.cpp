@@ -2,6 +2,10 @@
 // dynamic heap with the owner "mwlist".
 #include "mwkernel.h"
 
+#if UINTPTR_MAX == 0xFFFFFFFFu
+static_assert(sizeof(mwLISTNODE) == 12, "a list node is three 32-bit words");
+#endif
+
 mwLISTNODE *mwListAppend(mwLIST *list, void *data)
 {
     if (!list)
