@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -81,7 +82,16 @@ private:
         std::shared_ptr<DecodedTexture> copy;
         uint64_t lastUse = 0;
     };
+    // Texel buffers of copies nobody holds any more, whichever thread let
+    // the last one go: a texture downloaded every frame decodes into memory
+    // already mapped instead of fresh pages.
+    struct Spares {
+        std::mutex lock;
+        std::vector<std::vector<uint32_t>> buffers;
+    };
+    std::vector<uint32_t> spareFor(size_t texels);
     std::unordered_map<uint32_t, Entry> entries_;
+    std::shared_ptr<Spares> spares_ = std::make_shared<Spares>();
     size_t bytesHeld_ = 0;
     uint64_t clock_ = 0;
 };
