@@ -142,6 +142,22 @@ bool insideBox(const Point &p)
            p.y <= kBoxMax + slack;
 }
 
+// Neighbouring samples lie a few pixels apart, so their splats' vectors
+// overlap, and a load that overlaps a store still under way waits for it.
+// Every increment saturates at the top only, so the order of the splats
+// does not change the map: a run of samples is splatted every third one
+// first (those are far enough apart), then the others.
+constexpr int kPhases = 3;
+constexpr int kRun = 32 * kPhases;
+
+template <typename Splat>
+void splatRun(uint16_t *map, const int *centres, int count)
+{
+    for (int phase = 0; phase < kPhases; ++phase)
+        for (int i = phase; i < count; i += kPhases)
+            Splat::apply(map, centres[i]);
+}
+
 template <typename Splat>
 void rasterise(float x0, float x1, float y0, float y1, int density, uint16_t *map)
 {
@@ -165,11 +181,18 @@ void rasterise(float x0, float x1, float y0, float y1, int density, uint16_t *ma
     const float dx = b.x - a.x, dy = b.y - a.y;
     // A zero-length segment gives an infinite step: one splat.
     const float step = (1.0f / float(density)) * (1.0f / std::sqrt(dx * dx + dy * dy));
+    int centres[kRun];
+    int count = 0;
     for (float f = 0.0f; f < 1.0f; f += step) {
         const int row = int((a.y + dy * f) * 255.0f);
         const int column = int((a.x + dx * f) * 255.0f);
-        Splat::apply(map, row * kMapSide + column);
+        centres[count++] = row * kMapSide + column;
+        if (count == kRun) {
+            splatRun<Splat>(map, centres, count);
+            count = 0;
+        }
     }
+    splatRun<Splat>(map, centres, count);
 }
 
 //---- Tracing ---------------------------------------------------------------
