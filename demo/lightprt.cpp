@@ -4,9 +4,9 @@
 #include "lightrnd.h"
 
 #include <bit>
-#include <emmintrin.h>
 #include <cmath>
 #include <cstring>
+#include <emmintrin.h>
 #include <string>
 
 #include "mwbitmap.h"
