@@ -25,9 +25,9 @@ void blendMode(int mode)
 {
     glEnable(GL_BLEND);
     switch (mode) {
-    case 1: glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
-    case 3: glBlendFunc(GL_ZERO, GL_SRC_ALPHA); break;
-    case 5: glBlendFunc(GL_ONE, GL_ONE); break;
+    case MWR_BLEND_VERTEX_ALPHA: glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
+    case MWR_BLEND_DARKEN: glBlendFunc(GL_ZERO, GL_SRC_ALPHA); break;
+    case MWR_BLEND_ADD: glBlendFunc(GL_ONE, GL_ONE); break;
     default: glDisable(GL_BLEND); break;
     }
 }

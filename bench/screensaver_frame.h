@@ -3,6 +3,8 @@
 // blended layers of 500x370 pixels over a depth buffer.
 #pragma once
 
+#include "mwrender.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -12,15 +14,16 @@ namespace bench {
 constexpr int kScreenWidth = 512, kScreenHeight = 384;
 constexpr int kMapSide = 256;
 
-// The plug-in's blend modes used by the layers: 1 blend by vertex alpha,
-// 3 darken by texture alpha, 5 additive.
+// The layers blend by vertex alpha, darken by texture alpha or add, as the
+// plug-in's materials do.
 struct Layer {
     int texture; // 0 picture, 1 grain, 2..4 the three light maps
     int blendMode;
     float depth; // 1/w
 };
-constexpr Layer kLayers[6] = {{0, 1, 0.9f},  {1, 3, 0.91f}, {2, 3, 1.0f},
-                              {3, 5, 1.01f}, {0, 3, 1.02f}, {4, 5, 1.03f}};
+constexpr Layer kLayers[6] = {{0, MWR_BLEND_VERTEX_ALPHA, 0.9f}, {1, MWR_BLEND_DARKEN, 0.91f},
+                              {2, MWR_BLEND_DARKEN, 1.0f},       {3, MWR_BLEND_ADD, 1.01f},
+                              {0, MWR_BLEND_DARKEN, 1.02f},      {4, MWR_BLEND_ADD, 1.03f}};
 
 // Screen quad: pixels 10..509 x 10..379; s, t run 0..255 * (1 - 10/510 or 10/380).
 constexpr float kQuadX0 = 10, kQuadY0 = 10, kQuadX1 = 510, kQuadY1 = 380;

@@ -184,8 +184,8 @@ bool everyWordSet(const GrVertex &v)
 
 TEST_F(Render, ConstantColourPrimitivesHandTheBoardSetVertices)
 {
-    material->colorMode = 0;
-    material->cullMode = 3;
+    material->colorMode = MWR_COLOR_CONSTANT;
+    material->cullMode = MWR_CULL_NONE;
     mwrMaterialSelect(material);
     mwrPOINT point{vertex(0.5f, 0.25f, 2)};
     fillStack();
