@@ -188,6 +188,7 @@ TEST(BitmapRecordsDeathTest, RecordsThatLieAreReported)
     mwBITMAP *source = mwbCreate(MW_IMAGE_RGB_565, 4, 4);
     const std::string saved = scratchPath("lie.tga");
     uint8_t *pixels = source->data;
+    const uint8_t grey[6] = {0, 0, 0, 255, 255, 255};
     const auto expectRefused = [&](const char *what) {
         SCOPED_TRACE(what);
         EXPECT_REPORT(mwbCopy(source), "mwbitmap:[0-9]+: mwbCopy: Invalid Parameter");
@@ -195,6 +196,7 @@ TEST(BitmapRecordsDeathTest, RecordsThatLieAreReported)
         EXPECT_REPORT(mwbConvert(source, MW_IMAGE_RGB_888), "mwbconv:[0-9]+: mwbConvert: Invalid Parameter");
         EXPECT_REPORT(mwbResample(source, 2, 2, 0), "mwbResample: Invalid Parameter");
         EXPECT_REPORT(mwbQuantize(source, 16, 0), "mwbQuantize: Invalid Parameter");
+        EXPECT_REPORT(mwbFitToPalette(source, grey, 2), "mwbFitToPalette: Invalid Parameter");
         EXPECT_REPORT(mwbTGASave(source, saved.c_str()), "mwtga:[0-9]+: mwbTGASave: Invalid Parameter");
     };
     source->size = 1 << 20;
