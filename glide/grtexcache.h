@@ -34,7 +34,7 @@ bool textureLayout(int smallLod, int largeLod, int aspect, int format, uint32_t 
 // A level is stored with one extra column and row repeating the first, so
 // that a texel and its right-hand neighbour are adjacent in memory (and the
 // row below follows) wherever the sample falls: bilinear filtering then reads
-// two pairs instead of four texels. Eight texels of slack follow the levels.
+// two pairs instead of four texels. Sixteen texels of slack follow the levels.
 struct DecodedLevel {
     const uint32_t *texels = nullptr; // (width + 1) * (height + 1) ARGB, rows top first
     int lod = 0, width = 1, height = 1;
