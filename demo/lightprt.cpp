@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <emmintrin.h>
 #include <string>
 
 #include "mwbitmap.h"
@@ -43,24 +44,67 @@ constexpr Tap kGlowTaps[] = {
     {-255, 0x111}, {255, 0x111}, {-257, 0x111}, {257, 0x111},
 };
 
+// A splat as five rows of eight lanes, columns centre - 2 .. centre + 5:
+// one vector load and store a row instead of a read and write a pixel. Each
+// tap touches its own pixel, so the order of the taps never mattered.
+constexpr int kSplatRows = 5;
+constexpr int kLanes = 8;
+
+struct SplatRows {
+    uint16_t increment[kSplatRows][kLanes]{};
+    uint16_t fill[kSplatRows][kLanes]{}; // the saturated bits, on the lanes a tap touches
+};
+
+template <size_t N>
+constexpr SplatRows splatRows(const Tap (&taps)[N], int scale, uint16_t saturated)
+{
+    SplatRows rows;
+    for (const Tap &tap : taps) {
+        // Offsets lie within two rows and two columns of the centre.
+        const int row = (tap.offset + 2 * kMapSide + 2) / kMapSide - 2;
+        const int lane = tap.offset - row * kMapSide + 2;
+        rows.increment[row + 2][lane] = uint16_t(tap.increment * scale);
+        rows.fill[row + 2][lane] = saturated;
+    }
+    return rows;
+}
+
+constexpr SplatRows kAlphaRows = splatRows(kAlphaTaps, 0x1000, kAlphaFull);
+constexpr SplatRows kGlowRows = splatRows(kGlowTaps, 1, kGreyFull);
+
+__m128i lane(const uint16_t (&row)[kLanes])
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i *>(row));
+}
+
+// Alpha nibble plus increment, stopping at 15, the grey bits kept: the sum
+// while it fits, else the pixel with full alpha, whichever is smaller.
 struct AlphaSplat {
     static void apply(uint16_t *map, int centre)
     {
-        for (const Tap &tap : kAlphaTaps) {
-            uint16_t &p = map[centre + tap.offset];
-            const int raised = p + tap.increment * 0x1000;
-            p = raised < kAlphaFull ? uint16_t(raised) : uint16_t(p | kAlphaFull);
+        for (int r = 0; r < kSplatRows; ++r) {
+            auto *at = reinterpret_cast<__m128i *>(map + centre + (r - 2) * kMapSide - 2);
+            const __m128i p = _mm_loadu_si128(at);
+            const __m128i sum = _mm_adds_epu16(p, lane(kAlphaRows.increment[r]));
+            const __m128i full = _mm_or_si128(p, lane(kAlphaRows.fill[r]));
+            _mm_storeu_si128(at, _mm_sub_epi16(sum, _mm_subs_epu16(sum, full))); // min(sum, full)
         }
     }
 };
 
+// Grey plus increment while the sum stays below 0x0FFF, else the pixel with
+// every grey bit set (as the word's sum compares, alpha included).
 struct GlowSplat {
     static void apply(uint16_t *map, int centre)
     {
-        for (const Tap &tap : kGlowTaps) {
-            uint16_t &p = map[centre + tap.offset];
-            const int raised = p + tap.increment;
-            p = raised < kGreyFull ? uint16_t(raised) : uint16_t(p | kGreyFull);
+        const __m128i belowFull = _mm_set1_epi16(short(kGreyFull - 1));
+        for (int r = 0; r < 3; ++r) {
+            auto *at = reinterpret_cast<__m128i *>(map + centre + (r - 1) * kMapSide - 2);
+            const __m128i p = _mm_loadu_si128(at);
+            const __m128i sum = _mm_adds_epu16(p, lane(kGlowRows.increment[r + 1]));
+            const __m128i fits = _mm_cmpeq_epi16(_mm_subs_epu16(sum, belowFull), _mm_setzero_si128());
+            const __m128i full = _mm_or_si128(p, lane(kGlowRows.fill[r + 1]));
+            _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(fits, sum), _mm_andnot_si128(fits, full)));
         }
     }
 };
@@ -98,6 +142,22 @@ bool insideBox(const Point &p)
            p.y <= kBoxMax + slack;
 }
 
+// Neighbouring samples lie a few pixels apart, so their splats' vectors
+// overlap, and a load that overlaps a store still under way waits for it.
+// Every increment saturates at the top only, so the order of the splats
+// does not change the map: a run of samples is splatted every third one
+// first (those are far enough apart), then the others.
+constexpr int kPhases = 3;
+constexpr int kRun = 32 * kPhases;
+
+template <typename Splat>
+void splatRun(uint16_t *map, const int *centres, int count)
+{
+    for (int phase = 0; phase < kPhases; ++phase)
+        for (int i = phase; i < count; i += kPhases)
+            Splat::apply(map, centres[i]);
+}
+
 template <typename Splat>
 void rasterise(float x0, float x1, float y0, float y1, int density, uint16_t *map)
 {
@@ -121,11 +181,18 @@ void rasterise(float x0, float x1, float y0, float y1, int density, uint16_t *ma
     const float dx = b.x - a.x, dy = b.y - a.y;
     // A zero-length segment gives an infinite step: one splat.
     const float step = (1.0f / float(density)) * (1.0f / std::sqrt(dx * dx + dy * dy));
+    int centres[kRun];
+    int count = 0;
     for (float f = 0.0f; f < 1.0f; f += step) {
         const int row = int((a.y + dy * f) * 255.0f);
         const int column = int((a.x + dx * f) * 255.0f);
-        Splat::apply(map, row * kMapSide + column);
+        centres[count++] = row * kMapSide + column;
+        if (count == kRun) {
+            splatRun<Splat>(map, centres, count);
+            count = 0;
+        }
     }
+    splatRun<Splat>(map, centres, count);
 }
 
 //---- Tracing ---------------------------------------------------------------

@@ -449,7 +449,9 @@ void resolveFused(Resolution &r)
         }
     }
     f.eligible = eligible && p.depthBias == 0;
-    f.depth = r.depth;
+    // A test that always passes without writes changes nothing: no depth work.
+    const bool always = p.depthLess && p.depthEqual && p.depthGreater;
+    f.depth = r.depth && !(always && r.aux != 1);
     f.dither = r.dither == GR_DITHER_4x4;
     f.rgbWrite = r.b.rgbWrite ? -1 : 0;
     f.depthWrite = r.aux == 1 ? -1 : 0;

@@ -5,6 +5,7 @@
 #define GR_SPAN_LANES 16
 
 #include <cstring>
+#include <utility>
 
 #include <immintrin.h>
 

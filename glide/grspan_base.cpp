@@ -1,9 +1,14 @@
 // grspan_base.cpp - the span stages for the base instruction set.
 #include "grpipe.h"
 
-#define GR_SPAN_LANES 8
+#define GR_SPAN_LANES 4
 
 #include <cstring>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace gr {
 namespace base {

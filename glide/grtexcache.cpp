@@ -12,6 +12,8 @@ namespace {
 
 // Decoded copies kept per unit before the least recently used go.
 constexpr size_t kCacheBudgetBytes = 48u << 20;
+// Texel buffers kept for reuse once their copies are let go.
+constexpr size_t kSpareBuffers = 4;
 
 inline uint32_t widen4(uint32_t v) { return v * 17; }
 inline uint32_t widen5(uint32_t v) { return (v << 3) | (v >> 2); }
@@ -138,15 +140,20 @@ void decodeLevel(int format, const uint8_t *src, uint32_t *dst, size_t n,
     }
 }
 
+// Texels a decoded copy of the layout holds. Slack after the last level:
+// span functions may load a window of sixteen texels starting at any texel
+// of a level.
+size_t decodedSize(const TexLayout &layout)
+{
+    size_t total = 16;
+    for (int i = 0; i < layout.count; ++i)
+        total += size_t(layout.level[i].width + 1) * size_t(layout.level[i].height + 1);
+    return total;
+}
+
 void decodeLevels(DecodedTexture &d, const TexLayout &layout, const std::vector<uint8_t> &memory,
                   const std::array<uint32_t, 256> &palette)
 {
-    size_t total = 0;
-    for (int i = 0; i < layout.count; ++i)
-        total += size_t(layout.level[i].width + 1) * size_t(layout.level[i].height + 1);
-    // Slack after the last level: span functions may load a window of
-    // sixteen texels starting at any texel of a level.
-    d.texels.resize(total + 16);
     size_t at = 0;
     d.levelCount = layout.count;
     const size_t bpt = size_t(texelBytes(d.format));
@@ -193,7 +200,16 @@ TexelCache::Copy TexelCache::decode(const TextureSource &s, const std::vector<ui
         bytesHeld_ -= it->second.copy->texels.size() * 4;
         entries_.erase(it);
     }
-    auto d = std::make_shared<DecodedTexture>();
+    std::vector<uint32_t> texels = spareFor(decodedSize(layout));
+    std::shared_ptr<DecodedTexture> d(new DecodedTexture, [spares = spares_](DecodedTexture *t) {
+        {
+            const std::lock_guard<std::mutex> hold(spares->lock);
+            if (spares->buffers.size() < kSpareBuffers)
+                spares->buffers.push_back(std::move(t->texels));
+        }
+        delete t;
+    });
+    d->texels = std::move(texels);
     d->address = s.address;
     d->bytes = layout.bytes;
     d->format = s.format;
@@ -210,6 +226,23 @@ TexelCache::Copy TexelCache::decode(const TextureSource &s, const std::vector<ui
     e.copy = std::move(d);
     e.lastUse = ++clock_;
     return e.copy;
+}
+
+std::vector<uint32_t> TexelCache::spareFor(size_t texels)
+{
+    std::vector<uint32_t> buffer;
+    {
+        const std::lock_guard<std::mutex> hold(spares_->lock);
+        auto &b = spares_->buffers;
+        for (auto it = b.begin(); it != b.end(); ++it)
+            if (it->capacity() >= texels) {
+                buffer = std::move(*it);
+                b.erase(it);
+                break;
+            }
+    }
+    buffer.resize(texels);
+    return buffer;
 }
 
 TexelCache::Copy TexelCache::lookup(const TextureSource &s, const std::vector<uint8_t> &memory,

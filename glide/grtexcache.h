@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -33,7 +34,7 @@ bool textureLayout(int smallLod, int largeLod, int aspect, int format, uint32_t 
 // A level is stored with one extra column and row repeating the first, so
 // that a texel and its right-hand neighbour are adjacent in memory (and the
 // row below follows) wherever the sample falls: bilinear filtering then reads
-// two pairs instead of four texels. Eight texels of slack follow the levels.
+// two pairs instead of four texels. Sixteen texels of slack follow the levels.
 struct DecodedLevel {
     const uint32_t *texels = nullptr; // (width + 1) * (height + 1) ARGB, rows top first
     int lod = 0, width = 1, height = 1;
@@ -81,7 +82,16 @@ private:
         std::shared_ptr<DecodedTexture> copy;
         uint64_t lastUse = 0;
     };
+    // Texel buffers of copies nobody holds any more, whichever thread let
+    // the last one go: a texture downloaded every frame decodes into memory
+    // already mapped instead of fresh pages.
+    struct Spares {
+        std::mutex lock;
+        std::vector<std::vector<uint32_t>> buffers;
+    };
+    std::vector<uint32_t> spareFor(size_t texels);
     std::unordered_map<uint32_t, Entry> entries_;
+    std::shared_ptr<Spares> spares_ = std::make_shared<Spares>();
     size_t bytesHeld_ = 0;
     uint64_t clock_ = 0;
 };

@@ -102,6 +102,12 @@ TEST(LightRaster, DensityGivesSamplesPerUnitLengthWithTheEndExcluded)
         EXPECT_EQ(map.at(127, row), 0x444) << row;
     EXPECT_EQ(map.at(127, 191), 0);
     EXPECT_EQ(map.lit(), 4 * 9);
+
+    // Hundreds of samples on one ray: not one of them is lost.
+    Map dense;
+    glowRay(0.1f, 0.9f, 0.5f, 0.5f, 1000, dense.map());
+    for (int column = 25; column <= 228; ++column)
+        ASSERT_EQ(dense.at(column, 127), 0x0FFF) << column;
 }
 
 TEST(LightRaster, SplatsOnTheBoxBoundaryStayInsideTheMap)

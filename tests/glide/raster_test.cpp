@@ -315,17 +315,18 @@ std::vector<uint16_t> drawLayers(bool forceStages)
                     grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
                                    GR_COMBINE_LOCAL_CONSTANT,
                                    layer % 3 ? GR_COMBINE_OTHER_TEXTURE : GR_COMBINE_OTHER_ITERATED, FXFALSE);
-                    // A constant-w screen quad and a perspective one, both flat white
-                    // but for the vertex alpha.
+                    // Constant-w screen quads and perspective ones, every blend of both
+                    // kinds, square to the screen with depth and slanted without; flat
+                    // white but for the vertex alpha.
                     const float x0 = float(3 + 7 * layer), y0 = float(2 + 5 * layer);
                     const float a = float(40 + 6 * layer);
                     GrVertex q[4];
                     const float xs[4] = {x0, x0 + 300.5f, x0 + 300.5f, x0},
                                 ys[4] = {y0, y0, y0 + 90, y0 + 90};
                     for (int i = 0; i < 4; ++i) {
-                        const float oow = layer % 2 ? 0.6f : (i == 1 || i == 2 ? 0.3f : 0.9f);
+                        const float oow = (layer + layer / 8) % 2 ? 0.6f : (i == 1 || i == 2 ? 0.3f : 0.9f);
                         q[i] = {};
-                        q[i].x = xs[i] + 0.25f * i;
+                        q[i].x = xs[i] + (depth ? 0.0f : 0.25f * i);
                         q[i].y = ys[i];
                         q[i].r = q[i].g = q[i].b = 255.0f;
                         q[i].a = a;
