@@ -23,9 +23,8 @@ struct Frame {
 
 // Scales the frame into the window's client area, keeping the 4:3 picture
 // with black bars where the shapes differ.
-void show(uint32_t window, const Frame &f)
+void show(HWND hwnd, const Frame &f)
 {
-    HWND hwnd = reinterpret_cast<HWND>(uintptr_t(window));
     HDC dc = GetDC(hwnd);
     if (!dc)
         return;
@@ -53,7 +52,7 @@ void show(uint32_t window, const Frame &f)
 struct Presenter {
     std::mutex lock;
     std::condition_variable changed;
-    uint32_t window = 0;   // written by the drawing thread under lock
+    HWND window = nullptr; // written by the drawing thread under lock
     bool onDemand = false; // the drawing thread's own
     Frame frame;
     bool waiting = false; // frame not shown yet
@@ -81,7 +80,7 @@ void presentLoop(Presenter &p)
         if (!p.waiting)
             return;
         const Frame f = p.frame;
-        const uint32_t window = p.window;
+        const HWND window = p.window;
         hold.unlock();
         show(window, f);
         hold.lock();
@@ -92,10 +91,11 @@ void presentLoop(Presenter &p)
 
 } // namespace
 
-void presentOpen(uint32_t window)
+void presentOpen(uint32_t handle)
 {
     Presenter &p = g_presenter;
     presentClose();
+    const HWND window = windowOf(handle);
     if (!window)
         return;
     {
@@ -126,7 +126,7 @@ void presentClose()
         p.thread.join(); // shows what was handed over first
     }
     std::lock_guard<std::mutex> hold(p.lock);
-    p.window = 0;
+    p.window = nullptr;
     p.onDemand = false;
     p.waiting = false;
 }

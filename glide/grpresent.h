@@ -13,9 +13,9 @@
 
 namespace gr {
 
-// Frames go to this window (a platform HWND; 0: none, the frame stays
-// readable through grLfbReadRegion) from now on.
-void presentOpen(uint32_t window);
+// Frames go to the window of this handle (0: none, the frame stays readable
+// through grLfbReadRegion) from now on.
+void presentOpen(uint32_t handle);
 // Shows a frame still held back, then stops presenting.
 void presentClose();
 
@@ -30,10 +30,14 @@ void presentRelease();
 
 //---- The platform side (one file per platform)
 
+// The window of a handle as the board's callers pass it: 32 bits, however
+// wide the platform's HWND.
+HWND windowOf(uint32_t handle);
+
 // Asks the window system to call show(context) before the window's picture
 // is read, instead of having every frame shown; false where every frame is
 // to be shown (a window on screen). A null show undoes it.
-bool showOnDemand(uint32_t window, void (*show)(void *), void *context);
+bool showOnDemand(HWND window, void (*show)(void *), void *context);
 
 // The part of a client area of clientWidth x clientHeight that a frame of
 // frameWidth x frameHeight is stretched into, so that it keeps its shape,

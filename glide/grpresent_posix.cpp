@@ -7,11 +7,13 @@
 
 namespace gr {
 
-bool showOnDemand(uint32_t window, void (*show)(void *), void *context)
+HWND windowOf(uint32_t handle) { return reinterpret_cast<HWND>(uintptr_t(handle)); }
+
+bool showOnDemand(HWND window, void (*show)(void *), void *context)
 {
     if (!mwPlatformIsHeadless())
         return false;
-    return mwPlatformSetFrameSource(reinterpret_cast<HWND>(uintptr_t(window)), show, context) != 0;
+    return mwPlatformSetFrameSource(window, show, context) != 0;
 }
 
 RECT pictureArea(HDC, int clientWidth, int clientHeight, int, int)

@@ -8,12 +8,13 @@
 
 namespace gr {
 
-bool showOnDemand(uint32_t window, void (*show)(void *), void *)
+HWND windowOf(uint32_t handle)
 {
     // Handles keep 32 significant bits on 64-bit Windows, sign-extended.
-    const HWND hwnd = reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(window)));
-    return show && !IsWindowVisible(hwnd);
+    return reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(handle)));
 }
+
+bool showOnDemand(HWND window, void (*show)(void *), void *) { return show && !IsWindowVisible(window); }
 
 RECT pictureArea(HDC dc, int clientWidth, int clientHeight, int frameWidth, int frameHeight)
 {
