@@ -22,6 +22,9 @@
 
 #include <stdint.h>
 #include <string.h>
+#if defined(_M_IX86) && !defined(__GNUC__)
+#include <float.h>
+#endif
 
 #include "mwkernel.h"
 
@@ -66,6 +69,26 @@ static inline float mwmRecipSqrt(float x)
     r = r * (1.5f - half * r * r);
     r = r * (1.5f - half * r * r);
     return r;
+}
+
+/*---- Float precision -----------------------------------------------------*/
+
+/* Clears the x87 unit's pending exceptions and has it round to single
+ * precision, so that sums which snap to a grid (the engine's and the display
+ * driver's) give the same bits as with SSE. Does nothing where floats are
+ * computed in SSE (all of x86-64) and are single already. Inline, since the
+ * driver links nothing of the engine. */
+static inline void mwmUseSinglePrecision(void)
+{
+#if defined(__i386__) && defined(__GNUC__)
+    uint16_t control;
+    __asm__ volatile("fnclex\n\tfnstcw %0" : "=m"(control));
+    control &= (uint16_t)~0x300u;
+    __asm__ volatile("fldcw %0" : : "m"(control));
+#elif defined(_M_IX86)
+    _clearfp();
+    _controlfp(_PC_24, _MCW_PC);
+#endif
 }
 
 /*---- 4x4 matrices --------------------------------------------------------*/

@@ -13,17 +13,6 @@ namespace {
 
 const char kOwner[] = "mwrender";
 
-void useSinglePrecision()
-{
-#if defined(__i386__) && defined(__GNUC__)
-    // x87 only: SSE (all of x86-64) computes floats in single precision already.
-    uint16_t control;
-    __asm__ volatile("fnclex\n\tfnstcw %0" : "=m"(control));
-    control &= static_cast<uint16_t>(~0x300u);
-    __asm__ volatile("fldcw %0" : : "m"(control));
-#endif
-}
-
 // The IEEE pattern as a signed integer. The near, far and +z tests compare
 // these: the order is the float order unless both values are negative, which
 // only happens in the left and bottom tests of a point behind the camera,
@@ -180,7 +169,7 @@ extern "C" {
 
 mwrRENDERSTATE *mwrInit(void)
 {
-    useSinglePrecision();
+    mwmUseSinglePrecision();
     if (mwr::state)
         std::memset(mwr::state, 0, sizeof *mwr::state);
     else

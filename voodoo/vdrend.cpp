@@ -9,10 +9,6 @@
 #include "vdstate.h"
 #include "vdstats.h"
 
-#if defined(_M_IX86)
-#include <float.h>
-#endif
-
 namespace {
 
 const char kOwner[] = "vdrend";
@@ -141,16 +137,8 @@ int vdSetRenderState(mwrRENDERSTATE *state)
 
 void vdBeginScene(void)
 {
-    // x87 only (SSE floats are single already): a 24-bit mantissa lets the 2^19 addition snap.
-#if defined(__i386__) && defined(__GNUC__)
-    uint16_t control;
-    __asm__ volatile("fnclex\n\tfnstcw %0" : "=m"(control));
-    control &= uint16_t(~0x300u);
-    __asm__ volatile("fldcw %0" : : "m"(control));
-#elif defined(_M_IX86)
-    _clearfp();
-    _controlfp(_PC_24, _MCW_PC);
-#endif
+    // A 24-bit mantissa lets the 2^19 addition snap.
+    mwmUseSinglePrecision();
 }
 
 void vdEndScene(void)
