@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "actions_support.h"
 #include "input_support.h"
-#include "mwinput.h"
-#include "xvfb_support.h"
 
 #include <X11/Xlib.h> // after GoogleTest, whose names its macros would take
 
 using mwtest::eventually;
+using mwtest::pollUntil;
 
 namespace {
 
@@ -19,15 +19,6 @@ bool haveXdotool() { return std::system("command -v xdotool >/dev/null 2>&1") ==
 void xdotool(const std::string &arguments)
 {
     ASSERT_EQ(0, std::system(("xdotool " + arguments).c_str())) << arguments;
-}
-
-// Polls until the action holds the value.
-bool pollUntil(const int8_t &action, int8_t value)
-{
-    return eventually([&] {
-        mwiPoll();
-        return action == value;
-    });
 }
 
 TEST(InputX11, KeysPointerMovesAndButtonsFromXdotoolReachTheActions)
@@ -66,28 +57,14 @@ TEST(InputX11, KeysPointerMovesAndButtonsFromXdotoolReachTheActions)
         xdotool("keyup Escape");
         EXPECT_TRUE(pollUntil(actions[1], 0));
         xdotool("key Up"); // an extended key
-        EXPECT_TRUE(eventually([&] {
-            mwiPoll();
-            int count = 0;
-            const int32_t *events = mwiGetKeyEvents(&count);
-            return count > 0 && events[0] == (MWI_KEY_UP | MWI_KEY_PRESSED);
-        }));
+        EXPECT_TRUE(mwtest::pollUntilFirstKeyEvent(MWI_KEY_UP | MWI_KEY_PRESSED));
 
-        // The first move may only tell where the pointer is, so the sum of
-        // the moves read is some number of (5, 3) steps.
-        int movedX = 0, movedY = 0;
-        for (int tries = 0; tries < 5 && movedX == 0; tries++) {
-            xdotool("mousemove_relative -- 5 3");
-            for (int polls = 0; polls < 100 && movedX == 0; polls++) {
-                Sleep(10);
-                mwiPoll();
-                movedX += actions[2];
-                movedY += actions[3];
-            }
-        }
-        EXPECT_GT(movedX, 0);
-        EXPECT_EQ(0, movedX % 5);
-        EXPECT_EQ(movedX / 5 * 3, movedY);
+        // What is read is some number of (5, 3) steps.
+        const mwtest::Moved moved =
+            mwtest::readMoves([] { xdotool("mousemove_relative -- 5 3"); }, actions[2], actions[3]);
+        EXPECT_GT(moved.x, 0);
+        EXPECT_EQ(0, moved.x % 5);
+        EXPECT_EQ(moved.x / 5 * 3, moved.y);
 
         xdotool("mousedown 1");
         EXPECT_TRUE(pollUntil(actions[4], -128));

@@ -3,13 +3,13 @@
 // window has the focus (Windows, under Wine and Xvfb in CI).
 #include <windows.h>
 
+#include "actions_support.h"
 #include "common_support.h"
 #include "mwhost.h"
-#include "mwinput.h"
 #include "mwkernel.h"
-#include "win32_capture.h"
 
 using mwtest::eventually;
+using mwtest::pollUntil;
 
 namespace {
 
@@ -31,14 +31,6 @@ void sendMouse(DWORD flags, LONG dx = 0, LONG dy = 0)
     input.mi.dy = dy;
     input.mi.dwFlags = flags;
     ASSERT_EQ(1u, SendInput(1, &input, sizeof input));
-}
-
-bool pollUntil(const int8_t &action, int8_t value)
-{
-    return eventually([&] {
-        mwiPoll();
-        return action == value;
-    });
 }
 
 TEST(WindowsInput, KeysMovesAndButtonsReachTheActionsThroughDirectInput)
@@ -68,26 +60,13 @@ TEST(WindowsInput, KeysMovesAndButtonsReachTheActionsThroughDirectInput)
         EXPECT_TRUE(pollUntil(actions[1], 0));
         sendKey(VK_SPACE, false); // unbound keys still come as events
         sendKey(VK_SPACE, true);
-        EXPECT_TRUE(eventually([&] {
-            mwiPoll();
-            int count = 0;
-            const int32_t *events = mwiGetKeyEvents(&count);
-            return count > 0 && events[0] == (MWI_KEY_SPACE | MWI_KEY_PRESSED);
-        }));
+        EXPECT_TRUE(mwtest::pollUntilFirstKeyEvent(MWI_KEY_SPACE | MWI_KEY_PRESSED));
 
         // Moves right and down; the system may scale them, never turn them.
-        int movedX = 0, movedY = 0;
-        for (int tries = 0; tries < 5 && movedX == 0; tries++) {
-            sendMouse(MOUSEEVENTF_MOVE, 5, 3);
-            for (int polls = 0; polls < 100 && movedX == 0; polls++) {
-                Sleep(10);
-                mwiPoll();
-                movedX += actions[2];
-                movedY += actions[3];
-            }
-        }
-        EXPECT_GT(movedX, 0);
-        EXPECT_GT(movedY, 0);
+        const mwtest::Moved moved =
+            mwtest::readMoves([] { sendMouse(MOUSEEVENTF_MOVE, 5, 3); }, actions[2], actions[3]);
+        EXPECT_GT(moved.x, 0);
+        EXPECT_GT(moved.y, 0);
 
         sendMouse(MOUSEEVENTF_LEFTDOWN);
         EXPECT_TRUE(pollUntil(actions[4], -128));
