@@ -154,11 +154,16 @@ public:
 private:
     int nextByte()
     {
-        unsigned char c;
-        if (mwFileRead(kOwner, __LINE__, file_, &c, 1) != 1)
-            return EOF;
+        if (next_ == end_) {
+            // A call into the file layer per byte cost more than the parsing.
+            const int got = mwFileRead(kOwner, __LINE__, file_, buffer_, int(sizeof buffer_));
+            if (got <= 0)
+                return EOF;
+            next_ = buffer_;
+            end_ = buffer_ + got;
+        }
         ++position_;
-        return c;
+        return *next_++;
     }
 
     // Text beyond the buffer is dropped: the token or line is cut.
@@ -173,6 +178,8 @@ private:
     int64_t position_;
     bool lineEnded_ = false;
     char text_[kTextSize];
+    unsigned char buffer_[4096];
+    const unsigned char *next_ = buffer_, *end_ = buffer_; // what is read and not handed out
 };
 
 //---- The loader
@@ -240,38 +247,63 @@ private:
     int objectCount_ = 0;
 };
 
+// True when a sorts before b byte by byte, as strcmp orders them.
+constexpr bool sortsBefore(const char *a, const char *b)
+{
+    while (*a && *a == *b)
+        ++a, ++b;
+    return static_cast<unsigned char>(*a) < static_cast<unsigned char>(*b);
+}
+
 const Loader::Keyword *Loader::keyword(const char *token)
 {
-    static const Keyword table[] = {
-        {"FirstFrame", &Loader::firstFrame},
-        {"LastFrame", &Loader::lastFrame},
-        {"FramesPerSecond", &Loader::framesPerSecond},
-        {"LoadObject", &Loader::loadObject},
-        {"AddNullObject", &Loader::addNullObject},
-        {"ObjectMotion", &Loader::motion},
-        {"EndBehavior", &Loader::endBehavior},
-        {"FrameOffset", &Loader::frameOffset},
-        {"PivotPoint", &Loader::pivotPoint},
-        {"ParentObject", &Loader::parentObject},
-        {"AmbientColor", &Loader::ambientColor},
-        {"AmbIntensity", &Loader::intensity},
+    // In strcmp order, for the search by halves: a token is looked up for
+    // every word of the file.
+    static constexpr Keyword table[] = {
         {"AddLight", &Loader::addLight},
-        {"LightName", &Loader::lightName},
-        {"LightType", &Loader::lightType},
-        {"LightColor", &Loader::lightColor},
-        {"LgtIntensity", &Loader::intensity},
+        {"AddNullObject", &Loader::addNullObject},
+        {"AmbIntensity", &Loader::intensity},
+        {"AmbientColor", &Loader::ambientColor},
+        {"CameraMotion", &Loader::motion},
         {"ConeAngle", &Loader::coneAngle},
+        {"EndBehavior", &Loader::endBehavior},
+        {"FirstFrame", &Loader::firstFrame},
+        {"FrameOffset", &Loader::frameOffset},
+        {"FramesPerSecond", &Loader::framesPerSecond},
+        {"LastFrame", &Loader::lastFrame},
+        {"LgtIntensity", &Loader::intensity},
+        {"LightColor", &Loader::lightColor},
         {"LightFalloff", &Loader::lightFalloff},
-        {"LightRange", &Loader::lightRange},
         {"LightMotion", &Loader::motion},
+        {"LightName", &Loader::lightName},
+        {"LightRange", &Loader::lightRange},
+        {"LightType", &Loader::lightType},
+        {"LoadObject", &Loader::loadObject},
+        {"ObjectMotion", &Loader::motion},
+        {"ParentObject", &Loader::parentObject},
+        {"PivotPoint", &Loader::pivotPoint},
         {"ShowCamera", &Loader::showCamera},
         {"ZoomFactor", &Loader::zoomFactor},
-        {"CameraMotion", &Loader::motion},
         {"return", &Loader::stop},
     };
-    for (const Keyword &k : table) {
-        if (std::strcmp(k.name, token) == 0)
-            return &k;
+    static_assert(
+        [] {
+            for (size_t i = 1; i < sizeof table / sizeof *table; i++)
+                if (!sortsBefore(table[i - 1].name, table[i].name))
+                    return false;
+            return true;
+        }(),
+        "the keywords are in strcmp order");
+    const Keyword *first = table, *last = table + sizeof table / sizeof *table;
+    while (first < last) {
+        const Keyword *middle = first + (last - first) / 2;
+        const int order = std::strcmp(middle->name, token);
+        if (order == 0)
+            return middle;
+        if (order < 0)
+            first = middle + 1;
+        else
+            last = middle;
     }
     return nullptr;
 }
