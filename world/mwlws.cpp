@@ -1,10 +1,13 @@
 // LightWave scene files: a single pass over the text, keyword by keyword,
 // building a scene graph of objects, nulls, lights and cameras with their
 // motions and envelopes.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 
 #include "mwscene.h"
 
@@ -247,14 +250,6 @@ private:
     int objectCount_ = 0;
 };
 
-// True when a sorts before b byte by byte, as strcmp orders them.
-constexpr bool sortsBefore(const char *a, const char *b)
-{
-    while (*a && *a == *b)
-        ++a, ++b;
-    return static_cast<unsigned char>(*a) < static_cast<unsigned char>(*b);
-}
-
 const Loader::Keyword *Loader::keyword(const char *token)
 {
     // In strcmp order, for the search by halves: a token is looked up for
@@ -286,26 +281,12 @@ const Loader::Keyword *Loader::keyword(const char *token)
         {"ZoomFactor", &Loader::zoomFactor},
         {"return", &Loader::stop},
     };
-    static_assert(
-        [] {
-            for (size_t i = 1; i < sizeof table / sizeof *table; i++)
-                if (!sortsBefore(table[i - 1].name, table[i].name))
-                    return false;
-            return true;
-        }(),
-        "the keywords are in strcmp order");
-    const Keyword *first = table, *last = table + sizeof table / sizeof *table;
-    while (first < last) {
-        const Keyword *middle = first + (last - first) / 2;
-        const int order = std::strcmp(middle->name, token);
-        if (order == 0)
-            return middle;
-        if (order < 0)
-            first = middle + 1;
-        else
-            last = middle;
-    }
-    return nullptr;
+    constexpr auto before = [](const Keyword &k, std::string_view name) { return k.name < name; };
+    static_assert(std::is_sorted(std::begin(table), std::end(table),
+                                 [&](const Keyword &a, const Keyword &b) { return before(a, b.name); }),
+                  "the keywords are in strcmp order");
+    const Keyword *k = std::lower_bound(std::begin(table), std::end(table), std::string_view(token), before);
+    return k != std::end(table) && k->name == std::string_view(token) ? k : nullptr;
 }
 
 mwsSCENE *Loader::load()
